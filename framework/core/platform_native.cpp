@@ -1,0 +1,67 @@
+// Seam defaults for builds without Win32: the built-in code page 932, no disk,
+// a monotonic clock and a prompt seam that declines every question.
+#ifndef _WIN32
+
+#include <chrono>
+
+#include "framework/core/clock.h"
+#include "framework/core/codepage.h"
+#include "framework/core/filesystem.h"
+#include "framework/core/prompts.h"
+
+namespace fw {
+
+const CodePage& SystemCodePage()
+{
+    return CodePage932();
+}
+
+FileSystem* SystemFileSystem()
+{
+    return nullptr;
+}
+
+namespace {
+
+class SteadyClock final : public Clock {
+public:
+    uint32_t Milliseconds() override
+    {
+        auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    }
+};
+
+class DecliningPrompts final : public Prompts {
+public:
+    int Message(intptr_t, const std::wstring&, const std::wstring&, unsigned flags) override
+    {
+        switch (flags & 0xF) {
+            case kMbYesNo:
+            case kMbYesNoCancel:
+                return kIdNo;
+            case kMbOkCancel:
+                return kIdCancel;
+            default:
+                return kIdOk;
+        }
+    }
+};
+
+}  // namespace
+
+Clock& SystemClock()
+{
+    static SteadyClock clock;
+    return clock;
+}
+
+Prompts& DefaultPrompts()
+{
+    static DecliningPrompts prompts;
+    return prompts;
+}
+
+}  // namespace fw
+
+#endif

@@ -1,0 +1,24 @@
+#include "framework/core/prompts.h"
+
+#include <atomic>
+
+namespace fw {
+
+Prompts& DefaultPrompts();  // per platform
+
+namespace {
+std::atomic<Prompts*> g_prompts{nullptr};
+}
+
+Prompts& CurrentPrompts()
+{
+    Prompts* p = g_prompts.load();
+    return p ? *p : DefaultPrompts();
+}
+
+Prompts* SetPrompts(Prompts* prompts)
+{
+    return g_prompts.exchange(prompts);
+}
+
+}  // namespace fw

@@ -1,0 +1,44 @@
+// The one seam for message boxes. Tests install a scripted implementation that
+// records the exact texts and returns prepared answers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace fw {
+
+// Message box flags and answers, with the Win32 values.
+enum : unsigned {
+    kMbOk = 0x0,
+    kMbOkCancel = 0x1,
+    kMbYesNoCancel = 0x3,
+    kMbYesNo = 0x4,
+    kMbIconHand = 0x10,
+    kMbIconQuestion = 0x20,
+    kMbIconExclamation = 0x30,
+    kMbIconInformation = 0x40,
+    kMbSystemModal = 0x1000,
+    kMbTaskModal = 0x2000,
+};
+enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // `owner` is a window handle (or 0); an empty caption means the program's name.
+    virtual int Message(intptr_t owner, const std::wstring& text, const std::wstring& caption,
+                        unsigned flags) = 0;
+};
+
+// The process's prompt seam: real message boxes on Windows unless a test
+// replaced it. SetPrompts returns the previous one; null restores the default.
+Prompts& CurrentPrompts();
+Prompts* SetPrompts(Prompts* prompts);
+
+// Short form for the common case.
+inline int Ask(const std::wstring& text, unsigned flags, intptr_t owner = 0)
+{
+    return CurrentPrompts().Message(owner, text, std::wstring(), flags);
+}
+
+}  // namespace fw

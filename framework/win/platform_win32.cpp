@@ -1,0 +1,197 @@
+// Seam defaults on Windows: the ANSI code page, the Win32 file system, GetTickCount
+// and real message boxes.
+#include <windows.h>
+
+#include "framework/core/clock.h"
+#include "framework/core/codepage.h"
+#include "framework/core/filesystem.h"
+#include "framework/core/prompts.h"
+#include "framework/win/handles.h"
+#include "framework/win/strings.h"
+
+namespace fw {
+namespace {
+
+class AnsiCodePage final : public CodePage {
+public:
+    bool IsLeadByte(unsigned char c) const override { return IsDBCSLeadByte(c) != FALSE; }
+
+    void UpperChar(unsigned char& lead, unsigned char& trail, bool doubleByte) const override
+    {
+        char buffer[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        CharUpperBuffA(buffer, doubleByte ? 2 : 1);
+        lead = static_cast<unsigned char>(buffer[0]);
+        if (doubleByte)
+            trail = static_cast<unsigned char>(buffer[1]);
+    }
+};
+
+uint64_t Join(const FILETIME& t)
+{
+    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+class Win32Output final : public OutputFile {
+public:
+    explicit Win32Output(HANDLE file) : file_(file) {}
+    ~Win32Output() override { Close(); }
+
+    size_t Write(const void* data, size_t size) override
+    {
+        DWORD written = 0;
+        if (!file_ || !WriteFile(file_.get(), data, static_cast<DWORD>(size), &written, nullptr))
+            return 0;
+        return written;
+    }
+
+    bool Close() override
+    {
+        if (!file_)
+            return true;
+        bool ok = SetEndOfFile(file_.get()) != FALSE;
+        file_.reset();
+        return ok;
+    }
+
+private:
+    UniqueHandle file_;
+};
+
+class Win32FileSystem final : public FileSystem {
+public:
+    uint32_t Attributes(const std::string& path) override { return GetFileAttributesA(path.c_str()); }
+
+    bool Find(const std::string& path, FileInfo& info) override
+    {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA(path.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return false;
+        FindClose(find);
+        info.attributes = data.dwFileAttributes;
+        info.sizeLow = data.nFileSizeLow;
+        info.lastWrite = Join(data.ftLastWriteTime);
+        return true;
+    }
+
+    uint32_t Enumerate(const std::string& pattern,
+                       const std::function<bool(const DirEntry&)>& onEntry) override
+    {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return GetLastError();
+        DirEntry entry;
+        do {
+            entry.name = data.cFileName;
+            entry.info.attributes = data.dwFileAttributes;
+            entry.info.sizeLow = data.nFileSizeLow;
+            entry.info.lastWrite = Join(data.ftLastWriteTime);
+            if (!onEntry(entry))
+                break;
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+        return 0;
+    }
+
+    bool ReadAll(const std::string& path, std::string& bytes) override
+    {
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return false;
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF)
+            return false;
+        bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+        DWORD read = 0;
+        if (!bytes.empty() &&
+            !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+            return false;
+        bytes.resize(read);
+        return true;
+    }
+
+    std::unique_ptr<OutputFile> Create(const std::string& path) override
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return nullptr;
+        return std::make_unique<Win32Output>(file);
+    }
+
+    bool Replace(const std::string& source, const std::string& target) override
+    {
+        return MoveFileExA(source.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+
+    bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+
+    std::string ErrorText(uint32_t code) override
+    {
+        char* text = nullptr;
+        DWORD n = FormatMessageA(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+        std::string result = n ? std::string(text, n) : std::string();
+        if (text)
+            LocalFree(text);
+        while (!result.empty() && (result.back() == '\n' || result.back() == '\r'))
+            result.pop_back();
+        return result;
+    }
+};
+
+class TickClock final : public Clock {
+public:
+    uint32_t Milliseconds() override { return GetTickCount(); }
+};
+
+class MessageBoxPrompts final : public Prompts {
+public:
+    int Message(intptr_t owner, const std::wstring& text, const std::wstring& caption,
+                unsigned flags) override
+    {
+        std::wstring title = caption;
+        if (title.empty()) {
+            wchar_t module[MAX_PATH] = L"";
+            GetModuleFileNameW(nullptr, module, MAX_PATH);
+            const wchar_t* name = wcsrchr(module, L'\\');
+            title = name ? name + 1 : module;
+            size_t dot = title.rfind(L'.');
+            if (dot != std::wstring::npos)
+                title.resize(dot);
+        }
+        return MessageBoxW(reinterpret_cast<HWND>(owner), text.c_str(), title.c_str(), flags);
+    }
+};
+
+}  // namespace
+
+const CodePage& SystemCodePage()
+{
+    static const AnsiCodePage cp;
+    return cp;
+}
+
+FileSystem* SystemFileSystem()
+{
+    static Win32FileSystem fs;
+    return &fs;
+}
+
+Clock& SystemClock()
+{
+    static TickClock clock;
+    return clock;
+}
+
+Prompts& DefaultPrompts()
+{
+    static MessageBoxPrompts prompts;
+    return prompts;
+}
+
+}  // namespace fw

@@ -1,0 +1,43 @@
+// A scratch folder for tests: an in-memory file system on native builds, a real
+// temporary folder under the Win32 file system on Windows. Paths are Windows paths.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "framework/core/filesystem.h"
+#include "framework/core/memory_filesystem.h"
+
+namespace testing_support {
+
+class TestFiles {
+public:
+    TestFiles();
+    ~TestFiles();
+    TestFiles(const TestFiles&) = delete;
+    TestFiles& operator=(const TestFiles&) = delete;
+
+    fw::FileSystem& Fs() { return *fs_; }
+    // The scratch folder, without a trailing backslash.
+    const std::string& Root() const { return root_; }
+    std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
+
+    // Creates a file (and its folders) and returns its full path. `size` pads the
+    // file with zero bytes when the content is shorter.
+    std::string AddFile(const std::string& relative, const std::string& content = std::string(),
+                        size_t size = 0);
+    std::string AddFolder(const std::string& relative);
+    void Remove(const std::string& relative);
+    std::string Read(const std::string& relative);
+    bool Exists(const std::string& relative);
+
+    // The in-memory file system on native builds (to inject failures); null on Windows.
+    fw::MemoryFileSystem* Memory() { return memory_.get(); }
+
+private:
+    std::unique_ptr<fw::MemoryFileSystem> memory_;
+    fw::FileSystem* fs_ = nullptr;
+    std::string root_;
+};
+
+}  // namespace testing_support
