@@ -273,7 +273,7 @@ public:
     ~WindowClass()
     {
         if (atom_)
-            UnregisterClassW(MAKEINTATOM(atom_), instance_);
+            UnregisterClassW(Name(), instance_);
     }
     WindowClass(const WindowClass&) = delete;
     WindowClass& operator=(const WindowClass&) = delete;
@@ -289,6 +289,8 @@ public:
     }
 
     ATOM Atom() const { return atom_; }
+    // The atom in the form the class-name parameters of the wide API accept.
+    LPCWSTR Name() const { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom_)); }
     HINSTANCE Instance() const { return instance_; }
     explicit operator bool() const { return atom_ != 0; }
 
@@ -322,9 +324,9 @@ public:
     {
         if (hwnd_)
             return false;
-        return CreateWindowExW(exStyle, MAKEINTATOM(cls.Atom()), title, style, rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, parent,
-                               reinterpret_cast<HMENU>(idOrMenu), cls.Instance(), this) != nullptr;
+        return CreateWindowExW(exStyle, cls.Name(), title, style, rect.left, rect.top, rect.right - rect.left,
+                               rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(idOrMenu),
+                               cls.Instance(), this) != nullptr;
     }
 
     void Destroy()
