@@ -3,6 +3,7 @@
 // selections sent as messages, events and dropped files.
 #include "thumbctl/control/control_view.h"
 
+#include <olectl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -536,21 +537,81 @@ TEST_F(ControlViewTest, ReflectedNotificationsGetDefaultProcessingOfThePlainMess
                              reinterpret_cast<LPARAM>(View())));
 }
 
-TEST_F(ControlViewTest, ScreenshotOfAGeneratedPicture)
+// A picture decoded by the system's OLE picture loader, as the picture cache
+// delivers them (a device-dependent bitmap), from a .bmp image built in memory.
+class OlePictureSource : public PictureSource {
+public:
+    explicit OlePictureSource(const Dib& image)
+    {
+        BITMAPFILEHEADER fh{};
+        BITMAPINFOHEADER ih{};
+        ih.biSize = sizeof ih;
+        ih.biWidth = image.width;
+        ih.biHeight = -image.height;
+        ih.biPlanes = 1;
+        ih.biBitCount = 32;
+        const size_t pixels = static_cast<size_t>(image.width) * image.height * 4;
+        fh.bfType = 0x4D42;
+        fh.bfOffBits = sizeof fh + sizeof ih;
+        fh.bfSize = static_cast<DWORD>(fh.bfOffBits + pixels);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, fh.bfSize);
+        auto* bytes = static_cast<char*>(GlobalLock(memory));
+        std::memcpy(bytes, &fh, sizeof fh);
+        std::memcpy(bytes + sizeof fh, &ih, sizeof ih);
+        std::memcpy(bytes + fh.bfOffBits, image.bits, pixels);
+        GlobalUnlock(memory);
+        IStream* stream = nullptr;
+        if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)))
+            return;
+        OleLoadPicture(stream, static_cast<LONG>(fh.bfSize), FALSE, IID_IPicture,
+                       reinterpret_cast<void**>(&picture_));
+        stream->Release();
+    }
+    ~OlePictureSource() override
+    {
+        if (picture_)
+            picture_->Release();
+    }
+    OlePictureSource(const OlePictureSource&) = delete;
+    OlePictureSource& operator=(const OlePictureSource&) = delete;
+
+    HRESULT LoadBitmap(HWND, const std::wstring&, HBITMAP* bitmap, BITMAP* info) override
+    {
+        OLE_HANDLE handle = 0;
+        if (!picture_ || FAILED(picture_->get_Handle(&handle)))
+            return E_FAIL;
+        *bitmap = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+        return GetObjectW(*bitmap, sizeof *info, info) ? S_OK : E_FAIL;
+    }
+
+private:
+    IPicture* picture_ = nullptr;
+};
+
+TEST_F(ControlViewTest, ScreenshotOfADecodedPicture)
 {
-    // A colour gradient with a frame, the kind of content a decoded photo brings.
-    source_.Add(L"C:\\photo.jpg", 240, 150, [](int x, int y) {
+    // A colour gradient with a frame, decoded by the OLE picture loader.
+    Dib image(240, 150);
+    image.Fill([](int x, int y) {
         if (x < 3 || y < 3 || x >= 237 || y >= 147)
             return 0x202020u;
         return static_cast<uint32_t>((x * 255 / 240) << 16 | (y * 255 / 150) << 8 | 0x80);
     });
-    view_.ShowFile(L"C:\\photo.jpg");
-    const Dib shot = CaptureClient(View());
-    EXPECT_EQ(shot.At(30, 25), 0x202020u) << "frame of the picture centred at (30, 25)";
-    EXPECT_EQ(shot.At(29, 25), kWhite);
-    SaveArtefact(shot, "natural");
-    Drag(150, 100, 230, 160);
-    SaveArtefact(CaptureClient(View()), "photo_zoomed");
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        OlePictureSource decoded(image);
+        view_.SetPictureSource(&decoded);
+        view_.ShowFile(L"C:\\photo.bmp");
+        const Dib shot = CaptureClient(View());
+        EXPECT_TRUE(
+            ShowsPicture(shot, {30, 25, 270, 175}, [&](int x, int y) { return image.At(x - 30, y - 25); }));
+        SaveArtefact(shot, "decoded");
+        Drag(150, 100, 230, 160);
+        EXPECT_FALSE(view_.View().Zoom().Empty());
+        SaveArtefact(CaptureClient(View()), "decoded_zoomed");
+        view_.SetPictureSource(nullptr);
+    }
+    CoUninitialize();
 }
 
 }  // namespace
