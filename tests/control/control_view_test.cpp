@@ -270,19 +270,23 @@ TEST_F(ControlViewTest, WhiteWithoutSourceOrFileName)
 
 // Stands in for the picture cache's loader: sends the picture-ready message from
 // another thread while this one keeps its messages flowing, as the real cache does.
+struct LoaderJob {
+    FakeSource::Picture* picture;
+    HWND window;
+};
+
+DWORD WINAPI RunLoader(void* param)
+{
+    auto* job = static_cast<LoaderJob*>(param);
+    job->picture->ready = true;
+    SendMessageA(job->window, kPictureReadyMessage, 0, 0);
+    return 0;
+}
+
 void DeliverFromAnotherThread(FakeSource::Picture& picture, HWND window)
 {
-    struct Job {
-        FakeSource::Picture* picture;
-        HWND window;
-    } job{&picture, window};
-    auto loader = [](void* param) -> DWORD {
-        auto* j = static_cast<Job*>(param);
-        j->picture->ready = true;
-        SendMessageA(j->window, kPictureReadyMessage, 0, 0);
-        return 0;
-    };
-    fw::UniqueHandle thread(CreateThread(nullptr, 0, loader, &job, 0, nullptr));
+    LoaderJob job{&picture, window};
+    fw::UniqueHandle thread(CreateThread(nullptr, 0, RunLoader, &job, 0, nullptr));
     ASSERT_TRUE(thread);
     const HANDLE h = thread.get();
     const DWORD deadline = GetTickCount() + 10000;
@@ -421,7 +425,12 @@ TEST_F(ControlViewTest, NewFileResetsTheViewAndFileNameKeepsIt)
     EXPECT_EQ(view_.View().Zoom(), (Rect{60, 20, 90, 40}));
     EXPECT_TRUE(ShowsPicture(CaptureClient(View()), {0, 0, 300, 200}, [](int, int) { return kBlue; }));
 
+    // A new file in the middle of a selection ends it and gives the mouse back.
+    Send(WM_LBUTTONDOWN, 120, 70, MK_LBUTTON);
+    ASSERT_EQ(GetCapture(), View());
     view_.ShowFile(L"b");
+    EXPECT_FALSE(view_.View().Selecting());
+    EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_TRUE(view_.View().Zoom().Empty());
     EXPECT_TRUE(ShowsPicture(CaptureClient(View()), {100, 60, 200, 140},
                              [](int x, int y) { return Halves(x - 100, y); }));
