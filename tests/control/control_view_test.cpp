@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -471,6 +472,44 @@ TEST_F(ControlViewTest, DrawsIntoAGivenDeviceContextWithTheSameCode)
             return Halves(x - 100, y);
         })) << message;
     }
+}
+
+TEST_F(ControlViewTest, DrawsIntoAMetafile)
+{
+    source_.Add(L"halves", 100, 80, Halves);
+    view_.ShowFile(L"halves");
+    HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(recorder, nullptr);
+    view_.Draw(recorder, RECT{0, 0, 300, 200});
+    HENHMETAFILE metafile = CloseEnhMetaFile(recorder);
+    ASSERT_NE(metafile, nullptr);
+
+    Dib played(300, 200);
+    played.Fill([](int, int) { return 0x00FF00u; });
+    fw::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    {
+        fw::SelectObjectScope selected(dc.get(), played.Handle());
+        const RECT frame{0, 0, 300, 200};
+        PlayEnhMetaFile(dc.get(), metafile, &frame);
+    }
+    DeleteEnhMetaFile(metafile);
+    GdiFlush();
+    // Playback maps the recorded frame onto the target with some rounding: the
+    // picture may grow by a pixel or two, but lies where it was drawn.
+    Rect box{300, 200, 0, 0};
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            if (played.At(x, y) != kWhite) {
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
+            }
+    EXPECT_NEAR(box.left, 100, 2);
+    EXPECT_NEAR(box.top, 60, 2);
+    EXPECT_NEAR(box.right, 200, 2);
+    EXPECT_NEAR(box.bottom, 140, 2);
+    EXPECT_EQ(played.At(120, 100), kRed);
+    EXPECT_EQ(played.At(180, 100), kBlue);
+    EXPECT_EQ(played.At(50, 100), kWhite) << "the bands are recorded too";
 }
 
 TEST_F(ControlViewTest, EraseBackgroundLeavesTheContextAlone)
