@@ -25,18 +25,19 @@ TEST(FilterMatch, MatchesWholePathsAgainstEachPattern)
         {"*.jpg", "C:\\PICS\\A.JPG", true},
         {"*ABC*", "C:\\x\\abc1.jpg", true},
         {"ABC*", "C:\\x\\abc1.jpg", false},
-        {"C:\\?.JPG", "C:\\\x95\x5C.jpg", true},    // 表 is one character for '?'
+        {"C:\\?.JPG", "C:\\\x95\x5C.jpg", true},  // 表 is one character for '?'
         {"C:\\??.JPG", "C:\\\x95\x5C.jpg", false},
         {"C:\\\x95\x5C*", "C:\\\x95\x5C\\x.jpg", true},
         {"C:\\\x95\x5C*", "C:\\\x95\x5B\\x.jpg", false},  // both bytes must be equal
-        {"*\x82\x81*", "C:\\\x82\x60.jpg", true},          // ａ matches Ａ after upper-casing
-        {"*.jpg;;*.bmp", "", true},                         // an empty pattern matches the empty path
+        {"*\x82\x81*", "C:\\\x82\x60.jpg", true},         // ａ matches Ａ after upper-casing
+        {"*.jpg;;*.bmp", "", true},                       // an empty pattern matches the empty path
         {"*.jpg;", "C:\\x.png", false},
         {"", "", true},
         {"", "C:\\x.jpg", false},
         {"*", "", true},
         {"?", "", false},
-        {"*a*b*c*d*e*f*g*h*", "C:\\aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
+        {"*a*b*c*d*e*f*g*h*",
+         "C:\\aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
         {"*a*a*a*a*a*a*b", "C:\\aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", true},
         {"*.*", "C:\\noext", false},
         {"*.*", "C:\\x.y\\noext", true},
@@ -68,15 +69,12 @@ struct BoundsCase {
 TEST(SizeBounds, AreInclusiveAndUseUnsigned32BitProducts)
 {
     const BoundsCase cases[] = {
-        {true, 10, false, 0, 10240, true},
-        {true, 10, false, 0, 10239, false},
-        {false, 0, true, 10, 10240, true},
-        {false, 0, true, 10, 10241, false},
-        {false, 10, false, 0, 0, true},              // bounds off
-        {true, 4194304, false, 0, 0, true},          // 4194304 x 1024 wraps to 0
-        {false, 0, true, 4194305, 1024, true},       // wraps to 1024
-        {false, 0, true, 4194305, 1025, false},
-        {true, 1, true, 1, 1024, true},
+        {true, 10, false, 0, 10240, true},      {true, 10, false, 0, 10239, false},
+        {false, 0, true, 10, 10240, true},      {false, 0, true, 10, 10241, false},
+        {false, 10, false, 0, 0, true},         // bounds off
+        {true, 4194304, false, 0, 0, true},     // 4194304 x 1024 wraps to 0
+        {false, 0, true, 4194305, 1024, true},  // wraps to 1024
+        {false, 0, true, 4194305, 1025, false}, {true, 1, true, 1, 1024, true},
     };
     for (const BoundsCase& c : cases) {
         LoadCondition condition;
@@ -84,7 +82,8 @@ TEST(SizeBounds, AreInclusiveAndUseUnsigned32BitProducts)
         condition.minimumKBytes = c.minK;
         condition.maximumOn = c.maxOn;
         condition.maximumKBytes = c.maxK;
-        EXPECT_EQ(c.expected, lists::SizeWithinBounds(condition, c.size)) << c.minK << "/" << c.maxK << "/" << c.size;
+        EXPECT_EQ(c.expected, lists::SizeWithinBounds(condition, c.size))
+            << c.minK << "/" << c.maxK << "/" << c.size;
     }
 }
 
@@ -119,10 +118,10 @@ TEST(ConditionMatch, TestsFolderIgnoringAsciiCaseAndSubFolders)
         {"C:\\A\\", false, "C:\\a\\x.jpg", true},
         {"C:\\A", false, "C:\\A", false},
         {"C:\\A", false, "C:\\", false},
-        {"C:\\pics", false, "C:\\pics\\\x83\x5C.jpg", true},      // ソ's trail byte is no folder
-        {"C:\\\x95\x5C", false, "C:\\\x95\x5C\\x.jpg", true},     // folder 表 gets its own backslash
+        {"C:\\pics", false, "C:\\pics\\\x83\x5C.jpg", true},   // ソ's trail byte is no folder
+        {"C:\\\x95\x5C", false, "C:\\\x95\x5C\\x.jpg", true},  // folder 表 gets its own backslash
         {"C:\\\x95\x5C", false, "C:\\\x95\x5Cx.jpg", false},
-        {"C:\\\x82\x81", false, "C:\\\x82\x60\\x.jpg", false},    // only ASCII letters ignore case
+        {"C:\\\x82\x81", false, "C:\\\x82\x60\\x.jpg", false},  // only ASCII letters ignore case
         {"", false, "D:\\any\\where\\x.jpg", true},
     };
     for (const FolderCase& c : cases) {

@@ -122,7 +122,7 @@ struct MoveCase {
 
 TEST_F(ListTest, MoveByClampsToTheList)
 {
-    const MoveCase cases[] = {{10, 7, 10, 9}, {10, 2, -10, 0}, {0, 0, 1, 0}, {0, 0, -1, 0},
+    const MoveCase cases[] = {{10, 7, 10, 9},   {10, 2, -10, 0},   {0, 0, 1, 0}, {0, 0, -1, 0},
                               {10, 0, 9999, 9}, {10, 9, -9999, 0}, {10, 4, 1, 5}};
     for (const MoveCase& c : cases) {
         list.ClearList();
@@ -210,7 +210,8 @@ TEST_F(ListTest, RemoveMatchingRemovesByConditionAndShowsTheFirstEntry)
     condition.minimumKBytes = 1;
     view.Reset();
     EXPECT_EQ(1, list.RemoveMatching(condition));
-    EXPECT_EQ((std::vector<std::string>{files.Path("keep\\a.jpg"), files.Path("x.jpg")}), list.Paths().Paths());
+    EXPECT_EQ((std::vector<std::string>{files.Path("keep\\a.jpg"), files.Path("x.jpg")}),
+              list.Paths().Paths());
     EXPECT_EQ((std::vector<std::string>{files.Path("keep\\a.jpg")}), view.displayed);
     EXPECT_EQ(0, list.Position());
 }
@@ -295,7 +296,8 @@ TEST_F(ListTest, InsertAndSelectManyEndsLikeInsertingOneByOne)
         list.ClearList();
         std::vector<std::string> paths;
         for (int i = 0; i < 8; ++i) {
-            std::string path = "C:\\" + std::string(1, static_cast<char>(rng() % 2 ? 'a' + rng() % 6 : 'A' + rng() % 6));
+            std::string path =
+                "C:\\" + std::string(1, static_cast<char>(rng() % 2 ? 'a' + rng() % 6 : 'A' + rng() % 6));
             if (i < 3) {
                 single.InsertAndSelect(path);
                 list.InsertAndSelect(path);

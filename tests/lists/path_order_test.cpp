@@ -26,11 +26,11 @@ TEST(PathOrder, ComparesAsciiWithoutCaseAndEverythingElseByValue)
 {
     const OrderCase cases[] = {
         {"c:\\pics\\x.jpg", "C:\\PICS\\X.JPG", 0},
-        {"C:\\_z.jpg", "C:\\a.jpg", -1},   // '_' (0x5F) before the letters
-        {"C:\\[", "C:\\a", -1},            // 0x5B-0x60 sort before every letter
+        {"C:\\_z.jpg", "C:\\a.jpg", -1},  // '_' (0x5F) before the letters
+        {"C:\\[", "C:\\a", -1},           // 0x5B-0x60 sort before every letter
         {"C:\\`", "C:\\A", -1},
-        {"C:\\a.jpg", "C:\\a\\b.jpg", -1}, // '.' before '\'
-        {"C:\\a", "C:\\a.jpg", -1},        // a prefix sorts first
+        {"C:\\a.jpg", "C:\\a\\b.jpg", -1},  // '.' before '\'
+        {"C:\\a", "C:\\a.jpg", -1},         // a prefix sorts first
         {"", "a", -1},
         {"C:\\Z", "C:\\a", 1},
         {"C:\\{", "C:\\Z", 1},             // '{' after 'z'
@@ -41,7 +41,11 @@ TEST(PathOrder, ComparesAsciiWithoutCaseAndEverythingElseByValue)
         {"C:\\\x82\x81", "C:\\\x82\x61", -1},  // Ａ before Ｂ
         {"C:\\\x83\x41", "C:\\\x83\x61", -1},  // trail bytes are not case-folded like ASCII
         {"C:\\\x95\x5C", "C:\\\x95\x5C\\", -1},
-        {"C:\\\x95\x5C" "a", "C:\\\x83\x5C" "a", 1},  // 表 after ソ by value
+        {"C:\\\x95\x5C"
+         "a",
+         "C:\\\x83\x5C"
+         "a",
+         1},                               // 表 after ソ by value
         {"C:\\\x95", "C:\\\x95\x5C", -1},  // a lone lead byte at the end is a single byte
     };
     for (const OrderCase& c : cases) {
@@ -86,8 +90,8 @@ TEST(SortedPathSet, InsertFindAndRemoveGiveTheirIndexes)
 // so that equal and prefix paths are frequent.
 std::string RandomPath(std::mt19937& rng)
 {
-    static const char* const pieces[] = {"a", "A", "b", "\\", ".", "_", "\x82\x81", "\x82\x60", "\x95\x5C",
-                                         "\x83\x5C", "\xB1", "z"};
+    static const char* const pieces[] = {"a",        "A",        "b",        "\\",       ".",    "_",
+                                         "\x82\x81", "\x82\x60", "\x95\x5C", "\x83\x5C", "\xB1", "z"};
     std::string path = "C:\\";
     int n = static_cast<int>(rng() % 5);
     for (int i = 0; i < n; ++i)
@@ -168,7 +172,8 @@ TEST(SortedPathSet, StaysSortedAndUniqueUnderStdSortOrder)
     }
     const PathOrder& order = PathOrder::System();
     EXPECT_TRUE(std::is_sorted(set.begin(), set.end(), order));
-    EXPECT_EQ(set.end(), std::adjacent_find(set.begin(), set.end(), [&](const std::string& a, const std::string& b) {
+    EXPECT_EQ(set.end(),
+              std::adjacent_find(set.begin(), set.end(), [&](const std::string& a, const std::string& b) {
                   return !order.Less(a, b);
               }));
     for (const std::string& path : paths)
