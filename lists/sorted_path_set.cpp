@@ -1,7 +1,6 @@
 #include "lists/sorted_path_set.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <numeric>
 
@@ -9,12 +8,30 @@ namespace lists {
 
 namespace {
 
-// True when `probes` binary searches in a set of `size` entries cost less than one
-// merge walk over both.
-bool SearchIsCheaper(size_t probes, size_t size)
+// Index of the first entry of `paths` at or after `from` that does not sort before
+// `path`, searching with growing steps from `from` and then by halves: cheap when the
+// answer lies close to `from`, as it does when two sorted sequences are walked together.
+size_t GallopLowerBound(const std::vector<std::string>& paths, size_t from, std::string_view path,
+                        const PathOrder& order)
 {
-    const size_t depth = static_cast<size_t>(std::bit_width(size)) + 1;
-    return probes * depth < probes + size;
+    const size_t n = paths.size();
+    size_t low = from;
+    size_t high = from;
+    size_t step = 1;
+    while (high < n && order.Compare(paths[high], path) < 0) {
+        low = high + 1;
+        high = from + step;
+        step *= 2;
+    }
+    high = std::min(high, n);
+    while (low < high) {
+        size_t mid = low + (high - low) / 2;
+        if (order.Compare(paths[mid], path) < 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
 }
 
 }  // namespace
@@ -76,47 +93,38 @@ SortedPathSet::InsertManyResult SortedPathSet::InsertMany(std::vector<std::strin
     std::stable_sort(order.begin(), order.end(),
                      [&](uint32_t a, uint32_t b) { return order_->Compare(paths[a], paths[b]) < 0; });
 
-    // Keep the first of each run of equal paths and drop those already present.
+    // Keep the first of each run of equal paths and drop those already present; note
+    // where each new path goes among the present ones.
     std::vector<uint32_t> fresh;
+    std::vector<size_t> slot;
     fresh.reserve(order.size());
-    const bool search = SearchIsCheaper(order.size(), paths_.size());
+    slot.reserve(order.size());
     size_t walk = 0;
     for (size_t k = 0; k < order.size(); ++k) {
         const std::string& path = paths[order[k]];
         if (!fresh.empty() && order_->Equal(paths[fresh.back()], path))
             continue;
-        bool present;
-        if (search) {
-            present = Find(path) >= 0;
-        } else {
-            int c = 1;
-            while (walk < paths_.size() && (c = order_->Compare(paths_[walk], path)) < 0)
-                ++walk;
-            present = walk < paths_.size() && c == 0;
-        }
-        if (!present)
-            fresh.push_back(order[k]);
+        walk = GallopLowerBound(paths_, walk, path, *order_);
+        if (walk < paths_.size() && order_->Equal(paths_[walk], path))
+            continue;
+        fresh.push_back(order[k]);
+        slot.push_back(walk);
     }
     if (fresh.empty())
         return result;
 
-    uint32_t last = *std::max_element(fresh.begin(), fresh.end());
+    const uint32_t last = *std::max_element(fresh.begin(), fresh.end());
     std::vector<std::string> merged;
     merged.reserve(paths_.size() + fresh.size());
     size_t i = 0;
-    size_t j = 0;
-    while (j < fresh.size()) {
-        std::string& candidate = paths[fresh[j]];
-        if (i < paths_.size() && order_->Compare(paths_[i], candidate) < 0) {
+    for (size_t j = 0; j < fresh.size(); ++j) {
+        while (i < slot[j])
             merged.push_back(std::move(paths_[i++]));
-            continue;
-        }
         if (j == 0)
             result.smallestNewIndex = static_cast<int>(merged.size());
         if (fresh[j] == last)
             result.lastNewIndex = static_cast<int>(merged.size());
-        merged.push_back(std::move(candidate));
-        ++j;
+        merged.push_back(std::move(paths[fresh[j]]));
     }
     while (i < paths_.size())
         merged.push_back(std::move(paths_[i++]));
@@ -129,15 +137,11 @@ size_t SortedPathSet::RemoveAllOf(const SortedPathSet& other)
 {
     if (paths_.empty() || other.paths_.empty())
         return 0;
-    if (SearchIsCheaper(paths_.size(), other.paths_.size()))
-        return RemoveIf([&](const std::string& path) { return other.Find(path) >= 0; });
     size_t walk = 0;
     const std::vector<std::string>& theirs = other.paths_;
     return RemoveIf([&](const std::string& path) {
-        int c = 1;
-        while (walk < theirs.size() && (c = order_->Compare(theirs[walk], path)) < 0)
-            ++walk;
-        return walk < theirs.size() && c == 0;
+        walk = GallopLowerBound(theirs, walk, path, *order_);
+        return walk < theirs.size() && order_->Equal(theirs[walk], path);
     });
 }
 

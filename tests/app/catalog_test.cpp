@@ -8,6 +8,10 @@
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/test_files.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using app::Catalog;
@@ -342,5 +346,23 @@ TEST_F(CatalogTest, FailedWriteKeepsThePreviousCatalog)
     EXPECT_TRUE(catalog.Write(cat));
     EXPECT_EQ("*0\r\n" + files.Path("a.jpg") + "\r\n" + HeadersFrom(1), files.Read("cat.txt"));
 }
+
+#ifdef _WIN32
+TEST_F(CatalogTest, CatalogInUseStaysAsItWasAndNoTemporaryFileRemains)
+{
+    std::string cat = files.AddFile("cat.txt", "*0\r\nprevious\r\n");
+    lists.List(0).InsertAndSelect(files.AddFile("a.jpg"));
+    HANDLE held =
+        CreateFileA(cat.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    prompts.Answer(fw::kIdOk);
+    EXPECT_FALSE(catalog.Write(cat));
+    CloseHandle(held);
+    ASSERT_EQ(1u, prompts.Count());
+    EXPECT_EQ(L"ファイルが作成できません", prompts.Last().text);
+    EXPECT_EQ("*0\r\nprevious\r\n", files.Read("cat.txt"));
+    EXPECT_FALSE(files.Exists("cat.txt.tmp"));
+}
+#endif
 
 }  // namespace

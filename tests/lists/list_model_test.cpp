@@ -36,8 +36,9 @@ TEST(ListKeys, MapListNumbersToDigitsAndLetters)
     const std::pair<int, char> cases[] = {{0, '0'}, {9, '9'}, {10, 'A'}, {35, 'Z'}, {-1, '\0'}, {36, '\0'}};
     for (auto [number, key] : cases) {
         EXPECT_EQ(key, lists::ListKey(number)) << number;
-        if (key)
+        if (key) {
             EXPECT_EQ(number, lists::ListNumberFromKey(key));
+        }
     }
     EXPECT_EQ(-1, lists::ListNumberFromKey('a'));
     EXPECT_EQ(-1, lists::ListNumberFromKey('*'));
