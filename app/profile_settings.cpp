@@ -86,6 +86,15 @@ int ProfileSettings::ListWindowShow(int listNumber) const
                            ListWindowKey(listNumber, settings::kShow).c_str(), 1);
 }
 
+lists::ListOptions ListStartOptions(const ProfileSettings& settings, const std::string& currentDirectory)
+{
+    lists::ListOptions options;
+    options.subfolders = settings.GetFlag(settings::kLoadSubfolders);
+    if (settings.GetFlag(settings::kLoadUseCurrent))
+        options.lastFolder = currentDirectory;
+    return options;
+}
+
 int WideDropNames(bool ntPlatform, fw::Profile& profile)
 {
     return profile.GetInt(settings::kUseWideChar.section, settings::kUseWideChar.key, ntPlatform ? 1 : 0);

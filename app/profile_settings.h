@@ -6,6 +6,7 @@
 
 #include "framework/core/codepage.h"
 #include "framework/core/profile.h"
+#include "lists/list_model.h"
 
 namespace app {
 
@@ -96,6 +97,11 @@ public:
 private:
     fw::Profile& profile_;
 };
+
+// A list window's start settings: its load condition's sub-folder box from
+// LOADFOLDER/SUBDIR, its last folder the current directory when LOADFOLDER/USECURRENT
+// is set (else empty).
+lists::ListOptions ListStartOptions(const ProfileSettings& settings, const std::string& currentDirectory);
 
 // The start value of the process's "wide drop names": 1 on the Windows NT platform,
 // else 0, then replaced by `shell`/`USEWIDECHAR` when the key is present.

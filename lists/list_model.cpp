@@ -221,6 +221,41 @@ void ListModel::ShowEntry(int index)
         SetPosition(index, true);
 }
 
+void ListModel::Scroll(ScrollCode code, int thumbPosition)
+{
+    int next = position_;
+    switch (code) {
+        case ScrollCode::LineUp:
+        case ScrollCode::PageUp:
+            next = position_ - 1;
+            break;
+        case ScrollCode::LineDown:
+        case ScrollCode::PageDown:
+            next = position_ + 1;
+            break;
+        case ScrollCode::ThumbPosition:
+        case ScrollCode::ThumbTrack:
+            next = thumbPosition;
+            break;
+        case ScrollCode::Top:
+            next = 0;
+            break;
+        case ScrollCode::Bottom:
+            next = GetCount() - 1;
+            break;
+        default:
+            break;
+    }
+    if (next > GetCount() - 1)
+        next = GetCount() - 1;
+    if (next < 0)
+        next = 0;
+    if (code == ScrollCode::EndScroll)
+        ShowEntry(next);
+    SetPosition(next, true);
+    UpdateView(-1);
+}
+
 bool ListModel::WriteList(fw::OutputFile& file)
 {
     RemoveMissing(true);

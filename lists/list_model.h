@@ -61,6 +61,19 @@ struct ListOptions {
     std::string lastFolder;
 };
 
+// Codes of a scroll bar action (the Win32 SB_ values).
+enum class ScrollCode : int {
+    LineUp = 0,
+    LineDown = 1,
+    PageUp = 2,
+    PageDown = 3,
+    ThumbPosition = 4,
+    ThumbTrack = 5,
+    Top = 6,
+    Bottom = 7,
+    EndScroll = 8,
+};
+
 class ListModel {
 public:
     ListModel(int listNumber, fw::FileSystem& fs, const ListOptions& options = ListOptions(),
@@ -134,6 +147,10 @@ public:
     void UpdateView(int index);
     // Shows the entry at index (nothing when invalid) and makes it current.
     void ShowEntry(int index);
+    // The window's own scroll bar: lines and pages move by one entry, the thumb sets the
+    // position; only the end of a scroll action shows the image. The window copies its
+    // title to the status bar itself on ThumbTrack.
+    void Scroll(ScrollCode code, int thumbPosition);
 
     // RemoveMissing(true), then every path followed by CR LF. False at the first failed
     // or short write.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/profile_settings.h"
+#include "framework/core/memory_filesystem.h"
 #include "framework/core/memory_profile.h"
 
 namespace {
@@ -69,6 +70,24 @@ TEST(ProfileSettings, LayoutKeysAndTheirDefaults)
     EXPECT_EQ(4, s.LayoutLastId());  // defaults to the number of layouts
     profile.WriteInt("LAYOUT", "LASTID", 9);
     EXPECT_EQ(9, s.LayoutLastId());
+}
+
+TEST(ListStartOptions, TakeSubFoldersAndCurrentFolderFromTheProfile)
+{
+    fw::MemoryProfile profile;
+    ProfileSettings s(profile);
+    lists::ListOptions options = app::ListStartOptions(s, "C:\\work");
+    EXPECT_FALSE(options.subfolders);
+    EXPECT_TRUE(options.lastFolder.empty());
+    profile.WriteInt("LOADFOLDER", "SUBDIR", 1);
+    profile.WriteInt("LOADFOLDER", "USECURRENT", 1);
+    options = app::ListStartOptions(s, "C:\\work");
+    EXPECT_TRUE(options.subfolders);
+    EXPECT_EQ("C:\\work", options.lastFolder);
+    fw::MemoryFileSystem fs;
+    lists::ListModel list(0, fs, options);
+    EXPECT_TRUE(list.Condition().subfolders);
+    EXPECT_EQ("C:\\work", list.LastFolder());
 }
 
 TEST(WideDropNames, StartsFromThePlatformAndTakesTheProfileValue)

@@ -161,6 +161,35 @@ TEST_F(ListTest, MoveByWithDisplayShowsTheEntryAndOnlyTheActiveWindowPreloads)
     EXPECT_EQ(0, list.Position());
 }
 
+TEST_F(ListTest, ScrollMovesByOneEntryAndShowsOnlyAtTheEnd)
+{
+    using lists::ScrollCode;
+    Fill(10);
+    list.MoveBy(-9999, false);
+    list.MoveBy(3, false);
+    list.Scroll(ScrollCode::PageDown, 0);
+    EXPECT_EQ(4, list.Position());
+    list.Scroll(ScrollCode::LineUp, 0);
+    EXPECT_EQ(3, list.Position());
+    view.Reset();
+    for (int thumb = 1; thumb <= 7; ++thumb)
+        list.Scroll(ScrollCode::ThumbTrack, thumb);
+    EXPECT_EQ("3:   8/ 10 " + Name(7), view.caption);
+    list.Scroll(ScrollCode::ThumbPosition, 7);
+    EXPECT_TRUE(view.displayed.empty());
+    list.Scroll(ScrollCode::EndScroll, 0);
+    EXPECT_EQ((std::vector<std::string>{Name(7)}), view.displayed);
+    list.Scroll(ScrollCode::ThumbTrack, 50);
+    EXPECT_EQ(9, list.Position());
+
+    list.ClearList();
+    view.Reset();
+    list.Scroll(ScrollCode::Bottom, 0);
+    list.Scroll(ScrollCode::EndScroll, 0);
+    EXPECT_EQ(0, list.Position());
+    EXPECT_EQ((std::vector<std::string>{""}), view.displayed);
+}
+
 TEST_F(ListTest, RemovePathKeepsThePositionIndexUnlessPastTheEnd)
 {
     Fill(5);
