@@ -74,6 +74,10 @@ enum class ScrollCode : int {
     EndScroll = 8,
 };
 
+// One list window's state and operations. The position plays the scroll bar: it is
+// always clamped into 0..count-1 (0 for an empty list, whose range is shown as 0..0).
+// Every change of what is shown goes through the ListView in the order a window
+// applies it; without a view the model works the same and shows nothing.
 class ListModel {
 public:
     ListModel(int listNumber, fw::FileSystem& fs, const ListOptions& options = ListOptions(),

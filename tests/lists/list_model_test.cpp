@@ -379,4 +379,27 @@ TEST(ListSet, RemoveFromOtherListsMovesPathsAndRechecksTheListsThatLostSome)
     EXPECT_EQ(3, set.TotalCount());
 }
 
+TEST(ListSet, CompleteLoadShowsTheFirstNewEntryAfterTakingItFromOtherLists)
+{
+    TestFiles files;
+    lists::ListSet set(files.Fs());
+    RecordingView views[2];
+    set.List(0).SetView(&views[0]);
+    set.List(1).SetView(&views[1]);
+    std::string a = files.AddFile("a.jpg");
+    std::string b = files.AddFile("b.jpg");
+    std::string c = files.AddFile("c.jpg");
+    set.List(1).InsertAndSelect(b);
+    set.List(0).InsertAndSelect(a);
+    lists::SortedPathSet::InsertManyResult loaded = set.List(0).InsertMany({c, b, a});
+    EXPECT_EQ(2u, loaded.inserted);
+    EXPECT_EQ(1, loaded.smallestNewIndex);
+    views[0].Reset();
+    set.List(0).CompleteLoad(loaded.smallestNewIndex);
+    EXPECT_EQ(0, set.List(1).GetCount());
+    EXPECT_EQ((std::vector<std::string>{b}), views[0].displayed);
+    EXPECT_EQ(1, set.List(0).Position());
+    EXPECT_EQ("0:   2/  3 " + b, views[0].caption);
+}
+
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 
 #include "lists/path_order.h"
@@ -8,7 +7,6 @@
 
 namespace {
 
-using lists::PathOrder;
 using lists::SortedPathSet;
 
 int Sign(int v)
@@ -159,25 +157,6 @@ TEST(SortedPathSet, RemoveAllOfEqualsRemovingOneByOne)
         EXPECT_EQ(removed, mine.RemoveAllOf(theirs));
         EXPECT_EQ(expected.Paths(), mine.Paths());
     }
-}
-
-TEST(SortedPathSet, StaysSortedAndUniqueUnderStdSortOrder)
-{
-    std::mt19937 rng(3);
-    std::vector<std::string> paths;
-    SortedPathSet set;
-    for (int i = 0; i < 500; ++i) {
-        paths.push_back(RandomPath(rng));
-        set.Insert(paths.back());
-    }
-    const PathOrder& order = PathOrder::System();
-    EXPECT_TRUE(std::is_sorted(set.begin(), set.end(), order));
-    EXPECT_EQ(set.end(),
-              std::adjacent_find(set.begin(), set.end(), [&](const std::string& a, const std::string& b) {
-                  return !order.Less(a, b);
-              }));
-    for (const std::string& path : paths)
-        EXPECT_GE(set.Find(path), 0) << path;
 }
 
 }  // namespace
