@@ -290,6 +290,12 @@ TEST_F(CatalogTest, SaveWritesAllHeadersAndEntriesExactly)
     ASSERT_TRUE(reader.Load(files.Path("out.txt")));
     for (int n = 0; n < lists::kListCount; ++n)
         EXPECT_EQ(Paths(n), again.List(n).Paths().Paths());
+
+    // Saving again replaces the file.
+    lists.List(1).ClearList();
+    catalog.Save();
+    EXPECT_EQ("*0\r\n" + a + "\r\n" + b + "\r\n" + HeadersFrom(1), files.Read("out.txt"));
+    EXPECT_FALSE(files.Exists("out.txt.tmp"));
 }
 
 TEST_F(CatalogTest, SavingEmptyListsWrites36Headers)
