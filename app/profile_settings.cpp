@@ -1,0 +1,125 @@
+#include "app/profile_settings.h"
+
+#include <cstdio>
+
+namespace app {
+
+namespace {
+
+std::string Numbered(const char* format, int value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+}  // namespace
+
+std::string LayoutNameKey(int position)
+{
+    return Numbered("NAME%02d", position);
+}
+
+std::string LayoutIdKey(int position)
+{
+    return Numbered("ID%02d", position);
+}
+
+std::string LayoutSection(int layoutId)
+{
+    return Numbered("ALLIGN_%02d", layoutId);
+}
+
+std::string ListWindowKey(int listNumber, const char* field)
+{
+    return Numbered("W%02d", listNumber) + field;
+}
+
+int ProfileSettings::Get(const IntSetting& setting) const
+{
+    return profile_.GetInt(setting.section, setting.key, setting.defaultValue);
+}
+
+bool ProfileSettings::Set(const IntSetting& setting, int value) const
+{
+    return profile_.WriteInt(setting.section, setting.key, value);
+}
+
+int ProfileSettings::LayoutLastId() const
+{
+    return profile_.GetInt(settings::kLayoutSection, settings::kLayoutLastIdKey, Get(settings::kLayoutCount));
+}
+
+std::string ProfileSettings::LayoutName(int position) const
+{
+    std::string key = LayoutNameKey(position);
+    return profile_.GetString(settings::kLayoutSection, key.c_str(), key);
+}
+
+int ProfileSettings::LayoutId(int position) const
+{
+    return profile_.GetInt(settings::kLayoutSection, LayoutIdKey(position).c_str(), position);
+}
+
+ProfileRect ProfileSettings::GetRect(const char* section, const std::string& prefix,
+                                     const ProfileRect& fallback) const
+{
+    ProfileRect rect;
+    rect.top = profile_.GetInt(section, (prefix + settings::kTop).c_str(), fallback.top);
+    rect.left = profile_.GetInt(section, (prefix + settings::kLeft).c_str(), fallback.left);
+    rect.bottom = profile_.GetInt(section, (prefix + settings::kBottom).c_str(), fallback.bottom);
+    rect.right = profile_.GetInt(section, (prefix + settings::kRight).c_str(), fallback.right);
+    return rect;
+}
+
+bool ProfileSettings::SetRect(const char* section, const std::string& prefix, const ProfileRect& rect) const
+{
+    bool ok = profile_.WriteInt(section, (prefix + settings::kTop).c_str(), rect.top);
+    ok = profile_.WriteInt(section, (prefix + settings::kLeft).c_str(), rect.left) && ok;
+    ok = profile_.WriteInt(section, (prefix + settings::kBottom).c_str(), rect.bottom) && ok;
+    return profile_.WriteInt(section, (prefix + settings::kRight).c_str(), rect.right) && ok;
+}
+
+int ProfileSettings::ListWindowShow(int listNumber) const
+{
+    return profile_.GetInt(settings::kWorkingLayoutSection,
+                           ListWindowKey(listNumber, settings::kShow).c_str(), 1);
+}
+
+lists::ListOptions ListStartOptions(const ProfileSettings& settings, const std::string& currentDirectory)
+{
+    lists::ListOptions options;
+    options.subfolders = settings.GetFlag(settings::kLoadSubfolders);
+    if (settings.GetFlag(settings::kLoadUseCurrent))
+        options.lastFolder = currentDirectory;
+    return options;
+}
+
+int WideDropNames(bool ntPlatform, fw::Profile& profile)
+{
+    return profile.GetInt(settings::kUseWideChar.section, settings::kUseWideChar.key, ntPlatform ? 1 : 0);
+}
+
+std::string CutExtension(const std::string& programPath, const fw::CodePage& codePage)
+{
+    if (programPath.empty())
+        return programPath;
+    const char* s = programPath.data();
+    size_t at = codePage.Prev(s, programPath.size());
+    while (at > 0) {
+        bool single = codePage.CharLength(s, at, programPath.size()) == 1;
+        if (single && (s[at] == '\\' || s[at] == '.'))
+            break;
+        at = codePage.Prev(s, at);
+    }
+    bool dot = s[at] == '.' && codePage.CharLength(s, at, programPath.size()) == 1;
+    return dot ? programPath.substr(0, at) : programPath;
+}
+
+ProgramFiles ProgramFilesFor(const std::string& programPath, const fw::CodePage& codePage)
+{
+    std::string base = CutExtension(programPath, codePage);
+    return {base + ".ini", base + ".chm"};
+}
+
+}  // namespace app
