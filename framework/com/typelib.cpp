@@ -1,5 +1,6 @@
 #include "framework/com/typelib.h"
 
+#include <cwchar>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -53,6 +54,22 @@ std::wstring FolderOf(const std::wstring& path)
 {
     const size_t slash = path.find_last_of(L"\\/:");
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// Whether HKEY_CLASSES_ROOT\TypeLib\{LIBID}\major.minor exists.
+bool IsTypeLibRegistered(const TLIBATTR& attributes)
+{
+    wchar_t guid[40] = {};
+    if (StringFromGUID2(attributes.guid, guid, 40) == 0)
+        return true;
+    wchar_t version[16] = {};
+    swprintf(version, 16, L"%x.%x", attributes.wMajorVerNum, attributes.wMinorVerNum);
+    const std::wstring path = std::wstring(L"TypeLib\\") + guid + L"\\" + version;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
 }
 
 using UnRegisterTypeLibFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
@@ -149,6 +166,9 @@ HRESULT UnregisterModuleTypeLib(const std::wstring& modulePath) noexcept
         FW_RETURN_IF_FAILED(library->GetLibAttr(&attributes));
         const TLIBATTR copy = *attributes;
         library->ReleaseTLibAttr(attributes);
+
+        if (!IsTypeLibRegistered(copy))
+            return S_OK;  // nothing to remove
 
         HMODULE oleaut = LoadLibraryW(L"oleaut32.dll");
         if (!oleaut)
