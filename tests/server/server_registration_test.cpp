@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/com/registrar_win32.h"
 #include "tests/server/server_test_support.h"
 
 namespace {
@@ -179,6 +180,65 @@ TEST_F(ServerRegistrationTest, Regsvr32RegistersAndUnregistersTheLibrary)
     ASSERT_EQ(RunSystemProgram(L"regsvr32.exe", L"/u /s " + quoted, 60000), 0);
     ExpectCacheUnregistered();
     ExpectTypeLibUnregistered();
+}
+
+}  // namespace
+
+namespace {
+
+// The Win32 side of the script interpreter, on a scratch key of the current user.
+const std::wstring kScratch = L"Software\\VelmoraRegistrarTest";
+
+class Win32RegistrarTest : public testing::Test {
+protected:
+    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kScratch.c_str()); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kScratch.c_str()); }
+
+    HRESULT Apply(const char* script, bool registering)
+    {
+        fw::com::Win32Registry registry;
+        return fw::com::UpdateRegistryFromScript(script, {{"MODULE", "C:\\It's\\m.dll"}}, registering,
+                                                 registry);
+    }
+};
+
+TEST_F(Win32RegistrarTest, MalformedScriptsFailBeforeWritingAnything)
+{
+    const char* const malformed[] = {
+        "HKCU { NoRemove Software { VelmoraRegistrarTest { A = s 'a' } }",
+        "HKCU { NoRemove Software { VelmoraRegistrarTest = s 'x' { val N = d 'z' } } }",
+        "HKCU { NoRemove Software { VelmoraRegistrarTest = s '%OTHER%' } }",
+    };
+    for (const char* script : malformed) {
+        SCOPED_TRACE(script);
+        EXPECT_EQ(Apply(script, true), fw::com::kRegistrationScriptInvalid);
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kScratch));
+    }
+}
+
+TEST_F(Win32RegistrarTest, StringsNumbersAndModulePathReadBackAndGoAgain)
+{
+    const char* script =
+        "HKCU { NoRemove Software { ForceRemove VelmoraRegistrarTest = s '%MODULE%' {\n"
+        "  val Number = d '0x20191'\n"
+        "  'Sub Key' { val Text = s '\xEF\xBE\x92\xEF\xBD\xBF\xEF\xBD\xAF\xEF\xBE\x84\xEF\xBE\x9E' }\n"
+        "} } }";
+    ASSERT_EQ(Apply(script, true), S_OK);
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kScratch).value_or(L"<missing>"), L"C:\\It's\\m.dll");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kScratch + L"\\Sub Key", L"Text").value_or(L"<missing>"),
+              L"ﾒｿｯﾄﾞ");
+    DWORD number = 0;
+    DWORD bytes = sizeof(number);
+    DWORD type = 0;
+    ASSERT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, kScratch.c_str(), L"Number", RRF_RT_ANY, &type, &number, &bytes),
+        ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(number, 131473u);
+
+    ASSERT_EQ(Apply(script, false), S_OK);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kScratch));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software"));
 }
 
 }  // namespace
