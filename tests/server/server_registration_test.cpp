@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/com/com_ptr.h"
 #include "framework/com/registrar_win32.h"
+#include "framework/com/typelib.h"
 #include "tests/server/server_test_support.h"
 
 namespace {
@@ -169,6 +171,30 @@ TEST_F(ServerRegistrationTest, PlainKeyWithForeignContentSurvivesUnregistering)
     EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, kIndependentProgId), std::vector<std::wstring>{});
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kProgId));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
+}
+
+TEST_F(ServerRegistrationTest, TypeLibraryComesFromTheTlbBesideAModuleWithoutOne)
+{
+    fw::com::CoInitScope com;
+    const std::wstring folder = FolderOf(LibraryPath());
+    const std::wstring module = folder + L"\\TypeLibOnly.dll";
+    fw::com::ComPtr<ITypeLib> library;
+    std::wstring loadedFrom;
+    ASSERT_EQ(fw::com::LoadTypeLibFromModule(LibraryPath(), library.Put(), &loadedFrom), S_OK);
+    EXPECT_EQ(loadedFrom, LibraryPath());
+    ASSERT_EQ(fw::com::LoadTypeLibFromModule(module, library.Put(), &loadedFrom), S_OK);
+    EXPECT_EQ(loadedFrom, folder + L"\\TypeLibOnly.tlb");
+    EXPECT_TRUE(
+        FAILED(fw::com::LoadTypeLibFromModule(folder + L"\\Missing.dll", library.Put(), &loadedFrom)));
+    EXPECT_FALSE(library);
+
+    ASSERT_EQ(fw::com::RegisterModuleTypeLib(module), S_OK);
+    const std::wstring version = L"TypeLib\\" + kLibid + L"\\1.0";
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, version + L"\\0\\" + TypeLibPlatform()).value_or(L"<missing>"),
+              folder + L"\\TypeLibOnly.tlb");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, version + L"\\HELPDIR").value_or(L"<missing>"), folder);
+    EXPECT_EQ(fw::com::UnregisterModuleTypeLib(module), S_OK);
+    ExpectTypeLibUnregistered();
 }
 
 TEST_F(ServerRegistrationTest, Regsvr32RegistersAndUnregistersTheLibrary)
