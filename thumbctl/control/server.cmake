@@ -38,23 +38,33 @@ add_library(velmora_typelib STATIC
 target_include_directories(velmora_typelib PUBLIC ${VELMORA_GENERATED})
 target_link_libraries(velmora_typelib PUBLIC suite_options)
 
-add_library(VelmoraThumbCtl SHARED
-  ${CMAKE_CURRENT_LIST_DIR}/server_entry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/class_table.cpp
+# The thumbnail control's COM class, linked into the library and into its tests.
+add_library(thumbctl_control STATIC
   ${CMAKE_CURRENT_LIST_DIR}/thumb_control.cpp
   ${CMAKE_CURRENT_LIST_DIR}/thumb_control_ole.cpp
   ${CMAKE_CURRENT_LIST_DIR}/thumb_control_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/thumb_control_persist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/thumb_control_info.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cache_picture_source.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/library_settings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/library_settings.cpp)
+target_link_libraries(thumbctl_control PUBLIC suite_options velmora_typelib thumbctl_view fw_com fw_core
+  ole32 oleaut32 uuid user32 gdi32 shell32)
+if(TARGET thumbctl_cache)
+  # Cache sizes and the file-name filter come from the cache's settings reader.
+  target_link_libraries(thumbctl_control PRIVATE thumbctl_cache)
+  target_compile_definitions(thumbctl_control PRIVATE VELMORA_HAS_LIBRARY_SETTINGS=1)
+endif()
+
+add_library(VelmoraThumbCtl SHARED
+  ${CMAKE_CURRENT_LIST_DIR}/server_entry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/class_table.cpp
   ${SUITE_ROOT}/resources/VelmoraThumbCtl.rc
   ${SUITE_ROOT}/resources/VelmoraThumbCtl.def)
 set_target_properties(VelmoraThumbCtl PROPERTIES PREFIX "" OUTPUT_NAME VelmoraThumbCtl)
 target_include_directories(VelmoraThumbCtl PRIVATE ${VELMORA_GENERATED} ${SUITE_ROOT}/resources)
 set_source_files_properties(${SUITE_ROOT}/resources/VelmoraThumbCtl.rc PROPERTIES
   OBJECT_DEPENDS "${VELMORA_TLB};${SUITE_ROOT}/resources/VelmoraThumbCtl.rgs;${SUITE_ROOT}/resources/VelmoraThumbCtl.bmp;${SUITE_ROOT}/resources/VelmoraPictureCache.rgs;${SUITE_ROOT}/resources/VelmoraThumbCtl_res.h")
-target_link_libraries(VelmoraThumbCtl PRIVATE suite_options velmora_typelib thumbctl_view fw_com fw_core
+target_link_libraries(VelmoraThumbCtl PRIVATE suite_options velmora_typelib thumbctl_control fw_com fw_core
   -Wl,--start-group ole32 oleaut32 uuid user32 gdi32 advapi32 shell32 comctl32 windowscodecs -Wl,--end-group)
 
 # Classes of the server: each folder that provides one adds its library here, and the
@@ -62,7 +72,4 @@ target_link_libraries(VelmoraThumbCtl PRIVATE suite_options velmora_typelib thum
 if(TARGET thumbctl_cache)
   target_link_libraries(VelmoraThumbCtl PRIVATE thumbctl_cache)
   target_compile_definitions(VelmoraThumbCtl PRIVATE VELMORA_HAS_PICTURE_CACHE=1)
-  # The control takes its cache sizes and filter from the cache's settings reader.
-  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/library_settings.cpp PROPERTIES
-    COMPILE_DEFINITIONS VELMORA_HAS_LIBRARY_SETTINGS=1)
 endif()
