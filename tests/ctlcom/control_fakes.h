@@ -108,10 +108,11 @@ public:
     STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override { ++viewChanges; }
     STDMETHODIMP_(void) OnRename(IMoniker*) override {}
     STDMETHODIMP_(void) OnSave() override { ++saves; }
-    STDMETHODIMP_(void) OnClose() override {}
+    STDMETHODIMP_(void) OnClose() override { ++closes; }
     int dataChanges = 0;
     int viewChanges = 0;
     int saves = 0;
+    int closes = 0;
 };
 
 // A minimal in-place container: one window, no frame or document window, every call
@@ -150,9 +151,14 @@ public:
     STDMETHODIMP OnInPlaceDeactivate() override { return Record("OnInPlaceDeactivate"); }
     STDMETHODIMP DiscardUndoState() override { return S_OK; }
     STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return Record("OnPosRectChange"); }
+    STDMETHODIMP OnPosRectChange(LPCRECT rect) override
+    {
+        requested = *rect;
+        return Record("OnPosRectChange");
+    }
 
     std::vector<std::string> calls;
+    RECT requested{};
 
 private:
     HRESULT Record(const char* name)

@@ -10,6 +10,7 @@
 
 #include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
+#include "framework/win/handles.h"
 #include "tests/server/server_test_support.h"
 
 namespace {
@@ -161,6 +162,36 @@ TEST_F(ControlRegistrationTest, Regsvr32RegistersAndBothProgramIdsCreateTheContr
     }
     ASSERT_EQ(RunSystemProgram(L"regsvr32.exe", L"/u /s " + quoted, 60000), 0);
     ExpectControlUnregistered();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ControlResourcesTest, ToolboxBitmapScriptAndProjectName)
+{
+    using server_testing::TheLibrary;
+    const HMODULE module = TheLibrary().module;
+    ASSERT_NE(module, nullptr);
+    fw::UniqueGdiObject bitmap(
+        LoadImageW(module, MAKEINTRESOURCEW(101), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_TRUE(bitmap);
+    DIBSECTION section{};
+    ASSERT_EQ(GetObjectW(bitmap.get(), sizeof section, &section), static_cast<int>(sizeof section));
+    EXPECT_EQ(section.dsBmih.biWidth, 16);
+    EXPECT_EQ(section.dsBmih.biHeight, 16);
+    EXPECT_EQ(section.dsBmih.biBitCount, 4) << "16 colours";
+
+    HRSRC script = FindResourceW(module, MAKEINTRESOURCEW(102), L"REGISTRY");
+    ASSERT_NE(script, nullptr);
+    const auto* text = static_cast<const char*>(LockResource(LoadResource(module, script)));
+    const std::string body(text, SizeofResource(module, script));
+    EXPECT_NE(body.find("{CDE3FF5B-8BC2-4222-838E-EC953211A994}"), std::string::npos);
+    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(104), L"REGISTRY"), nullptr);
+
+    wchar_t name[32]{};
+    ASSERT_GT(LoadStringW(module, 100, name, 32), 0);
+    EXPECT_STREQ(name, L"VelmoraThumbCtl");
 }
 
 }  // namespace

@@ -585,6 +585,15 @@ TEST_F(ThumbControlTest, InPlaceActivationMakesAChildWindowOfTheSiteAndDeactivat
     EXPECT_EQ(rect.right, 110);
     EXPECT_EQ(rect.bottom, 100);
 
+    // A new extent asks the container for a window of that size (2 x 1 inches).
+    Site().calls.clear();
+    SIZEL extent{5080, 2540};
+    ASSERT_EQ(As<IOleObject>()->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    EXPECT_EQ(Site().calls, (std::vector<std::string>{"OnPosRectChange"}));
+    const int dpi = GetDeviceCaps(fw::WindowDc(nullptr).Dc(), LOGPIXELSX);
+    EXPECT_EQ(Site().requested.left, 10);
+    EXPECT_EQ(Site().requested.right - Site().requested.left, 2 * dpi);
+
     Site().calls.clear();
     ASSERT_EQ(As<IOleObject>()->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_.Get(), 0, host_, &moved), S_OK);
     EXPECT_EQ(Site().calls, (std::vector<std::string>{"OnUIActivate"}));
@@ -597,6 +606,18 @@ TEST_F(ThumbControlTest, InPlaceActivationMakesAChildWindowOfTheSiteAndDeactivat
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(ControlWindow(), nullptr);
     EXPECT_EQ(Site().calls, (std::vector<std::string>{"OnInPlaceDeactivate"}));
+
+    // Closing a changed control asks the site to save it and tells the advise sinks.
+    ComPtr<IAdviseSink> advise;
+    ASSERT_EQ(fw::com::Make<AdviseSink>(advise), S_OK);
+    DWORD connection = 0;
+    ASSERT_EQ(As<IOleObject>()->Advise(advise.Get(), &connection), S_OK);
+    Site().calls.clear();
+    ASSERT_EQ(As<IOleObject>()->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
+    EXPECT_EQ(Site().calls, (std::vector<std::string>{"SaveObject"}));
+    EXPECT_EQ(static_cast<AdviseSink*>(advise.Get())->saves, 1);
+    EXPECT_EQ(static_cast<AdviseSink*>(advise.Get())->closes, 1);
+    EXPECT_EQ(As<IOleObject>()->Unadvise(connection), S_OK);
 }
 
 TEST_F(ThumbControlTest, QuickActivationConnectsTheContainersSinks)

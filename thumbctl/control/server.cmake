@@ -25,7 +25,8 @@ add_custom_command(
           -U ${VELMORA_GENERATED}/VelmoraThumbCtl_i.c
           -T ${VELMORA_TLB}
           ${VELMORA_GENERATED}/VelmoraThumbCtl.cp932.idl
-  DEPENDS ${VELMORA_IDL}
+  COMMAND python3 ${SUITE_ROOT}/scripts/repair-tlb-guids.py ${VELMORA_IDL} ${VELMORA_TLB}
+  DEPENDS ${VELMORA_IDL} ${SUITE_ROOT}/scripts/repair-tlb-guids.py
   COMMENT "widl VelmoraThumbCtl.idl"
   VERBATIM)
 

@@ -4,10 +4,13 @@
 
 #include "framework/com/hresult.h"
 #include "framework/com/module.h"
+#include "framework/win/gdi.h"
 #include "thumbctl/control/thumb_control.h"
 
 namespace thumbctl {
 namespace {
+
+constexpr int kHimetricPerInch = 2540;
 
 // The control window class of the module, registered with the first window and kept
 // for the module's lifetime.
@@ -298,6 +301,8 @@ STDMETHODIMP ThumbControl::Close(DWORD saveOption)
         if (oleAdvise_)
             oleAdvise_->SendOnSave();
     }
+    if (oleAdvise_)
+        oleAdvise_->SendOnClose();
     inPlaceSite_.Reset();
     viewSink_.Reset();
     return S_OK;
@@ -397,11 +402,21 @@ STDMETHODIMP ThumbControl::SetExtent(DWORD aspect, SIZEL* size)
         return E_POINTER;
     const bool changed = size->cx != extent_.cx || size->cy != extent_.cy;
     extent_ = *size;
-    if (changed) {
-        SetDirty(true);
-        // Recompose on resize.
-        SendDataChange();
-        FireViewChange();
+    if (!changed)
+        return S_OK;
+    SetDirty(true);
+    // Recompose on resize.
+    SendDataChange();
+    FireViewChange();
+    if (inPlaceActive_ && inPlaceSite_) {
+        // Ask the container for a window of the new size, in pixels of the screen.
+        fw::WindowDc screen(nullptr);
+        RECT wanted = position_;
+        wanted.right =
+            wanted.left + MulDiv(extent_.cx, GetDeviceCaps(screen.Dc(), LOGPIXELSX), kHimetricPerInch);
+        wanted.bottom =
+            wanted.top + MulDiv(extent_.cy, GetDeviceCaps(screen.Dc(), LOGPIXELSY), kHimetricPerInch);
+        inPlaceSite_->OnPosRectChange(&wanted);
     }
     return S_OK;
 }
