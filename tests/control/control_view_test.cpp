@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -270,19 +271,23 @@ TEST_F(ControlViewTest, WhiteWithoutSourceOrFileName)
 
 // Stands in for the picture cache's loader: sends the picture-ready message from
 // another thread while this one keeps its messages flowing, as the real cache does.
+struct LoaderJob {
+    FakeSource::Picture* picture;
+    HWND window;
+};
+
+DWORD WINAPI RunLoader(void* param)
+{
+    auto* job = static_cast<LoaderJob*>(param);
+    job->picture->ready = true;
+    SendMessageA(job->window, kPictureReadyMessage, 0, 0);
+    return 0;
+}
+
 void DeliverFromAnotherThread(FakeSource::Picture& picture, HWND window)
 {
-    struct Job {
-        FakeSource::Picture* picture;
-        HWND window;
-    } job{&picture, window};
-    auto loader = [](void* param) -> DWORD {
-        auto* j = static_cast<Job*>(param);
-        j->picture->ready = true;
-        SendMessageA(j->window, kPictureReadyMessage, 0, 0);
-        return 0;
-    };
-    fw::UniqueHandle thread(CreateThread(nullptr, 0, loader, &job, 0, nullptr));
+    LoaderJob job{&picture, window};
+    fw::UniqueHandle thread(CreateThread(nullptr, 0, RunLoader, &job, 0, nullptr));
     ASSERT_TRUE(thread);
     const HANDLE h = thread.get();
     const DWORD deadline = GetTickCount() + 10000;
@@ -421,7 +426,12 @@ TEST_F(ControlViewTest, NewFileResetsTheViewAndFileNameKeepsIt)
     EXPECT_EQ(view_.View().Zoom(), (Rect{60, 20, 90, 40}));
     EXPECT_TRUE(ShowsPicture(CaptureClient(View()), {0, 0, 300, 200}, [](int, int) { return kBlue; }));
 
+    // A new file in the middle of a selection ends it and gives the mouse back.
+    Send(WM_LBUTTONDOWN, 120, 70, MK_LBUTTON);
+    ASSERT_EQ(GetCapture(), View());
     view_.ShowFile(L"b");
+    EXPECT_FALSE(view_.View().Selecting());
+    EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_TRUE(view_.View().Zoom().Empty());
     EXPECT_TRUE(ShowsPicture(CaptureClient(View()), {100, 60, 200, 140},
                              [](int x, int y) { return Halves(x - 100, y); }));
@@ -462,6 +472,44 @@ TEST_F(ControlViewTest, DrawsIntoAGivenDeviceContextWithTheSameCode)
             return Halves(x - 100, y);
         })) << message;
     }
+}
+
+TEST_F(ControlViewTest, DrawsIntoAMetafile)
+{
+    source_.Add(L"halves", 100, 80, Halves);
+    view_.ShowFile(L"halves");
+    HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(recorder, nullptr);
+    view_.Draw(recorder, RECT{0, 0, 300, 200});
+    HENHMETAFILE metafile = CloseEnhMetaFile(recorder);
+    ASSERT_NE(metafile, nullptr);
+
+    Dib played(300, 200);
+    played.Fill([](int, int) { return 0x00FF00u; });
+    fw::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    {
+        fw::SelectObjectScope selected(dc.get(), played.Handle());
+        const RECT frame{0, 0, 300, 200};
+        PlayEnhMetaFile(dc.get(), metafile, &frame);
+    }
+    DeleteEnhMetaFile(metafile);
+    GdiFlush();
+    // Playback maps the recorded frame onto the target with some rounding: the
+    // picture may grow by a pixel or two, but lies where it was drawn.
+    Rect box{300, 200, 0, 0};
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            if (played.At(x, y) != kWhite) {
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
+            }
+    EXPECT_NEAR(box.left, 100, 2);
+    EXPECT_NEAR(box.top, 60, 2);
+    EXPECT_NEAR(box.right, 200, 2);
+    EXPECT_NEAR(box.bottom, 140, 2);
+    EXPECT_EQ(played.At(120, 100), kRed);
+    EXPECT_EQ(played.At(180, 100), kBlue);
+    EXPECT_EQ(played.At(50, 100), kWhite) << "the bands are recorded too";
 }
 
 TEST_F(ControlViewTest, EraseBackgroundLeavesTheContextAlone)

@@ -283,8 +283,9 @@ TEST(FinishSelection, TurnsSelectionsIntoViewChanges)
         SCOPED_TRACE(c.name);
         const SelectionOutcome out = FinishSelection(c.selection, c.W, c.H, c.destination, c.source);
         EXPECT_EQ(out.result, c.result);
-        if (c.result == SelectionResult::kZoom)
+        if (c.result == SelectionResult::kZoom) {
             EXPECT_EQ(out.zoom, c.zoom);
+        }
     }
 }
 

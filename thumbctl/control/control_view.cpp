@@ -121,6 +121,8 @@ void ControlView::DrawContent(HDC dc, const RECT& bounds, bool record)
     const Placement p = view_.Place(bounds.right - bounds.left, bounds.bottom - bounds.top, info.bmWidth,
                                     info.bmHeight, record);
     fw::UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    if (!memory)  // a metafile has no compatible memory context; the screen's will do
+        memory.reset(CreateCompatibleDC(nullptr));
     if (!p.drawn || !memory) {
         FillRect(dc, &bounds, brush);
         return;
