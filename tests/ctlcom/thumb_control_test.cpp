@@ -594,6 +594,15 @@ TEST_F(ThumbControlTest, InPlaceActivationMakesAChildWindowOfTheSiteAndDeactivat
     EXPECT_EQ(Site().requested.left, 10);
     EXPECT_EQ(Site().requested.right - Site().requested.left, 2 * dpi);
 
+    // A click activates the control for the user, once.
+    Site().calls.clear();
+    SendMessageW(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(host_),
+                 MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    SendMessageW(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(host_),
+                 MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    EXPECT_EQ(Site().calls, (std::vector<std::string>{"OnUIActivate"}));
+    EXPECT_EQ(GetFocus(), window);
+    ASSERT_EQ(As<IOleInPlaceObject>()->UIDeactivate(), S_OK);
     Site().calls.clear();
     ASSERT_EQ(As<IOleObject>()->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_.Get(), 0, host_, &moved), S_OK);
     EXPECT_EQ(Site().calls, (std::vector<std::string>{"OnUIActivate"}));
