@@ -470,6 +470,42 @@ TEST_F(ThumbControlTest, DispatchReachesTheMembersByTheirIds)
     EXPECT_STREQ(V_BSTR(result.Get()), L"Cap");
 }
 
+TEST_F(ThumbControlTest, DisplayFileResetsTheZoomAndFileNameKeepsIt)
+{
+    ComPtr<IVelmoraPictureCache> given;
+    ASSERT_EQ(fw::com::Make<FakeCache>(given), S_OK);
+    Dib picture(100, 80, 0xFF0000);
+    static_cast<FakeCache*>(given.Get())->AddPicture(L"C:\\red.bmp", picture.Handle());
+    ASSERT_EQ(control_->put_IPictureCache(given.Get()), S_OK);
+    const HWND window = Activate();
+    const RECT natural{100, 60, 200, 140};
+    auto zoomIn = [&] {
+        SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 70));
+        SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(160, 110));
+        SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(160, 110));
+    };
+    struct Step {
+        const char* what;
+        HRESULT (*call)(IVelmoraThumbCtl*);
+        bool zoomed;
+    };
+    const Step steps[] = {
+        {"displayFile", [](IVelmoraThumbCtl* c) { return c->displayFile(Bstr(L"C:\\red.bmp").Get()); },
+         false},
+        {"FileName put", [](IVelmoraThumbCtl* c) { return c->put_FileName(Bstr(L"C:\\red.bmp").Get()); },
+         true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_EQ(control_->displayFile(Bstr(L"C:\\red.bmp").Get()), S_OK);
+        ASSERT_EQ(WrongPixels(CaptureClient(window), natural, 0xFF0000), 0);
+        zoomIn();
+        ASSERT_GT(WrongPixels(CaptureClient(window), natural, 0xFF0000), 0) << "zoomed in";
+        ASSERT_EQ(step.call(control_.Get()), S_OK);
+        EXPECT_EQ(WrongPixels(CaptureClient(window), natural, 0xFF0000) > 0, step.zoomed);
+    }
+}
+
 // ---- Events ----
 
 TEST_F(ThumbControlTest, MouseMessagesAndDroppedFilesFireEventsToEverySink)
