@@ -44,8 +44,15 @@ TEST(LibrarySettingsTest, ReadsTheTwoNumbersOnlyAsExactLowerCaseKeys)
         {"later record wins", "cachesize=3\ncachesize=4\n", 4, 2},
         {"comments are skipped", ";cachesize=3\n  'cachesize=4\n\t;bufferingsize=1\n", 8, 2},
         {"line without '=' uses no record", "cachesize\nbufferingsize 7\n", 8, 2},
-        {"Ctrl+Z ends a text-mode file", "cachesize=3\n\x1A" "cachesize=4\n", 3, 2},
-        {"NUL ends a line", std::string("cachesize=3\0" "9\n", 14), 3, 2},
+        {"Ctrl+Z ends a text-mode file",
+         "cachesize=3\n\x1A"
+         "cachesize=4\n",
+         3, 2},
+        {"NUL ends a line",
+         std::string("cachesize=3\0"
+                     "9\n",
+                     14),
+         3, 2},
         {"saturates like strtol", "cachesize=99999999999\n", 2147483647, 2},
     };
     for (const NumberCase& c : cases) {

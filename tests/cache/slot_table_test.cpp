@@ -63,15 +63,15 @@ protected:
 
     std::unique_ptr<SlotTable> Make(int16_t slots, int16_t limit)
     {
-        return std::make_unique<SlotTable>(
-            SlotTable::Environment{clock, files, lock, [] { ++g_beeps; }}, slots, limit);
+        return std::make_unique<SlotTable>(SlotTable::Environment{clock, files, lock, [] { ++g_beeps; }},
+                                           slots, limit);
     }
 
     // A request at the next tick; true when delivered (the handle in `handle`).
     bool Request(SlotTable& t, uintptr_t window, const std::string& path, uintptr_t* handle = nullptr)
     {
         clock.now += 10;
-        return t.LoadBitmap(window, path, [&](uintptr_t h) {
+        return t.RequestBitmap(window, path, [&](uintptr_t h) {
             if (handle)
                 *handle = h;
         });
@@ -274,8 +274,7 @@ TEST_F(SlotTableTest, NewestPendingRequestIsDecodedFirst)
         order.push_back(e->path);
     EXPECT_EQ((std::vector<std::string>{Path("a"), Path("c"), Path("b")}), order);
     for (const auto& v : t->Snapshot()) {
-        if (v.used)
-            EXPECT_EQ(EntryState::kLoading, v.state);
+        EXPECT_TRUE(!v.used || v.state == EntryState::kLoading);
     }
 }
 

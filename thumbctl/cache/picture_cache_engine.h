@@ -47,7 +47,7 @@ public:
     bool Started() const { return started_; }
 
     // S_OK with the bitmap and its description written, else E_FAIL and nothing written.
-    HRESULT LoadBitmap(HWND window, const std::string& path, HBITMAP* bitmap, BITMAP* description);
+    HRESULT RequestBitmap(HWND window, const std::string& path, HBITMAP* bitmap, BITMAP* description);
     void SetCacheSize(int16_t slotCount, int16_t cacheOutLimit);
 
     SlotTable& Table() { return *table_; }

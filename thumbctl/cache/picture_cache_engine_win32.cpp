@@ -73,10 +73,10 @@ PictureCacheEngine::~PictureCacheEngine()
     // table is empty, so nothing is released twice.
 }
 
-HRESULT PictureCacheEngine::LoadBitmap(HWND window, const std::string& path, HBITMAP* bitmap,
-                                       BITMAP* description)
+HRESULT PictureCacheEngine::RequestBitmap(HWND window, const std::string& path, HBITMAP* bitmap,
+                                          BITMAP* description)
 {
-    bool ok = table_->LoadBitmap(reinterpret_cast<uintptr_t>(window), path, [&](uintptr_t handle) {
+    bool ok = table_->RequestBitmap(reinterpret_cast<uintptr_t>(window), path, [&](uintptr_t handle) {
         auto h = reinterpret_cast<HBITMAP>(handle);
         *bitmap = h;
         GetObjectA(h, sizeof(BITMAP), description);

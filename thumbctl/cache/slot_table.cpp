@@ -16,8 +16,8 @@ SlotTable::~SlotTable()
     Clear();
 }
 
-bool SlotTable::LoadBitmap(uintptr_t window, const std::string& path,
-                           const std::function<void(uintptr_t)>& deliver)
+bool SlotTable::RequestBitmap(uintptr_t window, const std::string& path,
+                              const std::function<void(uintptr_t)>& deliver)
 {
     fw::FileInfo info;
     if (!env_.files.Find(path, info))

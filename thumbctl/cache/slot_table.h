@@ -95,7 +95,8 @@ public:
     // A request. On a hit that can be delivered, `deliver` runs with the bitmap
     // handle while the table is locked (the bitmap stays valid for that call)
     // and the result is true. A miss makes a pending entry and returns false.
-    bool LoadBitmap(uintptr_t window, const std::string& path, const std::function<void(uintptr_t)>& deliver);
+    bool RequestBitmap(uintptr_t window, const std::string& path,
+                       const std::function<void(uintptr_t)>& deliver);
 
     // Drops every entry (loading ones stay alive for their loader) and makes
     // `slotCount` empty slots.
