@@ -156,6 +156,21 @@ TEST(OleDecoderTest, UnreadableOrEmptyFilesFail)
     EXPECT_EQ(EntryState::kReadyPicture, DecodeWithOle(files.AddFile("ok.jpg", cache_test::Jpeg())).state);
 }
 
+TEST(OleDecoderTest, FreeingAPictureFreesItsBitmap)
+{
+    testing_support::TestFiles files;
+    for (const std::string& bytes : {cache_test::Bmp24(7, 5), cache_test::Jpeg()}) {
+        DecodeResult r = DecodeWithOle(files.AddFile("f.img", bytes));
+        ASSERT_EQ(EntryState::kReadyPicture, r.state);
+        uintptr_t handle = 0;
+        ASSERT_TRUE(r.picture->BitmapHandle(handle));
+        auto bitmap = reinterpret_cast<HGDIOBJ>(handle);
+        EXPECT_EQ(OBJ_BITMAP, static_cast<int>(GetObjectType(bitmap)));
+        r.picture.reset();
+        EXPECT_EQ(0u, GetObjectType(bitmap));
+    }
+}
+
 TEST(CrashGuardTest, AccessViolationEndsOnlyTheGuardedCall)
 {
     int reached = 0;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "framework/core/codepage.h"
 #include "framework/core/prompts.h"
@@ -16,25 +17,88 @@
 namespace thumbctl::cache {
 namespace {
 
+// Whether a picture object made by OleLoadPicture deletes its GDI handle when
+// it is released. Windows' does; Wine's (given fRunmode TRUE) does not, and
+// every decoded picture would then leak its bitmap. Found out once with a 1x1
+// bitmap: a handle that outlives its picture is ours to delete.
+bool LoadedPicturesOwnTheirHandles()
+{
+    static const bool owns = [] {
+        static const unsigned char kBmp[] = {
+            'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
+            0,   0,   0,  0, 0, 0, 4, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0};
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof kBmp);
+        if (!block)
+            return true;
+        if (void* data = GlobalLock(block)) {
+            memcpy(data, kBmp, sizeof kBmp);
+            GlobalUnlock(block);
+        }
+        IStream* stream = nullptr;
+        if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
+            GlobalFree(block);
+            return true;
+        }
+        IPicture* picture = nullptr;
+        HRESULT hr = OleLoadPicture(stream, sizeof kBmp, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture));
+        stream->Release();
+        if (FAILED(hr) || !picture)
+            return true;
+        OLE_HANDLE value = 0;
+        picture->get_Handle(&value);
+        picture->Release();
+        auto bitmap = reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(static_cast<int32_t>(value)));
+        if (bitmap && GetObjectType(bitmap) == OBJ_BITMAP) {
+            DeleteObject(bitmap);
+            return false;
+        }
+        return true;
+    }();
+    return owns;
+}
+
 // A picture object from the OLE loader: delivered only when it is a bitmap.
 class OlePicture final : public Picture {
 public:
-    explicit OlePicture(IPictureDisp* picture) : picture_(picture) {}
-    ~OlePicture() override { picture_->Release(); }
+    explicit OlePicture(IPictureDisp* picture) : picture_(picture), ownsHandle_(LoadedPicturesOwnTheirHandles()) {}
+    ~OlePicture() override
+    {
+        if (ownsHandle_) {
+            picture_->Release();
+            return;
+        }
+        LONG type = 0;
+        LONG value = 0;
+        const bool known = Property(DISPID_PICT_TYPE, type) && Property(DISPID_PICT_HANDLE, value);
+        picture_->Release();
+        if (!known || !value)
+            return;
+        const auto handle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(value));
+        if (type == PICTYPE_BITMAP)
+            DeleteObject(static_cast<HGDIOBJ>(handle));
+        else if (type == PICTYPE_ICON)
+            DestroyIcon(static_cast<HICON>(handle));
+        else if (type == PICTYPE_METAFILE)
+            DeleteMetaFile(static_cast<HMETAFILE>(handle));
+        else if (type == PICTYPE_ENHMETAFILE)
+            DeleteEnhMetaFile(static_cast<HENHMETAFILE>(handle));
+    }
     OlePicture(const OlePicture&) = delete;
     OlePicture& operator=(const OlePicture&) = delete;
 
+    // The type and the handle of a loaded picture never change: asked once.
     bool BitmapHandle(uintptr_t& handle) override
     {
-        LONG type = 0;
-        if (!Property(DISPID_PICT_TYPE, type) || type != PICTYPE_BITMAP)
-            return false;
-        LONG value = 0;
-        if (!Property(DISPID_PICT_HANDLE, value))
-            return false;
-        // OLE_HANDLE is 32 bits; GDI handles widen by sign extension.
-        handle = static_cast<uintptr_t>(static_cast<intptr_t>(value));
-        return true;
+        if (!asked_) {
+            asked_ = true;
+            LONG type = 0;
+            LONG value = 0;
+            // OLE_HANDLE is 32 bits; GDI handles widen by sign extension.
+            if (Property(DISPID_PICT_TYPE, type) && type == PICTYPE_BITMAP && Property(DISPID_PICT_HANDLE, value))
+                bitmap_ = static_cast<uintptr_t>(static_cast<intptr_t>(value));
+        }
+        handle = bitmap_;
+        return bitmap_ != 0;
     }
 
 private:
@@ -43,8 +107,8 @@ private:
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
         VARIANT result;
         VariantInit(&result);
-        HRESULT hr =
-            picture_->Invoke(id, IID_NULL, 0x0400, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+        HRESULT hr = picture_->Invoke(id, IID_NULL, 0x0400, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                      nullptr);
         if (FAILED(hr))
             return false;
         VARIANT as32;
@@ -60,6 +124,9 @@ private:
     }
 
     IPictureDisp* picture_;
+    const bool ownsHandle_;
+    bool asked_ = false;  // guarded by the table lock, like every delivery
+    uintptr_t bitmap_ = 0;
 };
 
 // A device-dependent bitmap made from a plug-in's result.
