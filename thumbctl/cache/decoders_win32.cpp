@@ -24,9 +24,10 @@ namespace {
 bool LoadedPicturesOwnTheirHandles()
 {
     static const bool owns = [] {
-        static const unsigned char kBmp[] = {
-            'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
-            0,   0,   0,  0, 0, 0, 4, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0};
+        static const unsigned char kBmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0,   0, 0,  40,
+                                             0,   0,   0,  1, 0, 0, 0, 1, 0, 0, 0,  1,   0, 24, 0,
+                                             0,   0,   0,  0, 0, 0, 4, 0, 0, 0, 0,  0,   0, 0,  0,
+                                             0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  255, 0, 0,  0};
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof kBmp);
         if (!block)
             return true;
@@ -40,7 +41,8 @@ bool LoadedPicturesOwnTheirHandles()
             return true;
         }
         IPicture* picture = nullptr;
-        HRESULT hr = OleLoadPicture(stream, sizeof kBmp, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture));
+        HRESULT hr =
+            OleLoadPicture(stream, sizeof kBmp, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture));
         stream->Release();
         if (FAILED(hr) || !picture)
             return true;
@@ -60,7 +62,10 @@ bool LoadedPicturesOwnTheirHandles()
 // A picture object from the OLE loader: delivered only when it is a bitmap.
 class OlePicture final : public Picture {
 public:
-    explicit OlePicture(IPictureDisp* picture) : picture_(picture), ownsHandle_(LoadedPicturesOwnTheirHandles()) {}
+    explicit OlePicture(IPictureDisp* picture)
+        : picture_(picture), ownsHandle_(LoadedPicturesOwnTheirHandles())
+    {
+    }
     ~OlePicture() override
     {
         if (ownsHandle_) {
@@ -94,7 +99,8 @@ public:
             LONG type = 0;
             LONG value = 0;
             // OLE_HANDLE is 32 bits; GDI handles widen by sign extension.
-            if (Property(DISPID_PICT_TYPE, type) && type == PICTYPE_BITMAP && Property(DISPID_PICT_HANDLE, value))
+            if (Property(DISPID_PICT_TYPE, type) && type == PICTYPE_BITMAP &&
+                Property(DISPID_PICT_HANDLE, value))
                 bitmap_ = static_cast<uintptr_t>(static_cast<intptr_t>(value));
         }
         handle = bitmap_;
@@ -107,8 +113,8 @@ private:
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
         VARIANT result;
         VariantInit(&result);
-        HRESULT hr = picture_->Invoke(id, IID_NULL, 0x0400, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                      nullptr);
+        HRESULT hr =
+            picture_->Invoke(id, IID_NULL, 0x0400, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
         if (FAILED(hr))
             return false;
         VARIANT as32;

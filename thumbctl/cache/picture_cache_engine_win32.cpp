@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include "framework/core/clock.h"
-#include "framework/core/filesystem.h"
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/decoders.h"
 #include "thumbctl/cache/picture_cache_engine.h"
@@ -10,6 +9,20 @@
 
 namespace thumbctl::cache {
 namespace {
+
+// The file lookup of every request. GetFileAttributesExA gives the same
+// last-write time as FindFirstFileA for a file name, without opening a
+// directory search, which makes it several times cheaper on a hit; a name with
+// wildcards names no file here instead of the first match.
+bool LookUpFile(const std::string& path, uint64_t& lastWrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    lastWrite = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
 
 int16_t AsShort(long value)
 {
@@ -45,9 +58,8 @@ PictureCacheEngine::PictureCacheEngine()
 
 PictureCacheEngine::PictureCacheEngine(int16_t slotCount, int16_t cacheOutLimit)
 {
-    table_ = std::make_unique<SlotTable>(
-        SlotTable::Environment{fw::SystemClock(), *fw::SystemFileSystem(), lock_, &Beep}, slotCount,
-        cacheOutLimit);
+    table_ = std::make_unique<SlotTable>(SlotTable::Environment{fw::SystemClock(), &LookUpFile, lock_, &Beep},
+                                         slotCount, cacheOutLimit);
     stopEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     startedEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!lock_ || !stopEvent_ || !startedEvent_)

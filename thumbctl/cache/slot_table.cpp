@@ -19,8 +19,8 @@ SlotTable::~SlotTable()
 bool SlotTable::RequestBitmap(uintptr_t window, const std::string& path,
                               const std::function<void(uintptr_t)>& deliver)
 {
-    fw::FileInfo info;
-    if (!env_.files.Find(path, info))
+    uint64_t lastWrite = 0;
+    if (!env_.lookup(path, lastWrite))
         return false;
 
     // The lock covers the whole request, so several caller threads are safe.
@@ -33,7 +33,7 @@ bool SlotTable::RequestBitmap(uintptr_t window, const std::string& path,
     }
 
     for (auto& entry : slots_) {
-        if (entry && entry->lastWrite == info.lastWrite && EqualsIgnoringAsciiCase(entry->path, path)) {
+        if (entry && entry->lastWrite == lastWrite && EqualsIgnoringAsciiCase(entry->path, path)) {
             // A hit renews the request whatever the state: a pending entry asked
             // for again becomes the newest and is decoded first.
             entry->lastUse = now;
@@ -51,7 +51,7 @@ bool SlotTable::RequestBitmap(uintptr_t window, const std::string& path,
     }
     auto entry = std::make_shared<PictureEntry>();
     entry->path = path;
-    entry->lastWrite = info.lastWrite;
+    entry->lastWrite = lastWrite;
     entry->owner = window;
     entry->state = EntryState::kPending;
     entry->lastUse = now;

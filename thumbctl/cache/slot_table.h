@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "framework/core/clock.h"
-#include "framework/core/filesystem.h"
 
 namespace thumbctl::cache {
 
@@ -69,7 +68,8 @@ class SlotTable {
 public:
     struct Environment {
         fw::Clock& clock;
-        fw::FileSystem& files;  // FindFirstFileA: existence and last-write time
+        // Whether the file exists, and its last-write time (FILETIME as one value).
+        std::function<bool(const std::string& path, uint64_t& lastWrite)> lookup;
         TableLock& lock;
         std::function<void()> beep;  // MessageBeep(0xFFFFFFFF)
     };
