@@ -207,23 +207,23 @@ TEST(CrashGuardTest, NestedGuardsCatchAtTheInnermostCall)
     EXPECT_TRUE(afterInner);
 }
 
+DWORD WINAPI FaultGuarded(void* caught)
+{
+    auto fault = [] {
+        volatile int* nowhere = nullptr;
+        *nowhere = 2;
+    };
+    *static_cast<bool*>(caught) = !CallGuarded(fault);
+    return 0;
+}
+
 TEST(CrashGuardTest, OtherThreadsFaultsAreNotTaken)
 {
     // A fault on another thread that has its own guard is caught there, while
     // this thread's guard stays armed and untouched.
     bool otherCaught = false;
     auto here = [&] {
-        HANDLE t = CreateThread(
-            nullptr, 0,
-            [](void* p) -> DWORD {
-                auto fault = [] {
-                    volatile int* nowhere = nullptr;
-                    *nowhere = 2;
-                };
-                *static_cast<bool*>(p) = !CallGuarded(fault);
-                return 0;
-            },
-            &otherCaught, 0, nullptr);
+        HANDLE t = CreateThread(nullptr, 0, &FaultGuarded, &otherCaught, 0, nullptr);
         WaitForSingleObject(t, 10000);
         CloseHandle(t);
     };

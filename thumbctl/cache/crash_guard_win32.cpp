@@ -21,11 +21,12 @@
 // frames, so the guard saves it on entry and puts it back after a fault;
 // x86_64 keeps no such chain.
 //
-// Only EXCEPTION_ACCESS_VIOLATION is taken; other faults go on to the normal
-// handlers. The handler is registered for the duration of each guarded call
-// only, so no handler outlives the library. Whatever the foreign code held
-// at the fault (memory, locks) stays as it was: the caller reports the fault
-// and advises the user to quit.
+// Only EXCEPTION_ACCESS_VIOLATION is taken, and only with a sane stack
+// pointer; other faults go on to the normal handlers. The handler runs first
+// (before frame-based handlers), so a decoder that would have caught its own
+// access violation loses that chance while guarded. The handler is registered for the duration of each
+// guarded call only, so no handler outlives the library. Whatever the foreign code held at the fault (memory,
+// locks) stays as it was: the caller reports the fault and advises the user to quit.
 #include <windows.h>
 
 #include <cstdint>
@@ -38,6 +39,7 @@ namespace {
 struct Guard {
     void* jump[5];  // __builtin_setjmp buffer
     Guard* outer;
+    uintptr_t frame;  // RunGuarded's frame: the guarded call runs below it
 #ifndef _WIN64
     void* exceptionList;  // fs:[0] at entry
 #endif
@@ -81,14 +83,30 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* info)
     if (!Slot().Valid() || !Slot().Get())
         return EXCEPTION_CONTINUE_SEARCH;
     CONTEXT* c = info->ContextRecord;
-    // Leave room below the faulting frame, keep 16-byte alignment and enter the
-    // stub as if called (return address slot taken).
 #ifdef _WIN64
-    uintptr_t sp = (static_cast<uintptr_t>(c->Rsp) - 1024) & ~uintptr_t{15};
+    const auto faultSp = static_cast<uintptr_t>(c->Rsp);
+#else
+    const auto faultSp = static_cast<uintptr_t>(c->Esp);
+#endif
+    // Only a fault below the guarded frame, on a stack pointer that still lies
+    // in this thread's stack (the handler runs on it, so its reservation is
+    // found from a local), can be resumed; anything else (a foreign call that
+    // wrecked its stack pointer) is left alone. The exception dispatch has
+    // already used the stack below the fault, so the stub's spot is committed.
+    MEMORY_BASIC_INFORMATION stack = {};
+    if (!VirtualQuery(&stack, &stack, sizeof stack))
+        return EXCEPTION_CONTINUE_SEARCH;
+    const auto stackEnd = reinterpret_cast<uintptr_t>(stack.AllocationBase) + 64 * 1024;
+    if (faultSp >= Slot().Get()->frame || faultSp <= stackEnd)
+        return EXCEPTION_CONTINUE_SEARCH;
+        // Leave room below the faulting frame, keep 16-byte alignment and enter the
+        // stub as if called (return address slot taken).
+#ifdef _WIN64
+    uintptr_t sp = (faultSp - 1024) & ~uintptr_t{15};
     c->Rsp = sp - 8;
     c->Rip = reinterpret_cast<uintptr_t>(&ResumeAfterFault);
 #else
-    uintptr_t sp = (static_cast<uintptr_t>(c->Esp) - 1024) & ~uintptr_t{15};
+    uintptr_t sp = (faultSp - 1024) & ~uintptr_t{15};
     c->Esp = static_cast<DWORD>(sp - 4);
     c->Eip = static_cast<DWORD>(reinterpret_cast<uintptr_t>(&ResumeAfterFault));
 #endif
@@ -115,6 +133,7 @@ private:
 // caller, and __builtin_longjmp must come from another function.
 __attribute__((noinline)) bool RunGuarded(Guard& guard, void (*fn)(void*), void* context)
 {
+    guard.frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     if (__builtin_setjmp(guard.jump) == 0) {
         Slot().Set(&guard);
         fn(context);
@@ -136,13 +155,12 @@ bool CallGuarded(void (*fn)(void*), void* context)
     Guard guard{};
     guard.outer = slot.Get();
 #ifndef _WIN64
-    guard.exceptionList = NtCurrentTeb()->NtTib.ExceptionList;
+    asm volatile("movl %%fs:0, %0" : "=r"(guard.exceptionList));
 #endif
     bool completed = RunGuarded(guard, fn, context);
 #ifndef _WIN64
     if (!completed)
-        NtCurrentTeb()->NtTib.ExceptionList =
-            static_cast<EXCEPTION_REGISTRATION_RECORD*>(guard.exceptionList);
+        asm volatile("movl %0, %%fs:0" : : "r"(guard.exceptionList) : "memory");
 #endif
     slot.Set(guard.outer);
     return completed;
