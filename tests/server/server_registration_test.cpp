@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/com/com_ptr.h"
 #include "framework/com/registrar_win32.h"
+#include "framework/com/typelib.h"
+#include "VelmoraThumbCtl.h"
 #include "tests/server/server_test_support.h"
 
 namespace {
@@ -169,6 +172,59 @@ TEST_F(ServerRegistrationTest, PlainKeyWithForeignContentSurvivesUnregistering)
     EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, kIndependentProgId), std::vector<std::wstring>{});
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kProgId));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
+}
+
+TEST_F(ServerRegistrationTest, TypeLibraryComesFromTheTlbBesideAModuleWithoutOne)
+{
+    fw::com::CoInitScope com;
+    const std::wstring folder = FolderOf(LibraryPath());
+    const std::wstring module = folder + L"\\TypeLibOnly.dll";
+    fw::com::ComPtr<ITypeLib> library;
+    std::wstring loadedFrom;
+    ASSERT_EQ(fw::com::LoadTypeLibFromModule(LibraryPath(), library.Put(), &loadedFrom), S_OK);
+    EXPECT_EQ(loadedFrom, LibraryPath());
+    ASSERT_EQ(fw::com::LoadTypeLibFromModule(module, library.Put(), &loadedFrom), S_OK);
+    EXPECT_EQ(loadedFrom, folder + L"\\TypeLibOnly.tlb");
+    EXPECT_TRUE(
+        FAILED(fw::com::LoadTypeLibFromModule(folder + L"\\Missing.dll", library.Put(), &loadedFrom)));
+    EXPECT_FALSE(library);
+
+    ASSERT_EQ(fw::com::RegisterModuleTypeLib(module), S_OK);
+    const std::wstring version = L"TypeLib\\" + kLibid + L"\\1.0";
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, version + L"\\0\\" + TypeLibPlatform()).value_or(L"<missing>"),
+              folder + L"\\TypeLibOnly.tlb");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, version + L"\\HELPDIR").value_or(L"<missing>"), folder);
+    EXPECT_EQ(fw::com::UnregisterModuleTypeLib(module), S_OK);
+    ExpectTypeLibUnregistered();
+}
+
+TEST_F(ServerRegistrationTest, RegisteredCacheIsCreatedByClassIdentifierAndDispatchesByName)
+{
+    fw::com::CoInitScope com;
+    fw::com::ComPtr<IClassFactory> factory;
+    if (TheLibrary().getClassObject(CLSID_VelmoraPictureCache, IID_IClassFactory, factory.PutVoid()) ==
+        CLASS_E_CLASSNOTAVAILABLE)
+        GTEST_SKIP() << "the picture cache class is not built into this library";
+    factory.Reset();
+    ASSERT_EQ(TheLibrary().registerServer(), S_OK);
+
+    fw::com::ComPtr<IDispatch> cache;
+    ASSERT_EQ(CoCreateInstance(CLSID_VelmoraPictureCache, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               cache.PutVoid()),
+              S_OK);
+    fw::com::ComPtr<IMarshal> marshal;
+    EXPECT_EQ(cache.As(marshal), S_OK);
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"SetCacheSize")};
+    DISPID id = 0;
+    ASSERT_EQ(cache->GetIDsOfNames(IID_NULL, name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 2);
+    VARIANT sizes[2];
+    V_VT(&sizes[0]) = VT_I2;
+    V_I2(&sizes[0]) = 2;
+    V_VT(&sizes[1]) = VT_I2;
+    V_I2(&sizes[1]) = 8;
+    DISPPARAMS params{sizes, nullptr, 2, 0};
+    EXPECT_EQ(cache->Invoke(id, IID_NULL, 0x0400, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
 }
 
 TEST_F(ServerRegistrationTest, Regsvr32RegistersAndUnregistersTheLibrary)

@@ -36,6 +36,7 @@ add_library(velmora_typelib STATIC
   ${VELMORA_GENERATED}/VelmoraThumbCtl.h
   ${VELMORA_TLB})
 target_include_directories(velmora_typelib PUBLIC ${VELMORA_GENERATED})
+set_target_properties(velmora_typelib PROPERTIES VELMORA_TLB_FILE ${VELMORA_TLB})
 target_link_libraries(velmora_typelib PUBLIC suite_options)
 
 add_library(VelmoraThumbCtl SHARED
