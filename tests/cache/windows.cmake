@@ -1,0 +1,44 @@
+# Windows-only suites of the picture cache: run under Wine.
+if(NOT WIN32)
+  return()
+endif()
+
+# The test Susie plug-in, one source in several variants, next to the tests.
+set(cache_plugin_variants good GOOD noinfo NO_INFO nosupported NO_SUPPORTED error ERROR crash CRASH hang HANG
+    malformed MALFORMED)
+set(cache_plugins)
+while(cache_plugin_variants)
+  list(POP_FRONT cache_plugin_variants name define)
+  set(target cache_test_plugin_${name})
+  add_library(${target} MODULE test_plugin.cpp)
+  target_compile_definitions(${target} PRIVATE PLUGIN_${define} WIN32_LEAN_AND_MEAN)
+  target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${SUITE_WERROR}>:-Werror>)
+  target_link_options(${target} PRIVATE -Wl,--kill-at)
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME vtest_${name} SUFFIX ".spi"
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  list(APPEND cache_plugins ${target})
+endwhile()
+
+add_library(cache_test_support STATIC cache_test_support.cpp)
+target_link_libraries(cache_test_support PUBLIC suite_options thumbctl_cache test_support)
+
+suite_test(cache_loading_tests
+  SOURCES loading_test.cpp decoders_test.cpp
+  LIBS cache_test_support thumbctl_cache test_support)
+add_dependencies(cache_loading_tests ${cache_plugins})
+
+# The cache through the built server library, copied beside the test program.
+suite_test(cache_com_tests
+  SOURCES picture_cache_com_test.cpp
+  LIBS cache_test_support fw_com velmora_typelib)
+add_custom_command(
+  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/VelmoraThumbCtl.dll
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:VelmoraThumbCtl> ${CMAKE_CURRENT_BINARY_DIR}/VelmoraThumbCtl.dll
+  DEPENDS VelmoraThumbCtl
+  VERBATIM)
+add_custom_target(cache_com_tests_library DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/VelmoraThumbCtl.dll)
+add_dependencies(cache_com_tests cache_com_tests_library)
+if(TEST cache_com_tests)
+  # Registration writes HKEY_CLASSES_ROOT of the shared prefix: one such test at a time.
+  set_tests_properties(cache_com_tests PROPERTIES RESOURCE_LOCK velmora_registration)
+endif()

@@ -1,0 +1,371 @@
+#include <ole2.h>
+#include <olectl.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "framework/core/codepage.h"
+#include "framework/core/prompts.h"
+#include "framework/win/handles.h"
+#include "framework/win/strings.h"
+#include "thumbctl/cache/beep.h"
+#include "thumbctl/cache/crash_guard.h"
+#include "thumbctl/cache/decoders.h"
+#include "thumbctl/cache/settings.h"
+
+namespace thumbctl::cache {
+namespace {
+
+// Whether a picture object made by OleLoadPicture deletes its GDI handle when
+// it is released. Windows' does; Wine's (given fRunmode TRUE) does not, and
+// every decoded picture would then leak its bitmap. Found out once with a 1x1
+// bitmap: a handle that outlives its picture is ours to delete.
+bool LoadedPicturesOwnTheirHandles()
+{
+    static const bool owns = [] {
+        static const unsigned char kBmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0,   0, 0,  40,
+                                             0,   0,   0,  1, 0, 0, 0, 1, 0, 0, 0,  1,   0, 24, 0,
+                                             0,   0,   0,  0, 0, 0, 4, 0, 0, 0, 0,  0,   0, 0,  0,
+                                             0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  255, 0, 0,  0};
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof kBmp);
+        if (!block)
+            return true;
+        if (void* data = GlobalLock(block)) {
+            memcpy(data, kBmp, sizeof kBmp);
+            GlobalUnlock(block);
+        }
+        IStream* stream = nullptr;
+        if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
+            GlobalFree(block);
+            return true;
+        }
+        IPicture* picture = nullptr;
+        HRESULT hr =
+            OleLoadPicture(stream, sizeof kBmp, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture));
+        stream->Release();
+        if (FAILED(hr) || !picture)
+            return true;
+        OLE_HANDLE value = 0;
+        picture->get_Handle(&value);
+        picture->Release();
+        auto bitmap = reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(static_cast<int32_t>(value)));
+        if (bitmap && GetObjectType(bitmap) == OBJ_BITMAP) {
+            DeleteObject(bitmap);
+            return false;
+        }
+        return true;
+    }();
+    return owns;
+}
+
+// A picture object from the OLE loader: delivered only when it is a bitmap.
+class OlePicture final : public Picture {
+public:
+    explicit OlePicture(IPictureDisp* picture)
+        : picture_(picture), ownsHandle_(LoadedPicturesOwnTheirHandles())
+    {
+    }
+    ~OlePicture() override
+    {
+        if (ownsHandle_) {
+            picture_->Release();
+            return;
+        }
+        LONG type = 0;
+        LONG value = 0;
+        const bool known = Property(DISPID_PICT_TYPE, type) && Property(DISPID_PICT_HANDLE, value);
+        picture_->Release();
+        if (!known || !value)
+            return;
+        const auto handle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(value));
+        if (type == PICTYPE_BITMAP)
+            DeleteObject(static_cast<HGDIOBJ>(handle));
+        else if (type == PICTYPE_ICON)
+            DestroyIcon(static_cast<HICON>(handle));
+        else if (type == PICTYPE_METAFILE)
+            DeleteMetaFile(static_cast<HMETAFILE>(handle));
+        else if (type == PICTYPE_ENHMETAFILE)
+            DeleteEnhMetaFile(static_cast<HENHMETAFILE>(handle));
+    }
+    OlePicture(const OlePicture&) = delete;
+    OlePicture& operator=(const OlePicture&) = delete;
+
+    // The type and the handle of a loaded picture never change: asked once.
+    bool BitmapHandle(uintptr_t& handle) override
+    {
+        if (!asked_) {
+            asked_ = true;
+            LONG type = 0;
+            LONG value = 0;
+            // OLE_HANDLE is 32 bits; GDI handles widen by sign extension.
+            if (Property(DISPID_PICT_TYPE, type) && type == PICTYPE_BITMAP &&
+                Property(DISPID_PICT_HANDLE, value))
+                bitmap_ = static_cast<uintptr_t>(static_cast<intptr_t>(value));
+        }
+        handle = bitmap_;
+        return bitmap_ != 0;
+    }
+
+private:
+    bool Property(DISPID id, LONG& out)
+    {
+        DISPPARAMS none = {nullptr, nullptr, 0, 0};
+        VARIANT result;
+        VariantInit(&result);
+        HRESULT hr =
+            picture_->Invoke(id, IID_NULL, 0x0400, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+        if (FAILED(hr))
+            return false;
+        VARIANT as32;
+        VariantInit(&as32);
+        hr = VariantChangeType(&as32, &result, 0, VT_I4);
+        if (FAILED(hr))
+            hr = VariantChangeType(&as32, &result, 0, VT_UI4);
+        VariantClear(&result);
+        if (FAILED(hr))
+            return false;
+        out = as32.vt == VT_I4 ? as32.lVal : static_cast<LONG>(as32.ulVal);
+        return true;
+    }
+
+    IPictureDisp* picture_;
+    const bool ownsHandle_;
+    bool asked_ = false;  // guarded by the table lock, like every delivery
+    uintptr_t bitmap_ = 0;
+};
+
+// A device-dependent bitmap made from a plug-in's result.
+class BitmapPicture final : public Picture {
+public:
+    explicit BitmapPicture(HBITMAP bitmap) : bitmap_(bitmap) {}
+    bool BitmapHandle(uintptr_t& handle) override
+    {
+        handle = reinterpret_cast<uintptr_t>(bitmap_.get());
+        return bitmap_.get() != nullptr;
+    }
+
+private:
+    fw::UniqueGdiObject bitmap_;
+};
+
+struct ComRelease {
+    void operator()(IUnknown* p) const { p->Release(); }
+};
+
+using SusieGetPicture = int(WINAPI*)(LPCSTR buf, LONG_PTR len, unsigned int flag, HANDLE* info, HANDLE* bits,
+                                     FARPROC progress, LONG_PTR data);
+
+// The two local blocks a plug-in hands over; freed however the decode ends.
+class LocalBlock {
+public:
+    LocalBlock() = default;
+    ~LocalBlock()
+    {
+        if (handle_)
+            LocalFree(handle_);
+    }
+    LocalBlock(const LocalBlock&) = delete;
+    LocalBlock& operator=(const LocalBlock&) = delete;
+    HANDLE* Receive() { return &handle_; }
+    HLOCAL Get() const { return static_cast<HLOCAL>(handle_); }
+    void Abandon() { handle_ = nullptr; }  // not ours to free
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+class LocalLockScope {
+public:
+    explicit LocalLockScope(HLOCAL h) : handle_(h), data_(LocalLock(h)) {}
+    ~LocalLockScope()
+    {
+        if (data_)
+            LocalUnlock(handle_);
+    }
+    LocalLockScope(const LocalLockScope&) = delete;
+    LocalLockScope& operator=(const LocalLockScope&) = delete;
+    void* Data() const { return data_; }
+
+private:
+    HLOCAL handle_;
+    void* data_;
+};
+
+// Checks the plug-in's blocks and makes the bitmap. Runs guarded: handles that
+// are not local memory at all may fault in LocalSize or LocalLock.
+HBITMAP BitmapFromPackedDib(HLOCAL info, HLOCAL bits)
+{
+    const size_t infoBytes = LocalSize(info);
+    const size_t bitsBytes = LocalSize(bits);
+    if (infoBytes < sizeof(BITMAPINFOHEADER) || bitsBytes == 0)
+        return nullptr;
+    LocalLockScope infoLock(info);
+    LocalLockScope bitsLock(bits);
+    if (!infoLock.Data() || !bitsLock.Data())
+        return nullptr;
+    const auto* bmi = static_cast<const BITMAPINFO*>(infoLock.Data());
+    if (!PackedDibFits(bmi->bmiHeader, infoBytes, bitsBytes))
+        return nullptr;
+    HWND desktop = GetDesktopWindow();
+    HDC dc = GetDC(desktop);
+    if (!dc)
+        return nullptr;
+    HBITMAP bitmap = CreateDIBitmap(dc, &bmi->bmiHeader, CBM_INIT, bitsLock.Data(), bmi, DIB_RGB_COLORS);
+    ReleaseDC(desktop, dc);
+    return bitmap;
+}
+
+}  // namespace
+
+bool PackedDibFits(const BITMAPINFOHEADER& h, size_t infoBytes, size_t bitsBytes)
+{
+    if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > infoBytes)
+        return false;
+    if (h.biPlanes != 1 || h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN)
+        return false;
+    const unsigned bpp = h.biBitCount;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        return false;
+    uint64_t tableBytes = 0;
+    if (h.biCompression == BI_BITFIELDS) {
+        if (bpp != 16 && bpp != 32)
+            return false;
+        if (h.biSize == sizeof(BITMAPINFOHEADER))
+            tableBytes = 3 * sizeof(DWORD);  // the masks follow the header
+    } else if (h.biCompression != BI_RGB) {
+        return false;
+    }
+    if (bpp <= 8) {
+        const uint64_t maxColours = uint64_t{1} << bpp;
+        if (h.biClrUsed > maxColours)
+            return false;
+        tableBytes += (h.biClrUsed ? h.biClrUsed : maxColours) * sizeof(RGBQUAD);
+    } else {
+        if (h.biClrUsed > 256)
+            return false;
+        tableBytes += uint64_t{h.biClrUsed} * sizeof(RGBQUAD);
+    }
+    if (uint64_t{h.biSize} + tableBytes > infoBytes)
+        return false;
+    const uint64_t height = h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight;
+    const uint64_t stride = (uint64_t(h.biWidth) * bpp + 31) / 32 * 4;
+    return stride * height <= bitsBytes;
+}
+
+std::wstring PluginCrashText(const std::string& path)
+{
+    return L"SUSIEプラグイン使用中に、不正なメモリアクセスがありました。\r\n"
+           L"VelmoraThumbCtlは、この例外をキャッチしましたが、プログラムの継続に支障をきたす場合があります。"
+           L"\r\n"
+           L"すみやかに終了することをお勧めします。\r\n"
+           L"このエラーは画像の破損によるものの可能性が高いため、画像エディタ等で修正してください。\r\n"
+           L"ファイル名:" +
+           fw::AnsiToWide(path);
+}
+
+DecodeResult DecodeWithOle(const std::string& path)
+{
+    DecodeResult result;
+    fw::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return result;
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size == 0)
+        return result;
+    fw::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!block)
+        return result;
+    DWORD read = 0;
+    BOOL ok = FALSE;
+    if (void* data = GlobalLock(block.get())) {
+        ok = ReadFile(file.get(), data, size, &read, nullptr);
+        GlobalUnlock(block.get());
+    }
+    file.reset();
+    if (!ok || read != size)
+        return result;
+
+    IStream* raw = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, &raw)))
+        return result;
+    block.release();  // the stream frees it
+    std::unique_ptr<IStream, ComRelease> stream(raw);
+
+    IPictureDisp* picture = nullptr;
+    HRESULT hr = E_FAIL;
+    auto load = [&] {
+        hr = OleLoadPicture(stream.get(), static_cast<LONG>(size), TRUE, IID_IPictureDisp,
+                            reinterpret_cast<void**>(&picture));
+    };
+    if (!CallGuarded(load)) {
+        Beep();
+        return result;  // whatever the loader left behind is not trusted
+    }
+    if (hr != S_OK || !picture) {
+        if (picture)
+            picture->Release();
+        return result;
+    }
+    result.state = EntryState::kReadyPicture;
+    result.picture = std::make_unique<OlePicture>(picture);
+    return result;
+}
+
+DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path)
+{
+    DecodeResult result;
+    fw::UniqueModule module(LoadLibraryA(plugin.c_str()));
+    if (!module)
+        return result;
+    // GetPluginInfo may be missing; the other three must be there. Only
+    // GetPicture is ever called.
+    if (!GetProcAddress(module.get(), "IsSupported") || !GetProcAddress(module.get(), "GetPictureInfo"))
+        return result;
+    auto getPicture = reinterpret_cast<SusieGetPicture>(GetProcAddress(module.get(), "GetPicture"));
+    if (!getPicture)
+        return result;
+
+    LocalBlock info;
+    LocalBlock bits;
+    int code = -1;
+    auto call = [&] { code = getPicture(path.c_str(), 0, 0, info.Receive(), bits.Receive(), nullptr, 0); };
+    if (!CallGuarded(call)) {
+        // Whatever the handles hold now is not ours to free.
+        info.Abandon();
+        bits.Abandon();
+        fw::CurrentPrompts().Message(0, PluginCrashText(path), std::wstring(),
+                                     fw::kMbIconHand | fw::kMbTaskModal);
+        return result;
+    }
+    if (code != 0) {
+        info.Abandon();
+        bits.Abandon();
+        return result;
+    }
+    if (!info.Get() || !bits.Get())
+        return result;
+
+    HBITMAP bitmap = nullptr;
+    auto convert = [&] { bitmap = BitmapFromPackedDib(info.Get(), bits.Get()); };
+    if (!CallGuarded(convert)) {
+        // The handles were not local memory: leave them alone.
+        info.Abandon();
+        bits.Abandon();
+        return result;
+    }
+    if (!bitmap)
+        return result;
+    result.state = EntryState::kReadyBitmap;
+    result.picture = std::make_unique<BitmapPicture>(bitmap);
+    return result;  // the blocks are freed, then the plug-in is unloaded
+}
+
+DecodeResult Decode(const std::string& path)
+{
+    DecoderChoice choice = CurrentSettings().DecoderFor(path, fw::SystemCodePage());
+    return choice.plugin ? DecodeWithPlugin(choice.pluginPath, path) : DecodeWithOle(path);
+}
+
+}  // namespace thumbctl::cache

@@ -1,0 +1,175 @@
+#include <ole2.h>
+#include <windows.h>
+
+#include "framework/core/clock.h"
+#include "thumbctl/cache/beep.h"
+#include "thumbctl/cache/decoders.h"
+#include "thumbctl/cache/picture_cache_engine.h"
+#include "thumbctl/cache/settings.h"
+
+namespace thumbctl::cache {
+namespace {
+
+// The file lookup of every request. GetFileAttributesExA gives the same
+// last-write time as FindFirstFileA for a file name, without opening a
+// directory search, which makes it several times cheaper on a hit; a name with
+// wildcards names no file here instead of the first match.
+bool LookUpFile(const std::string& path, uint64_t& lastWrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    lastWrite = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+int16_t AsShort(long value)
+{
+    return static_cast<int16_t>(value);  // as a short parameter receives it
+}
+
+struct LoaderArgs {
+    PictureCacheEngine* engine;
+    PictureEntry* entry;  // kept alive by the dispatcher
+};
+
+}  // namespace
+
+Win32TableLock::Win32TableLock() : mutex_(CreateMutexA(nullptr, FALSE, nullptr))
+{
+}
+
+void Win32TableLock::Lock()
+{
+    // WAIT_ABANDONED also means the mutex is ours now.
+    WaitForSingleObject(mutex_.get(), INFINITE);
+}
+
+void Win32TableLock::Unlock()
+{
+    ReleaseMutex(mutex_.get());
+}
+
+PictureCacheEngine::PictureCacheEngine()
+    : PictureCacheEngine(AsShort(CurrentSettings().CacheSize()), AsShort(CurrentSettings().BufferingSize()))
+{
+}
+
+PictureCacheEngine::PictureCacheEngine(int16_t slotCount, int16_t cacheOutLimit)
+{
+    table_ = std::make_unique<SlotTable>(SlotTable::Environment{fw::SystemClock(), &LookUpFile, lock_, &Beep},
+                                         slotCount, cacheOutLimit);
+    stopEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    startedEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!lock_ || !stopEvent_ || !startedEvent_)
+        return;
+    dispatcher_.reset(CreateThread(nullptr, 0, &DispatcherMain, this, 0, &dispatcherId_));
+    if (!dispatcher_)
+        return;
+    WaitForSingleObject(startedEvent_.get(), INFINITE);
+    started_ = true;
+}
+
+PictureCacheEngine::~PictureCacheEngine()
+{
+    table_->Clear();
+    if (dispatcher_) {
+        SetEvent(stopEvent_.get());
+        if (WaitForSingleObject(dispatcher_.get(), kStopLimitMs) == WAIT_TIMEOUT) {
+            Beep();
+            TerminateThread(dispatcher_.get(), 0);
+        }
+    }
+    // An entry still loading here belonged to a terminated dispatcher; the
+    // table is empty, so nothing is released twice.
+}
+
+HRESULT PictureCacheEngine::RequestBitmap(HWND window, const std::string& path, HBITMAP* bitmap,
+                                          BITMAP* description)
+{
+    bool ok = table_->RequestBitmap(reinterpret_cast<uintptr_t>(window), path, [&](uintptr_t handle) {
+        auto h = reinterpret_cast<HBITMAP>(handle);
+        *bitmap = h;
+        GetObjectA(h, sizeof(BITMAP), description);
+    });
+    return ok ? S_OK : E_FAIL;
+}
+
+void PictureCacheEngine::SetCacheSize(int16_t slotCount, int16_t cacheOutLimit)
+{
+    table_->SetCacheSize(slotCount, cacheOutLimit);
+}
+
+DWORD WINAPI PictureCacheEngine::DispatcherMain(void* self)
+{
+    static_cast<PictureCacheEngine*>(self)->Dispatch();
+    return 0;
+}
+
+void PictureCacheEngine::Dispatch()
+{
+    SetEvent(startedEvent_.get());
+    const HANDLE waits[2] = {stopEvent_.get(), lock_.Handle()};
+    for (;;) {
+        DWORD r = WaitForMultipleObjects(2, waits, FALSE, kDispatcherWaitMs);
+        if (r == WAIT_OBJECT_0 || r == WAIT_FAILED)
+            return;
+        if (r == WAIT_TIMEOUT)
+            continue;
+        // The mutex is ours (possibly abandoned by a terminated loader). The
+        // choice takes it once more (Win32 mutexes are recursive) and marks the
+        // entry loading before anyone else can free it.
+        std::shared_ptr<PictureEntry> entry = table_->TakeNewestPending();
+        lock_.Unlock();
+        if (!entry) {
+            Sleep(kIdlePauseMs);
+            continue;
+        }
+        RunLoader(entry);
+    }
+}
+
+void PictureCacheEngine::RunLoader(const std::shared_ptr<PictureEntry>& entry)
+{
+    LoaderArgs args{this, entry.get()};
+    fw::UniqueHandle loader(CreateThread(nullptr, 0, &LoaderMain, &args, 0, nullptr));
+    if (!loader) {
+        table_->Publish(*entry, EntryState::kPending, nullptr);  // chosen again at the next look
+        return;
+    }
+    if (WaitForSingleObject(loader.get(), kLoaderLimitMs) == WAIT_TIMEOUT) {
+        Beep();
+        TerminateThread(loader.get(), 0xFFFFFFFF);
+        table_->Publish(*entry, EntryState::kFailed, nullptr);
+    }
+    // `entry` may have left the table meanwhile; the caller's reference is the
+    // last one then, and it goes when the dispatcher moves on.
+}
+
+DWORD WINAPI PictureCacheEngine::LoaderMain(void* p)
+{
+    auto* args = static_cast<LoaderArgs*>(p);
+    args->engine->Load(*args->entry);
+    return 0;
+}
+
+void PictureCacheEngine::Load(PictureEntry& entry)
+{
+    const HWND owner = reinterpret_cast<HWND>(table_->OwnerOf(entry));
+    if (!IsWindow(owner)) {
+        table_->Publish(entry, EntryState::kFailed, nullptr);
+        return;
+    }
+    // Plug-ins may use COM; the picture objects made here are used from any thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    DecodeResult result = Decode(entry.path);
+    const bool ready = result.state != EntryState::kFailed;
+    table_->Publish(entry, result.state, std::move(result.picture));
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    if (ready)
+        SendMessageA(reinterpret_cast<HWND>(table_->OwnerOf(entry)), kPictureReadyMessage, 0, 0);
+}
+
+}  // namespace thumbctl::cache

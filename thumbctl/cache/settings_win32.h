@@ -1,0 +1,21 @@
+// Reads the library settings file of a module (its path with ".ini").
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "thumbctl/cache/settings.h"
+
+namespace thumbctl::cache {
+
+// Reads `path` with fopen/fgets; defaults when it cannot be opened.
+LibrarySettings ReadSettingsFile(const std::string& path);
+
+// At library load: reads the settings beside `module` and installs them.
+void LoadModuleSettings(HMODULE module);
+
+// The filter text of the installed settings in UTF-16 (for FilterExtention).
+std::wstring FilterTextWide();
+
+}  // namespace thumbctl::cache
