@@ -9,13 +9,10 @@ namespace {
 // ---- The class table: one line per class, in registration order. ----
 constexpr fw::com::ClassEntry kClasses[] = {
     {&CLSID_VelmoraThumbCtl, CreateThumbControl},
-#if defined(VELMORA_HAS_PICTURE_CACHE)
     {&CLSID_VelmoraPictureCache, CreatePictureCache},
-#endif
-    {nullptr, nullptr},  // end marker, keeps the array non-empty
 };
 
-// ---- Registration scripts, written whatever the class table holds. ----
+// ---- Registration scripts, in registration order. ----
 constexpr UINT kScripts[] = {
     IDR_VELMORATHUMBCTL,
     IDR_VELMORAPICTURECACHE,
@@ -25,7 +22,7 @@ constexpr UINT kScripts[] = {
 
 std::span<const fw::com::ClassEntry> ServerClasses()
 {
-    return {kClasses, std::size(kClasses) - 1};
+    return kClasses;
 }
 
 std::span<const UINT> RegistrationScripts()

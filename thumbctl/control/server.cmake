@@ -49,13 +49,9 @@ add_library(thumbctl_control STATIC
   ${CMAKE_CURRENT_LIST_DIR}/thumb_control_info.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cache_picture_source.cpp
   ${CMAKE_CURRENT_LIST_DIR}/library_settings.cpp)
-target_link_libraries(thumbctl_control PUBLIC suite_options velmora_typelib thumbctl_view fw_com fw_core
-  ole32 oleaut32 uuid user32 gdi32 shell32)
-if(TARGET thumbctl_cache)
-  # Cache sizes and the file-name filter come from the cache's settings reader.
-  target_link_libraries(thumbctl_control PRIVATE thumbctl_cache)
-  target_compile_definitions(thumbctl_control PRIVATE VELMORA_HAS_LIBRARY_SETTINGS=1)
-endif()
+# Cache sizes and the file-name filter come from the cache's settings reader.
+target_link_libraries(thumbctl_control PUBLIC suite_options velmora_typelib thumbctl_view thumbctl_cache
+  fw_com fw_core ole32 oleaut32 uuid user32 gdi32 shell32)
 
 add_library(VelmoraThumbCtl SHARED
   ${CMAKE_CURRENT_LIST_DIR}/server_entry.cpp
@@ -66,12 +62,6 @@ set_target_properties(VelmoraThumbCtl PROPERTIES PREFIX "" OUTPUT_NAME VelmoraTh
 target_include_directories(VelmoraThumbCtl PRIVATE ${VELMORA_GENERATED} ${SUITE_ROOT}/resources)
 set_source_files_properties(${SUITE_ROOT}/resources/VelmoraThumbCtl.rc PROPERTIES
   OBJECT_DEPENDS "${VELMORA_TLB};${SUITE_ROOT}/resources/VelmoraThumbCtl.rgs;${SUITE_ROOT}/resources/VelmoraThumbCtl.bmp;${SUITE_ROOT}/resources/VelmoraPictureCache.rgs;${SUITE_ROOT}/resources/VelmoraThumbCtl_res.h")
-target_link_libraries(VelmoraThumbCtl PRIVATE suite_options velmora_typelib thumbctl_control fw_com fw_core
+target_link_libraries(VelmoraThumbCtl PRIVATE suite_options velmora_typelib thumbctl_control thumbctl_cache fw_com fw_core
   -Wl,--start-group ole32 oleaut32 uuid user32 gdi32 advapi32 shell32 comctl32 windowscodecs -Wl,--end-group)
 
-# Classes of the server: each folder that provides one adds its library here, and the
-# class table (class_table.cpp) lists it when the definition says so.
-if(TARGET thumbctl_cache)
-  target_link_libraries(VelmoraThumbCtl PRIVATE thumbctl_cache)
-  target_compile_definitions(VelmoraThumbCtl PRIVATE VELMORA_HAS_PICTURE_CACHE=1)
-endif()

@@ -9,9 +9,7 @@
 #include "framework/com/registrar_win32.h"
 #include "framework/com/typelib.h"
 #include "thumbctl/control/class_table.h"
-#if defined(VELMORA_HAS_PICTURE_CACHE)
 #include "thumbctl/cache/settings_win32.h"
-#endif
 
 extern "C" {
 
@@ -19,9 +17,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
-#if defined(VELMORA_HAS_PICTURE_CACHE)
         thumbctl::cache::LoadModuleSettings(instance);  // before any class is served
-#endif
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         // Unloaded by FreeLibrary: the system libraries are still there to release to.
         fw::com::ReleaseModuleTypeInfo();
