@@ -1,0 +1,46 @@
+// An in-memory registry for running registration scripts without Windows (tests,
+// fuzzing). Key and value names compare without regard to ASCII case, as in Windows.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/com/registrar_script.h"
+
+namespace fw::reg {
+
+class MemoryRegistry : public RegistryTarget {
+public:
+    MemoryRegistry();
+    ~MemoryRegistry() override;
+
+    long CreateKey(Root root, const std::string& path) override;
+    bool KeyExists(Root root, const std::string& path) override;
+    long DeleteTree(Root root, const std::string& path) override;
+    long DeleteKeyIfEmpty(Root root, const std::string& path) override;
+    long SetValue(Root root, const std::string& path, const Value& value) override;
+    long DeleteValue(Root root, const std::string& path, const std::string& name) override;
+
+    // Every key and value, one line each, sorted: "HKCR\A\B" for a key,
+    // "HKCR\A\B @=s:text" for the default value, "HKCR\A\B [Name]=d:42" for a named one.
+    std::vector<std::string> Dump() const;
+
+    // The next write whose key path equals `path` (any root) fails with `error`.
+    void FailWritesTo(const std::string& path, long error);
+
+private:
+    struct Node;
+    struct Less {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    Node* Find(Root root, const std::string& path);
+    long CheckFailure(const std::string& path);
+
+    std::map<Root, std::unique_ptr<Node>> roots_;
+    std::string failPath_;
+    long failError_ = 0;
+};
+
+}  // namespace fw::reg
