@@ -16,7 +16,8 @@ public:
 
     // Creates the window and the control in it; `initialData` is the control's
     // persisted property stream (as a dialog template carries it), empty for new.
-    HRESULT Create(HWND parent, const RECT& rect, UINT id, DWORD style, std::span<const BYTE> initialData = {});
+    HRESULT Create(HWND parent, const RECT& rect, UINT id, DWORD style,
+                   std::span<const BYTE> initialData = {});
 
     // The control's own version box.
     HRESULT About();

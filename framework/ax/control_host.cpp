@@ -105,7 +105,8 @@ public:
         info->hwndFrame = top;
         info->haccel = nullptr;
         info->cAccelEntries = 0;
-        FW_RETURN_IF_FAILED(made->QueryInterface(IID_IOleInPlaceUIWindow, reinterpret_cast<void**>(document)));
+        FW_RETURN_IF_FAILED(
+            made->QueryInterface(IID_IOleInPlaceUIWindow, reinterpret_cast<void**>(document)));
         *frame = made.Detach();
         return S_OK;
     }
@@ -184,7 +185,8 @@ namespace {
 
 const WindowClass& HostClass()
 {
-    static const WindowClass cls(com::Module::Instance(), L"FwAxHost", 0, LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)),
+    static const WindowClass cls(com::Module::Instance(), L"FwAxHost", 0,
+                                 LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)),
                                  reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     return cls;
 }
@@ -209,38 +211,39 @@ HRESULT AmbientProperty(const Ambients& ambients, DISPID id, VARIANT* value)
         return E_POINTER;
     VariantInit(value);
     switch (id) {
-    case DISPID_AMBIENT_USERMODE:
-        SetBool(value, ambients.userMode);
-        return S_OK;
-    case DISPID_AMBIENT_LOCALEID:
-        SetLong(value, static_cast<LONG>(ambients.locale ? ambients.locale : GetUserDefaultLCID()));
-        return S_OK;
-    case DISPID_AMBIENT_DISPLAYNAME: {
-        BSTR name = SysAllocStringLen(ambients.displayName.data(), static_cast<UINT>(ambients.displayName.size()));
-        if (!name)
-            return E_OUTOFMEMORY;
-        V_VT(value) = VT_BSTR;
-        V_BSTR(value) = name;
-        return S_OK;
-    }
-    case DISPID_AMBIENT_BACKCOLOR:
-        SetLong(value, static_cast<LONG>(ambients.backColor));
-        return S_OK;
-    case DISPID_AMBIENT_FORECOLOR:
-        SetLong(value, static_cast<LONG>(ambients.foreColor));
-        return S_OK;
-    case DISPID_AMBIENT_MESSAGEREFLECT:
-    case DISPID_AMBIENT_UIDEAD:
-    case DISPID_AMBIENT_SHOWGRABHANDLES:
-    case DISPID_AMBIENT_SHOWHATCHING:
-    case DISPID_AMBIENT_DISPLAYASDEFAULT:
-        SetBool(value, false);
-        return S_OK;
-    case DISPID_AMBIENT_AUTOCLIP:
-        SetBool(value, true);
-        return S_OK;
-    default:
-        return DISP_E_MEMBERNOTFOUND;
+        case DISPID_AMBIENT_USERMODE:
+            SetBool(value, ambients.userMode);
+            return S_OK;
+        case DISPID_AMBIENT_LOCALEID:
+            SetLong(value, static_cast<LONG>(ambients.locale ? ambients.locale : GetUserDefaultLCID()));
+            return S_OK;
+        case DISPID_AMBIENT_DISPLAYNAME: {
+            BSTR name = SysAllocStringLen(ambients.displayName.data(),
+                                          static_cast<UINT>(ambients.displayName.size()));
+            if (!name)
+                return E_OUTOFMEMORY;
+            V_VT(value) = VT_BSTR;
+            V_BSTR(value) = name;
+            return S_OK;
+        }
+        case DISPID_AMBIENT_BACKCOLOR:
+            SetLong(value, static_cast<LONG>(ambients.backColor));
+            return S_OK;
+        case DISPID_AMBIENT_FORECOLOR:
+            SetLong(value, static_cast<LONG>(ambients.foreColor));
+            return S_OK;
+        case DISPID_AMBIENT_MESSAGEREFLECT:
+        case DISPID_AMBIENT_UIDEAD:
+        case DISPID_AMBIENT_SHOWGRABHANDLES:
+        case DISPID_AMBIENT_SHOWHATCHING:
+        case DISPID_AMBIENT_DISPLAYASDEFAULT:
+            SetBool(value, false);
+            return S_OK;
+        case DISPID_AMBIENT_AUTOCLIP:
+            SetBool(value, true);
+            return S_OK;
+        default:
+            return DISP_E_MEMBERNOTFOUND;
     }
 }
 
@@ -255,9 +258,8 @@ HostWindow::~HostWindow()
 
 const MessageMap& HostWindow::Messages() const
 {
-    static const MessageMap map = MessageMapFor<HostWindow>()
-                                      .On<WM_SIZE>(&HostWindow::OnSize)
-                                      .On<WM_DESTROY>(&HostWindow::OnDestroy);
+    static const MessageMap map =
+        MessageMapFor<HostWindow>().On<WM_SIZE>(&HostWindow::OnSize).On<WM_DESTROY>(&HostWindow::OnDestroy);
     return map;
 }
 

@@ -29,10 +29,10 @@ namespace fw::ax {
 // What the site answers for the standard ambient properties; others are
 // DISP_E_MEMBERNOTFOUND.
 struct Ambients {
-    bool userMode = true;                     // DISPID_AMBIENT_USERMODE
-    LCID locale = 0;                          // DISPID_AMBIENT_LOCALEID; 0: the user's default
-    std::wstring displayName;                 // DISPID_AMBIENT_DISPLAYNAME
-    OLE_COLOR backColor = 0x80000000 | COLOR_WINDOW;     // DISPID_AMBIENT_BACKCOLOR
+    bool userMode = true;                                 // DISPID_AMBIENT_USERMODE
+    LCID locale = 0;                                      // DISPID_AMBIENT_LOCALEID; 0: the user's default
+    std::wstring displayName;                             // DISPID_AMBIENT_DISPLAYNAME
+    OLE_COLOR backColor = 0x80000000 | COLOR_WINDOW;      // DISPID_AMBIENT_BACKCOLOR
     OLE_COLOR foreColor = 0x80000000 | COLOR_WINDOWTEXT;  // DISPID_AMBIENT_FORECOLOR
 };
 

@@ -46,7 +46,8 @@ HRESULT Invoke(IDispatch* target, DISPID id, WORD flags, std::span<VARIANT> args
     }
     ExceptionRecord exception;
     UINT argError = 0;
-    return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception.Get(), &argError);
+    return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception.Get(),
+                          &argError);
 }
 
 HRESULT CallMethod(IDispatch* target, DISPID id, std::span<VARIANT> args, VARIANT* result)

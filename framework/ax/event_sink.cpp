@@ -116,9 +116,10 @@ HRESULT EventConnection::Connect(IUnknown* object, REFIID source, EventHandler h
     com::ComPtr<IConnectionPoint> point;
     FW_RETURN_IF_FAILED(container->FindConnectionPoint(source, point.Put()));
     com::ComPtr<IDispatch> dispatch;
-    FW_RETURN_IF_FAILED(
-        com::CreateInstance<EventSink>(nullptr, IID_IDispatch, dispatch.PutVoid(), source, std::move(handler)));
-    com::ComPtr<EventSink> sink(static_cast<EventSink*>(static_cast<com::RuntimeIid<IDispatch>*>(dispatch.Get())));
+    FW_RETURN_IF_FAILED(com::CreateInstance<EventSink>(nullptr, IID_IDispatch, dispatch.PutVoid(), source,
+                                                       std::move(handler)));
+    com::ComPtr<EventSink> sink(
+        static_cast<EventSink*>(static_cast<com::RuntimeIid<IDispatch>*>(dispatch.Get())));
     DWORD cookie = 0;
     const HRESULT hr = point->Advise(dispatch.Get(), &cookie);
     if (FAILED(hr)) {

@@ -16,9 +16,9 @@ using fw::com::ComPtr;
 
 // Persisted properties as a dialog template carries them: version word, extent,
 // caption "12", empty file name.
-const std::vector<BYTE> kTemplateData = {0x00, 0x03, 0x00, 0x00, 0x69, 0x03, 0x00, 0x00, 0x1a, 0x03, 0x00, 0x00,
-                                         0x08, 0x00, 0x06, 0x00, 0x00, 0x00, '1',  0x00, '2',  0x00, 0x00, 0x00,
-                                         0x08, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00};
+const std::vector<BYTE> kTemplateData = {0x00, 0x03, 0x00, 0x00, 0x69, 0x03, 0x00, 0x00, 0x1a, 0x03, 0x00,
+                                         0x00, 0x08, 0x00, 0x06, 0x00, 0x00, 0x00, '1',  0x00, '2',  0x00,
+                                         0x00, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00};
 
 constexpr RECT kHostRect{10, 20, 210, 120};
 
@@ -40,11 +40,17 @@ struct CreationCase {
 TEST_F(HostTest, CreationOrderFollowsMiscStatusAndInitialData)
 {
     const CreationCase cases[] = {
-        {"site first, template data", OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT, true,
+        {"site first, template data",
+         OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT,
+         true,
          {"GetMiscStatus", "SetClientSite site", "Load 32", "DoVerb -5"}},
-        {"site first, new", OLEMISC_SETCLIENTSITEFIRST, false,
+        {"site first, new",
+         OLEMISC_SETCLIENTSITEFIRST,
+         false,
          {"GetMiscStatus", "SetClientSite site", "InitNew", "DoVerb -5"}},
-        {"site after load", OLEMISC_ACTIVATEWHENVISIBLE, true,
+        {"site after load",
+         OLEMISC_ACTIVATEWHENVISIBLE,
+         true,
          {"GetMiscStatus", "Load 32", "SetClientSite site", "DoVerb -5"}},
         {"site after new", 0, false, {"GetMiscStatus", "InitNew", "SetClientSite site", "DoVerb -5"}},
     };
@@ -54,8 +60,9 @@ TEST_F(HostTest, CreationOrderFollowsMiscStatusAndInitialData)
         Stub().miscStatus = c.miscStatus;
         {
             fw::ax::HostWindow host;
-            ASSERT_EQ(CreateHost(host, c.withData ? std::span<const BYTE>(kTemplateData) : std::span<const BYTE>()),
-                      S_OK);
+            ASSERT_EQ(
+                CreateHost(host, c.withData ? std::span<const BYTE>(kTemplateData) : std::span<const BYTE>()),
+                S_OK);
             CheckCalls(__FILE__, __LINE__, c.calls);
             if (c.withData) {
                 EXPECT_EQ(Stub().loaded, kTemplateData);
@@ -167,9 +174,17 @@ TEST_F(HostTest, FailedCreationLeavesNoWindowAndNoControl)
     };
     const FailureCase cases[] = {
         {"class not registered", kUnrelated, S_OK, S_OK, REGDB_E_CLASSNOTREG, {}},
-        {"load refused", kStubClass, E_FAIL, S_OK, E_FAIL,
+        {"load refused",
+         kStubClass,
+         E_FAIL,
+         S_OK,
+         E_FAIL,
          {"GetMiscStatus", "SetClientSite site", "Load 32", "Close 1", "SetClientSite null"}},
-        {"activation refused", kStubClass, S_OK, E_OUTOFMEMORY, E_OUTOFMEMORY,
+        {"activation refused",
+         kStubClass,
+         S_OK,
+         E_OUTOFMEMORY,
+         E_OUTOFMEMORY,
          {"GetMiscStatus", "SetClientSite site", "Load 32", "DoVerb -5", "InPlaceDeactivate", "Close 1",
           "SetClientSite null"}},
     };
@@ -235,8 +250,9 @@ TEST_F(HostTest, SiteAnswersAmbientProperties)
     for (const AmbientCase& c : cases) {
         SCOPED_TRACE(c.id);
         fw::com::Variant value;
-        EXPECT_EQ(ambient->Invoke(c.id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, value.Get(), nullptr, nullptr),
-                  c.hr);
+        EXPECT_EQ(
+            ambient->Invoke(c.id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, value.Get(), nullptr, nullptr),
+            c.hr);
         EXPECT_EQ(value.Type(), c.type);
         if (c.type == VT_BOOL) {
             EXPECT_EQ(V_BOOL(value.Get()), c.number);
@@ -247,18 +263,18 @@ TEST_F(HostTest, SiteAnswersAmbientProperties)
     }
 
     fw::com::Variant name;
-    ASSERT_EQ(ambient->Invoke(DISPID_AMBIENT_DISPLAYNAME, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, name.Get(),
-                              nullptr, nullptr),
+    ASSERT_EQ(ambient->Invoke(DISPID_AMBIENT_DISPLAYNAME, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                              name.Get(), nullptr, nullptr),
               S_OK);
     ASSERT_EQ(name.Type(), VT_BSTR);
     EXPECT_STREQ(V_BSTR(name.Get()), ambients.displayName.c_str());
 
     fw::com::Variant ignored;
-    EXPECT_EQ(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYPUT, &none, ignored.Get(),
-                              nullptr, nullptr),
+    EXPECT_EQ(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYPUT, &none,
+                              ignored.Get(), nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(ambient->Invoke(DISPID_AMBIENT_USERMODE, kUnrelated, 0, DISPATCH_PROPERTYGET, &none, ignored.Get(),
-                              nullptr, nullptr),
+    EXPECT_EQ(ambient->Invoke(DISPID_AMBIENT_USERMODE, kUnrelated, 0, DISPATCH_PROPERTYGET, &none,
+                              ignored.Get(), nullptr, nullptr),
               DISP_E_UNKNOWNINTERFACE);
 }
 
@@ -267,13 +283,14 @@ TEST_F(HostTest, SiteRefusesInterfacesItDoesNotHave)
     fw::ax::HostWindow host;
     ASSERT_EQ(CreateHost(host), S_OK);
     IOleClientSite* site = Stub().site.Get();
-    const IID answered[] = {IID_IUnknown,       IID_IOleClientSite, IID_IOleInPlaceSite, IID_IOleInPlaceSiteEx,
-                            IID_IOleWindow,     IID_IOleControlSite, IID_IDispatch};
+    const IID answered[] = {IID_IUnknown,   IID_IOleClientSite,  IID_IOleInPlaceSite, IID_IOleInPlaceSiteEx,
+                            IID_IOleWindow, IID_IOleControlSite, IID_IDispatch};
     for (const IID& iid : answered) {
         ComPtr<IUnknown> p;
         EXPECT_EQ(site->QueryInterface(iid, p.PutVoid()), S_OK);
     }
-    const IID refused[] = {IID_IOleInPlaceSiteWindowless, IID_IOleContainer, IID_IOleInPlaceFrame, kUnrelated};
+    const IID refused[] = {IID_IOleInPlaceSiteWindowless, IID_IOleContainer, IID_IOleInPlaceFrame,
+                           kUnrelated};
     for (const IID& iid : refused) {
         ComPtr<IUnknown> p;
         EXPECT_EQ(site->QueryInterface(iid, p.PutVoid()), E_NOINTERFACE);
@@ -338,7 +355,8 @@ TEST_F(HostTest, EventsReachTheHandlerWithTheirArguments)
     EXPECT_EQ(FireEvent(1), 0);
     // A control that kept the sink past Unadvise reaches nobody.
     DISPPARAMS none{};
-    EXPECT_EQ(Stub().keptSink->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(Stub().keptSink->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              S_OK);
     EXPECT_EQ(second, 1);
 }
 
@@ -370,7 +388,8 @@ TEST_F(HostTest, EventsCannotConnectWithoutASourceInterface)
 
     // A source the control does not have.
     fw::ax::EventConnection other;
-    EXPECT_EQ(other.Connect(host.Control(), kUnrelated, [](DISPID, const DISPPARAMS&) {}), CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(other.Connect(host.Control(), kUnrelated, [](DISPID, const DISPPARAMS&) {}),
+              CONNECT_E_NOCONNECTION);
     EXPECT_FALSE(other.Connected());
 }
 

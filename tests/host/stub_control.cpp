@@ -18,10 +18,10 @@ using fw::com::Implements;
 
 StubState g_state;
 
-#define UNEXPECTED_CALL(name)                                   \
-    do {                                                        \
-        ADD_FAILURE() << "unexpected call " name;               \
-        return E_NOTIMPL;                                       \
+#define UNEXPECTED_CALL(name)                     \
+    do {                                          \
+        ADD_FAILURE() << "unexpected call " name; \
+        return E_NOTIMPL;                         \
     } while (0)
 
 std::string RectText(const RECT& r)
@@ -79,7 +79,8 @@ public:
                           static_cast<UINT>(reversed.size()), 0};
         const auto sinks = sinks_;
         for (const auto& sink : sinks)
-            EXPECT_EQ(sink.second->Invoke(id, IID_NULL, 0x0400, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+            EXPECT_EQ(sink.second->Invoke(id, IID_NULL, 0x0400, DISPATCH_METHOD, &params, nullptr, nullptr,
+                                          nullptr),
                       S_OK);
         return static_cast<int>(sinks.size());
     }
@@ -211,7 +212,10 @@ public:
     }
 
     // IConnectionPointContainer
-    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { UNEXPECTED_CALL("EnumConnectionPoints"); }
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override
+    {
+        UNEXPECTED_CALL("EnumConnectionPoints");
+    }
     STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override
     {
         *point = nullptr;
@@ -239,7 +243,10 @@ public:
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT*) override { UNEXPECTED_CALL("GetTypeInfoCount"); }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { UNEXPECTED_CALL("GetTypeInfo"); }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { UNEXPECTED_CALL("GetIDsOfNames"); }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        UNEXPECTED_CALL("GetIDsOfNames");
+    }
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT*) override
     {
@@ -292,8 +299,8 @@ private:
         ComPtr<IOleInPlaceUIWindow> document;
         OLEINPLACEFRAMEINFO info{};
         info.cb = sizeof info;
-        hr = site->GetWindowContext(frame.Put(), document.Put(), &g_state.contextPosition, &g_state.contextClip,
-                                    &info);
+        hr = site->GetWindowContext(frame.Put(), document.Put(), &g_state.contextPosition,
+                                    &g_state.contextClip, &info);
         EXPECT_EQ(hr, S_OK);
         if (FAILED(hr))
             return hr;
@@ -303,8 +310,9 @@ private:
             EXPECT_EQ(frame->GetWindow(&g_state.frameWindow), S_OK);
         }
         const RECT& r = g_state.contextPosition;
-        g_state.window = CreateWindowExW(0, L"STATIC", L"stub", WS_CHILD | WS_VISIBLE, r.left, r.top,
-                                         r.right - r.left, r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+        g_state.window =
+            CreateWindowExW(0, L"STATIC", L"stub", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                            r.bottom - r.top, parent, nullptr, nullptr, nullptr);
         return g_state.window ? S_OK : E_FAIL;
     }
 
@@ -345,12 +353,12 @@ int FireEvent(DISPID id, std::vector<VARIANT> args)
     return g_living->Point()->Fire(id, args);
 }
 
-StubRegistration::StubRegistration()
+StubRegistration::StubRegistration(const CLSID& clsid)
 {
     ComPtr<IClassFactory> factory;
     hr_ = fw::com::GetClassObject(kClasses, kStubClass, IID_IClassFactory, factory.PutVoid());
     if (SUCCEEDED(hr_))
-        hr_ = CoRegisterClassObject(kStubClass, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+        hr_ = CoRegisterClassObject(clsid, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
 }
 
 StubRegistration::~StubRegistration()
@@ -362,7 +370,9 @@ StubRegistration::~StubRegistration()
 void CheckCalls(const char* file, int line, const std::vector<std::string>& expected)
 {
     if (g_state.calls != expected)
-        ADD_FAILURE_AT(file, line) << "calls made:\n" << Joined(g_state.calls) << "calls expected:\n" << Joined(expected);
+        ADD_FAILURE_AT(file, line) << "calls made:\n"
+                                   << Joined(g_state.calls) << "calls expected:\n"
+                                   << Joined(expected);
     g_state.calls.clear();
 }
 

@@ -24,11 +24,11 @@ constexpr IID kUnrelated = {0x7b1d2e60, 0x3c4a, 0x4b8e, {0x9f, 0x10, 0x2a, 0x3b,
 struct InvokeRecord {
     DISPID id = 0;
     WORD flags = 0;
-    std::vector<VARTYPE> types;        // in declaration order
-    std::vector<std::wstring> texts;   // the BSTR arguments, in order
-    std::vector<bool> nullTexts;       // whether each BSTR argument was null
+    std::vector<VARTYPE> types;       // in declaration order
+    std::vector<std::wstring> texts;  // the BSTR arguments, in order
+    std::vector<bool> nullTexts;      // whether each BSTR argument was null
     std::vector<DISPID> named;
-    IUnknown* object = nullptr;        // a VT_UNKNOWN / VT_DISPATCH argument (not kept)
+    IUnknown* object = nullptr;  // a VT_UNKNOWN / VT_DISPATCH argument (not kept)
 };
 
 // What the stub does and what it saw. Reset before every test.
@@ -38,27 +38,27 @@ struct StubState {
     HRESULT loadResult = S_OK;
     HRESULT doVerbResult = S_OK;
     HRESULT invokeResult = S_OK;
-    bool answersSourceIid = true;      // IProvideClassInfo2::GetGUID
+    bool answersSourceIid = true;  // IProvideClassInfo2::GetGUID
     std::wstring filter = L"*.jpg;*.bmp";
 
     // Observations.
-    std::vector<std::string> calls;    // container calls in order, e.g. "SetClientSite site"
-    std::vector<BYTE> loaded;          // the bytes Load read
+    std::vector<std::string> calls;  // container calls in order, e.g. "SetClientSite site"
+    std::vector<BYTE> loaded;        // the bytes Load read
     std::vector<InvokeRecord> invokes;
-    std::vector<BSTR> handedOut;       // BSTRs returned by FilterExtention (owned by the caller)
-    HWND verbParent = nullptr;         // DoVerb's parent window
-    RECT verbRect{};                   // DoVerb's position
-    HRESULT canActivate = E_FAIL;      // the site's answers during activation
+    std::vector<BSTR> handedOut;   // BSTRs returned by FilterExtention (owned by the caller)
+    HWND verbParent = nullptr;     // DoVerb's parent window
+    RECT verbRect{};               // DoVerb's position
+    HRESULT canActivate = E_FAIL;  // the site's answers during activation
     HWND siteWindow = nullptr;
-    HWND frameWindow = nullptr;        // the frame's IOleWindow::GetWindow
-    HWND frameInfoWindow = nullptr;    // OLEINPLACEFRAMEINFO::hwndFrame
+    HWND frameWindow = nullptr;      // the frame's IOleWindow::GetWindow
+    HWND frameInfoWindow = nullptr;  // OLEINPLACEFRAMEINFO::hwndFrame
     bool documentGiven = false;
     RECT contextPosition{};
     RECT contextClip{};
-    HWND window = nullptr;             // the control's own window while active
-    int living = 0;                    // stub controls alive
-    fw::com::ComPtr<IOleClientSite> site;   // the current client site
-    fw::com::ComPtr<IDispatch> keptSink;     // the last advised sink, kept past Unadvise
+    HWND window = nullptr;                 // the control's own window while active
+    int living = 0;                        // stub controls alive
+    fw::com::ComPtr<IOleClientSite> site;  // the current client site
+    fw::com::ComPtr<IDispatch> keptSink;   // the last advised sink, kept past Unadvise
 };
 
 StubState& Stub();
@@ -68,10 +68,11 @@ void ResetStub();
 // order); the number of sinks reached.
 int FireEvent(DISPID id, std::vector<VARIANT> args = {});
 
-// Registers the stub's class object for this apartment for the registration's life.
+// Registers the stub's class object under `clsid` for this apartment for the
+// registration's life.
 class StubRegistration {
 public:
-    StubRegistration();
+    explicit StubRegistration(const CLSID& clsid = kStubClass);
     ~StubRegistration();
     StubRegistration(const StubRegistration&) = delete;
     StubRegistration& operator=(const StubRegistration&) = delete;
