@@ -8,6 +8,7 @@ namespace {
 
 // ---- The class table: one line per class, in registration order. ----
 constexpr fw::com::ClassEntry kClasses[] = {
+    {&CLSID_VelmoraThumbCtl, CreateThumbControl},
 #if defined(VELMORA_HAS_PICTURE_CACHE)
     {&CLSID_VelmoraPictureCache, CreatePictureCache},
 #endif
@@ -16,6 +17,7 @@ constexpr fw::com::ClassEntry kClasses[] = {
 
 // ---- Registration scripts, written whatever the class table holds. ----
 constexpr UINT kScripts[] = {
+    IDR_VELMORATHUMBCTL,
     IDR_VELMORAPICTURECACHE,
 };
 

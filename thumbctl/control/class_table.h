@@ -10,6 +10,7 @@
 namespace thumbctl {
 
 // Creation functions, defined by the folders that own the classes.
+HRESULT CreateThumbControl(IUnknown* outer, REFIID riid, void** ppv);
 HRESULT CreatePictureCache(IUnknown* outer, REFIID riid, void** ppv);
 
 // The classes DllGetClassObject serves, in table order.

@@ -25,7 +25,8 @@ add_custom_command(
           -U ${VELMORA_GENERATED}/VelmoraThumbCtl_i.c
           -T ${VELMORA_TLB}
           ${VELMORA_GENERATED}/VelmoraThumbCtl.cp932.idl
-  DEPENDS ${VELMORA_IDL}
+  COMMAND python3 ${SUITE_ROOT}/scripts/repair-tlb-guids.py ${VELMORA_IDL} ${VELMORA_TLB}
+  DEPENDS ${VELMORA_IDL} ${SUITE_ROOT}/scripts/repair-tlb-guids.py
   COMMENT "widl VelmoraThumbCtl.idl"
   VERBATIM)
 
@@ -39,6 +40,23 @@ target_include_directories(velmora_typelib PUBLIC ${VELMORA_GENERATED})
 set_target_properties(velmora_typelib PROPERTIES VELMORA_TLB_FILE ${VELMORA_TLB})
 target_link_libraries(velmora_typelib PUBLIC suite_options)
 
+# The thumbnail control's COM class, linked into the library and into its tests.
+add_library(thumbctl_control STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/thumb_control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/thumb_control_ole.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/thumb_control_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/thumb_control_persist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/thumb_control_info.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cache_picture_source.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/library_settings.cpp)
+target_link_libraries(thumbctl_control PUBLIC suite_options velmora_typelib thumbctl_view fw_com fw_core
+  ole32 oleaut32 uuid user32 gdi32 shell32)
+if(TARGET thumbctl_cache)
+  # Cache sizes and the file-name filter come from the cache's settings reader.
+  target_link_libraries(thumbctl_control PRIVATE thumbctl_cache)
+  target_compile_definitions(thumbctl_control PRIVATE VELMORA_HAS_LIBRARY_SETTINGS=1)
+endif()
+
 add_library(VelmoraThumbCtl SHARED
   ${CMAKE_CURRENT_LIST_DIR}/server_entry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/class_table.cpp
@@ -47,8 +65,8 @@ add_library(VelmoraThumbCtl SHARED
 set_target_properties(VelmoraThumbCtl PROPERTIES PREFIX "" OUTPUT_NAME VelmoraThumbCtl)
 target_include_directories(VelmoraThumbCtl PRIVATE ${VELMORA_GENERATED} ${SUITE_ROOT}/resources)
 set_source_files_properties(${SUITE_ROOT}/resources/VelmoraThumbCtl.rc PROPERTIES
-  OBJECT_DEPENDS "${VELMORA_TLB};${SUITE_ROOT}/resources/VelmoraPictureCache.rgs;${SUITE_ROOT}/resources/VelmoraThumbCtl_res.h")
-target_link_libraries(VelmoraThumbCtl PRIVATE suite_options velmora_typelib fw_com fw_core
+  OBJECT_DEPENDS "${VELMORA_TLB};${SUITE_ROOT}/resources/VelmoraThumbCtl.rgs;${SUITE_ROOT}/resources/VelmoraThumbCtl.bmp;${SUITE_ROOT}/resources/VelmoraPictureCache.rgs;${SUITE_ROOT}/resources/VelmoraThumbCtl_res.h")
+target_link_libraries(VelmoraThumbCtl PRIVATE suite_options velmora_typelib thumbctl_control fw_com fw_core
   -Wl,--start-group ole32 oleaut32 uuid user32 gdi32 advapi32 shell32 comctl32 windowscodecs -Wl,--end-group)
 
 # Classes of the server: each folder that provides one adds its library here, and the

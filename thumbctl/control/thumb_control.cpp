@@ -1,0 +1,262 @@
+#include "thumbctl/control/thumb_control.h"
+
+#include <string>
+
+#include "framework/com/hresult.h"
+#include "framework/core/prompts.h"
+#include "thumbctl/control/class_table.h"
+#include "thumbctl/control/library_settings.h"
+
+namespace thumbctl {
+namespace {
+
+constexpr DISPID kCaptionId = DISPID_CAPTION;  // -518
+constexpr LCID kEventLocale = 0x0400;
+constexpr LCID kLoadFileLocale = 0x0800;
+constexpr DWORD kCacheContexts =
+    CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;  // 0x17
+
+// The version box's second line.
+constexpr wchar_t kVersionSecondLine[] = L"Thumbnail control and picture cache";
+
+std::wstring FromBstr(BSTR text)
+{
+    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
+// A new BSTR with the same characters; null stays null.
+HRESULT CopyBstr(BSTR from, BSTR* to)
+{
+    *to = nullptr;
+    if (!from)
+        return S_OK;
+    *to = SysAllocStringLen(from, SysStringLen(from));
+    return *to ? S_OK : E_OUTOFMEMORY;
+}
+
+void SetPointerSized(VARIANT& v, const void* address)
+{
+    const auto value = reinterpret_cast<LONG_PTR>(address);
+#if defined(_WIN64)
+    V_VT(&v) = VT_I8;
+    V_I8(&v) = value;
+#else
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = value;
+#endif
+}
+
+}  // namespace
+
+// ---- Creation and destruction ----
+
+ThumbControl::ThumbControl()
+{
+    window_.SetEvents(this);
+}
+
+ThumbControl::~ThumbControl()
+{
+    // The window goes first: its last messages may still reach the container links.
+    window_.SetEvents(nullptr);
+    window_.Destroy();
+}
+
+HRESULT CreateThumbControl(IUnknown* outer, REFIID riid, void** ppv)
+{
+    return fw::com::CreateInstance<ThumbControl>(outer, riid, ppv);
+}
+
+// ---- IVelmoraThumbCtl ----
+
+STDMETHODIMP ThumbControl::About()
+{
+    return fw::com::Guarded([&] {
+        const std::wstring text = std::wstring(kVersionFirstLine) + L"\r\n" + kVersionSecondLine;
+        fw::CurrentPrompts().Message(reinterpret_cast<intptr_t>(window_.Handle()), text, kVersionCaption,
+                                     fw::kMbOk);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP ThumbControl::displayFile(BSTR strFileName)
+{
+    return fw::com::Guarded([&] {
+        if (!source_.Cache()) {
+            fw::com::ComPtr<IVelmoraPictureCache> cache;
+            if (SUCCEEDED(CoCreateInstance(CLSID_VelmoraPictureCache, nullptr, kCacheContexts,
+                                           IID_IVelmoraPictureCache, cache.PutVoid())) &&
+                cache) {
+                const CacheSizes sizes = SettingsCacheSizes();
+                cache->SetCacheSize(sizes.cacheSize, sizes.bufferingSize);
+                source_.SetCache(std::move(cache));
+                window_.SetPictureSource(&source_);
+            }
+        }
+        window_.ShowFile(FromBstr(strFileName));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP ThumbControl::get_FilterExtention(BSTR* pVal)
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = nullptr;
+    return fw::com::Guarded([&] {
+        const std::wstring filter = SettingsFilterText();
+        *pVal = SysAllocStringLen(filter.data(), static_cast<UINT>(filter.size()));
+        return *pVal ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+STDMETHODIMP ThumbControl::put_IPictureCache(IUnknown* newVal)
+{
+    fw::com::ComPtr<IVelmoraPictureCache> cache;
+    if (!newVal || FAILED(newVal->QueryInterface(IID_IVelmoraPictureCache, cache.PutVoid())) || !cache)
+        return E_FAIL;
+    source_.SetCache(std::move(cache));
+    window_.SetPictureSource(&source_);
+    return S_OK;
+}
+
+STDMETHODIMP ThumbControl::loadFile(BSTR strFileName)
+{
+    return fw::com::Guarded([&]() -> HRESULT {
+        if (!source_.Cache())
+            return E_FAIL;
+        fw::com::ComPtr<IDispatch> dispatch;
+        if (FAILED(source_.Cache()->QueryInterface(IID_IDispatch, dispatch.PutVoid())) || !dispatch)
+            return E_FAIL;
+        if (SysStringLen(strFileName) == 0)
+            return S_OK;
+        wchar_t methodName[] = L"LoadBitmap";
+        LPOLESTR names[] = {methodName};
+        DISPID id = DISPID_UNKNOWN;
+        if (FAILED(dispatch->GetIDsOfNames(IID_NULL, names, 1, kLoadFileLocale, &id)))
+            return S_OK;
+        // The picture is not used: the call only queues the file under this window.
+        HBITMAP scratchHandle = nullptr;
+        BITMAP scratchBitmap{};
+        VARIANT args[4];  // in reverse order
+        SetPointerSized(args[0], &scratchBitmap);
+        SetPointerSized(args[1], &scratchHandle);
+        V_VT(&args[2]) = VT_BSTR;
+        V_BSTR(&args[2]) = strFileName;
+        SetPointerSized(args[3], window_.Handle());
+        DISPPARAMS params{args, nullptr, 4, 0};
+        const HRESULT hr = dispatch->Invoke(id, IID_NULL, kLoadFileLocale, DISPATCH_METHOD, &params, nullptr,
+                                            nullptr, nullptr);
+        return hr == S_OK ? S_FALSE : S_OK;
+    });
+}
+
+STDMETHODIMP ThumbControl::get_AcceptDropFiles(LONG* pVal)
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = acceptDropFiles_;
+    return S_OK;
+}
+
+STDMETHODIMP ThumbControl::put_AcceptDropFiles(LONG newVal)
+{
+    acceptDropFiles_ = newVal;
+    window_.SetAcceptDropFiles(newVal != 0);
+    return S_OK;
+}
+
+STDMETHODIMP ThumbControl::get_FileName(BSTR* pVal)
+{
+    if (!pVal)
+        return S_OK;
+    const std::wstring& name = window_.FileName();
+    *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+    return *pVal ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP ThumbControl::put_FileName(BSTR newVal)
+{
+    return fw::com::Guarded([&] {
+        window_.SetFileName(FromBstr(newVal));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP ThumbControl::put_Caption(BSTR strCaption)
+{
+    return fw::com::Guarded([&] {
+        if (RequestEdit(kCaptionId) == S_FALSE)
+            return S_FALSE;
+        BSTR copy = nullptr;
+        FW_RETURN_IF_FAILED(CopyBstr(strCaption, &copy));
+        caption_.Reset(copy);
+        SetDirty(true);
+        NotifyChanged(kCaptionId);
+        FireViewChange();
+        SendDataChange();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP ThumbControl::get_Caption(BSTR* pstrCaption)
+{
+    if (!pstrCaption)
+        return E_POINTER;
+    return CopyBstr(caption_.Get(), pstrCaption);
+}
+
+// ---- Events and notifications ----
+
+void ThumbControl::FireEvent(DISPID id, const wchar_t* text)
+{
+    for (const auto& sink : events_.Sinks<IDispatch>()) {
+        // Each sink gets its own copy of a string argument.
+        fw::com::Variant argument;
+        DISPPARAMS params{nullptr, nullptr, 0, 0};
+        if (text) {
+            V_VT(argument.Get()) = VT_BSTR;
+            V_BSTR(argument.Get()) = SysAllocString(text);
+            params.rgvarg = argument.Get();
+            params.cArgs = 1;
+        }
+        sink->Invoke(id, IID_NULL, kEventLocale, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    }
+}
+
+void ThumbControl::OnRClick()
+{
+    FireEvent(1);
+}
+
+void ThumbControl::OnRClickUp()
+{
+    FireEvent(2);
+}
+
+void ThumbControl::OnRDbClick()
+{
+    FireEvent(3);
+}
+
+void ThumbControl::OnDropFiles(const std::wstring& files)
+{
+    FireEvent(4, files.c_str());
+}
+
+HRESULT ThumbControl::RequestEdit(DISPID id)
+{
+    for (const auto& sink : propertyNotify_.Sinks<IPropertyNotifySink>()) {
+        if (sink->OnRequestEdit(id) == S_FALSE)
+            return S_FALSE;
+    }
+    return S_OK;
+}
+
+void ThumbControl::NotifyChanged(DISPID id)
+{
+    for (const auto& sink : propertyNotify_.Sinks<IPropertyNotifySink>())
+        sink->OnChanged(id);
+}
+
+}  // namespace thumbctl
