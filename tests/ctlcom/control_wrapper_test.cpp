@@ -11,6 +11,7 @@
 
 #include "VelmoraThumbCtl.h"
 #include "app/thumb_ctl_wrapper.h"
+#include "framework/ax/event_sink.h"
 #include "framework/com/com_ptr.h"
 #include "framework/com/object.h"
 #include "tests/ctlcom/control_fakes.h"
@@ -111,6 +112,32 @@ TEST_F(HostedWrapperTest, HostsTheControlSizedToItsWindowWithInitialDataAndEvent
     SendMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, 0);
     SendMessageW(control, WM_RBUTTONUP, 0, 0);
     EXPECT_EQ(events_, (std::vector<DISPID>{1, 2}));
+}
+
+// An object that offers only the older IProvideClassInfo, forwarding to the control's.
+class ClassInfoOnly final : public fw::com::Implements<IProvideClassInfo> {
+public:
+    explicit ClassInfoOnly(IProvideClassInfo* inner) : inner_(inner) {}
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) override { return inner_->GetClassInfo(info); }
+
+private:
+    ComPtr<IProvideClassInfo> inner_;
+};
+
+TEST_F(HostedWrapperTest, DefaultSourceComesFromClassInfo2OrTheClassTypeInfo)
+{
+    ASSERT_EQ(wrapper_.Create(parent_, {0, 0, 64, 64}, 130, 0), S_OK);
+    IID source = IID_NULL;
+    ASSERT_EQ(fw::ax::DefaultSourceInterface(wrapper_.Control(), &source), S_OK);
+    EXPECT_TRUE(source == DIID__IVelmoraThumbCtlEvents);
+
+    ComPtr<IProvideClassInfo> info;
+    ASSERT_EQ(wrapper_.Control()->QueryInterface(IID_IProvideClassInfo, info.PutVoid()), S_OK);
+    ComPtr<IProvideClassInfo> older;
+    ASSERT_EQ(fw::com::Make<ClassInfoOnly>(older, info.Get()), S_OK);
+    source = IID_NULL;
+    ASSERT_EQ(fw::ax::DefaultSourceInterface(older.Get(), &source), S_OK);
+    EXPECT_TRUE(source == DIID__IVelmoraThumbCtlEvents);
 }
 
 }  // namespace
