@@ -1,55 +1,55 @@
 #include "app/thumb_ctl_wrapper.h"
 
-#include "framework/com/com_ptr.h"
-#include "framework/win/strings.h"
+#include "framework/ax/dispatch_call.h"
 
-namespace app {
+namespace {
+
+// Dispatch ids of the thumbnail control's interface.
+constexpr DISPID kAbout = -552;  // the standard about-box id
+constexpr DISPID kDisplayFile = 1;
+constexpr DISPID kFilterExtention = 2;
+constexpr DISPID kPictureCache = 3;
+constexpr DISPID kLoadFile = 4;
+
+constexpr CLSID kThumbCtlClass = {
+    0xcde3ff5b, 0x8bc2, 0x4222, {0x83, 0x8e, 0xec, 0x95, 0x32, 0x11, 0xa9, 0x94}};
+
+}  // namespace
+
+const CLSID& CVelmoraThumbCtl::ClassId()
+{
+    return kThumbCtlClass;
+}
+
+HRESULT CVelmoraThumbCtl::Create(HWND parent, const RECT& rect, UINT id, DWORD style,
+                                 std::span<const BYTE> initialData)
+{
+    return CreateControl(parent, rect, id, style, kThumbCtlClass, initialData);
+}
 
 HRESULT CVelmoraThumbCtl::About()
 {
-    return fw::com::InvokeDispatch(Dispatch(), kAboutId, DISPATCH_METHOD, {}, nullptr);
-}
-
-HRESULT CVelmoraThumbCtl::CallWithPath(DISPID id, const std::string& path)
-{
-    const std::wstring wide = fw::AnsiToWide(path);
-    fw::com::Bstr text =
-        fw::com::Bstr::Attach(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
-    if (!text.Get())
-        return E_OUTOFMEMORY;
-    VARIANT arg;
-    V_VT(&arg) = VT_BSTR;
-    V_BSTR(&arg) = text.Get();
-    return fw::com::InvokeDispatch(Dispatch(), id, DISPATCH_METHOD, {&arg, 1}, nullptr);
+    return fw::ax::CallMethod(ControlDispatch(), kAbout);
 }
 
 HRESULT CVelmoraThumbCtl::displayFile(const std::string& path)
 {
-    return CallWithPath(kDisplayFileId, path);
-}
-
-HRESULT CVelmoraThumbCtl::loadFile(const std::string& path)
-{
-    return CallWithPath(kLoadFileId, path);
+    return fw::ax::CallMethod(ControlDispatch(), kDisplayFile, path);
 }
 
 std::string CVelmoraThumbCtl::FilterExtention()
 {
-    fw::com::Variant result;
-    if (FAILED(fw::com::InvokeDispatch(Dispatch(), kFilterExtentionId, DISPATCH_PROPERTYGET, {},
-                                       result.Put())) ||
-        result.Type() != VT_BSTR || !V_BSTR(result.Get()))
-        return {};
-    const BSTR text = V_BSTR(result.Get());
-    return fw::WideToAnsi(std::wstring(text, SysStringLen(text)));
+    std::string filter;
+    fw::ax::GetStringProperty(ControlDispatch(), kFilterExtention, filter);
+    return filter;
 }
 
-HRESULT CVelmoraThumbCtl::SetIPictureCache(IUnknown* cache)
+HRESULT CVelmoraThumbCtl::IPictureCache(IUnknown* cache)
 {
-    VARIANT arg;
-    V_VT(&arg) = VT_UNKNOWN;
-    V_UNKNOWN(&arg) = cache;
-    return fw::com::InvokeDispatch(Dispatch(), kPictureCacheId, DISPATCH_PROPERTYPUT, {&arg, 1}, nullptr);
+    return fw::ax::PutObjectProperty(ControlDispatch(), kPictureCache, cache);
 }
 
-}  // namespace app
+HRESULT CVelmoraThumbCtl::loadFile(const std::string& path)
+{
+    return fw::ax::CallMethod(ControlDispatch(), kLoadFile, path);
+}

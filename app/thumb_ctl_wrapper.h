@@ -1,55 +1,32 @@
-// CVelmoraThumbCtl: the one window class through which the program drives a hosted
-// thumbnail control. Each operation is exactly one IDispatch::Invoke; paths cross as
-// ANSI strings and are converted to and from BSTRs here.
+// CVelmoraThumbCtl: the window through which the program drives one thumbnail control.
+// Each operation is exactly one IDispatch::Invoke on the control; strings cross as BSTRs
+// converted from and to the ANSI code page. Calls on a window without a control, and
+// calls the control refuses, return the failure and change nothing.
 #pragma once
 
-#include <windows.h>
-
+#include <span>
 #include <string>
 
-#include "framework/com/control_host.h"
+#include "framework/ax/control_host.h"
 
-namespace app {
-
-// {CDE3FF5B-8BC2-4222-838E-EC953211A994}
-inline constexpr CLSID kThumbCtlClsid = {
-    0xCDE3FF5B, 0x8BC2, 0x4222, {0x83, 0x8E, 0xEC, 0x95, 0x32, 0x11, 0xA9, 0x94}};
-// {2FD8539D-D47F-4FE8-82E4-FAC254BA7FE0}
-inline constexpr IID kThumbCtlEventsIid = {
-    0x2FD8539D, 0xD47F, 0x4FE8, {0x82, 0xE4, 0xFA, 0xC2, 0x54, 0xBA, 0x7F, 0xE0}};
-
-class CVelmoraThumbCtl : public fw::com::ControlHost {
+class CVelmoraThumbCtl : public fw::ax::HostWindow {
 public:
-    // Dispatch ids of the control's interface.
-    enum : DISPID {
-        kAboutId = -552,
-        kDisplayFileId = 1,
-        kFilterExtentionId = 2,
-        kPictureCacheId = 3,
-        kLoadFileId = 4,
-    };
+    // The thumbnail control's class: {CDE3FF5B-8BC2-4222-838E-EC953211A994}.
+    static const CLSID& ClassId();
 
-    // Creates the window and the control in it; the options give the initial property
-    // data and the event handler.
-    HRESULT Create(HWND parent, const RECT& rect, UINT id, fw::com::ControlHostOptions options = {})
-    {
-        return ControlHost::Create(parent, rect, id, kThumbCtlClsid, std::move(options));
-    }
+    // Creates the window and the control in it; `initialData` is the control's
+    // persisted property stream (as a dialog template carries it), empty for new.
+    HRESULT Create(HWND parent, const RECT& rect, UINT id, DWORD style,
+                   std::span<const BYTE> initialData = {});
 
-    // The version box.
+    // The control's own version box.
     HRESULT About();
-    // Shows a file from its whole picture. An empty path is passed on unchanged.
+    // Shows `path` (passed on as it is, also when empty).
     HRESULT displayFile(const std::string& path);
-    // The file-name filter of the library settings: a fresh string each call (empty
-    // when the call fails).
+    // The control's file-name filter: a new string for each call; empty on failure.
     std::string FilterExtention();
-    // Gives the control its picture cache.
-    HRESULT SetIPictureCache(IUnknown* cache);
-    // Loads a file ahead without showing it. An empty path is passed on unchanged.
+    // Hands the shared picture cache to the control.
+    HRESULT IPictureCache(IUnknown* cache);
+    // Has the control load `path` ahead without showing it.
     HRESULT loadFile(const std::string& path);
-
-private:
-    HRESULT CallWithPath(DISPID id, const std::string& path);
 };
-
-}  // namespace app

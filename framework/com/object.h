@@ -38,6 +38,16 @@ struct Chain : I {
     using Interface = I;
 };
 
+// Entry that answers interface I under its own IID and under further IIDs known only at
+// run time: the class admits them by overriding AdmitsInterface (an event sink answering
+// the source interface of the object it listens to).
+template <typename I>
+struct RuntimeIid : I {
+    using Interface = I;
+    // Placed after I's methods in the vtable, so clients of I never see it.
+    virtual bool AdmitsInterface(REFIID riid) const noexcept = 0;
+};
+
 template <typename I>
 class Dispatch;  // framework/com/dispatch.h
 
@@ -98,6 +108,19 @@ struct Entry<Chain<I, Bases...>> {
         void* found = nullptr;
         ((found = found ? found : (riid == __uuidof(Bases) ? static_cast<Bases*>(p) : nullptr)), ...);
         return found;
+    }
+};
+
+template <typename I>
+struct Entry<RuntimeIid<I>> {
+    static constexpr bool kMarker = false;
+    template <typename Self>
+    static void* Find(Self* self, REFIID riid)
+    {
+        RuntimeIid<I>* entry = static_cast<RuntimeIid<I>*>(self);
+        if (riid == __uuidof(I) || entry->AdmitsInterface(riid))
+            return static_cast<I*>(entry);
+        return nullptr;
     }
 };
 

@@ -1,6 +1,7 @@
-// The program's wrapper CVelmoraThumbCtl over the framework's control host: each
-// operation is one dispatch call (checked against a recording control), and the
-// library's real control hosted, sized, loaded from initial data and firing events.
+// The program's wrapper CVelmoraThumbCtl hosting the library's real control: sized,
+// loaded from initial data, showing a file from the cache it was given, reporting its
+// filter and firing events. (The single dispatch call of each operation is checked
+// against a stub control in the host tests.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include "VelmoraThumbCtl.h"
 #include "app/thumb_ctl_wrapper.h"
+#include "framework/ax/event_sink.h"
 #include "framework/com/com_ptr.h"
 #include "framework/com/object.h"
 #include "tests/ctlcom/control_fakes.h"
@@ -21,62 +23,6 @@ using fw::com::Bstr;
 using fw::com::ComPtr;
 using namespace ctlcom_testing;
 using server_testing::TheLibrary;
-
-// A control that is nothing but a recording IDispatch.
-class RecordingControl final : public fw::com::Implements<IDispatch> {
-public:
-    struct Call {
-        DISPID id;
-        WORD flags;
-        UINT args;
-        UINT named;
-        VARTYPE type;
-        std::wstring text;
-        IUnknown* object;
-    };
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                        UINT*) override
-    {
-        Call call{id, flags, params->cArgs, params->cNamedArgs, VT_EMPTY, {}, nullptr};
-        if (params->cArgs == 1) {
-            const VARIANT& v = params->rgvarg[0];
-            call.type = V_VT(&v);
-            if (V_VT(&v) == VT_BSTR)
-                call.text.assign(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
-            if (V_VT(&v) == VT_UNKNOWN)
-                call.object = V_UNKNOWN(&v);
-        }
-        calls.push_back(call);
-        if (id == 2 && result) {
-            V_VT(result) = VT_BSTR;
-            V_BSTR(result) = SysAllocString(L"*.jpeg;*.\x8868");
-        }
-        return S_OK;
-    }
-    std::vector<Call> calls;
-};
-
-class RecordingFactory final : public fw::com::Implements<IClassFactory> {
-public:
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
-    {
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        ComPtr<IDispatch> control;
-        FW_RETURN_IF_FAILED(fw::com::Make<RecordingControl>(control));
-        made = control;
-        return control->QueryInterface(riid, ppv);
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-    ComPtr<IDispatch> made;
-};
 
 class WrapperTest : public testing::Test {
 protected:
@@ -93,68 +39,11 @@ protected:
         OleUninitialize();
     }
     HWND parent_ = nullptr;
-    app::CVelmoraThumbCtl wrapper_;
+    CVelmoraThumbCtl wrapper_;
 };
 
-TEST_F(WrapperTest, EachOperationIsOneDispatchCallWithConvertedStrings)
-{
-    ComPtr<IClassFactory> factory;
-    ASSERT_EQ(fw::com::Make<RecordingFactory>(factory), S_OK);
-    DWORD cookie = 0;
-    ASSERT_EQ(CoRegisterClassObject(app::kThumbCtlClsid, factory.Get(), CLSCTX_INPROC_SERVER,
-                                    REGCLS_MULTIPLEUSE, &cookie),
-              S_OK);
-    ASSERT_EQ(wrapper_.Create(parent_, {0, 0, 100, 100}, 1000), S_OK);
-    auto& control =
-        *static_cast<RecordingControl*>(static_cast<RecordingFactory*>(factory.Get())->made.Get());
-    ComPtr<IUnknown> cache;
-    ASSERT_EQ(fw::com::Make<RecordingControl>(cache), S_OK);
-
-    EXPECT_EQ(wrapper_.About(), S_OK);
-    EXPECT_EQ(wrapper_.displayFile("C:\\\x95\x5C\\a.jpg"), S_OK);
-    EXPECT_EQ(wrapper_.displayFile(""), S_OK);
-    const std::string first = wrapper_.FilterExtention();
-    EXPECT_EQ(wrapper_.SetIPictureCache(cache.Get()), S_OK);
-    EXPECT_EQ(wrapper_.loadFile(""), S_OK);
-    EXPECT_EQ(wrapper_.loadFile("C:\\b.jpg"), S_OK);
-    const std::string second = wrapper_.FilterExtention();
-    CoRevokeClassObject(cookie);
-
-    EXPECT_EQ(first, "*.jpeg;*.\x95\x5C");
-    EXPECT_EQ(second, first);
-    EXPECT_NE(static_cast<const void*>(first.data()), static_cast<const void*>(second.data()));
-    struct Expected {
-        DISPID id;
-        WORD flags;
-        UINT args;
-        VARTYPE type;
-        std::wstring text;
-    };
-    const Expected expected[] = {
-        {-552, DISPATCH_METHOD, 0, VT_EMPTY, L""},
-        {1, DISPATCH_METHOD, 1, VT_BSTR, L"C:\\\x8868\\a.jpg"},
-        {1, DISPATCH_METHOD, 1, VT_BSTR, L""},
-        {2, DISPATCH_PROPERTYGET, 0, VT_EMPTY, L""},
-        {3, DISPATCH_PROPERTYPUT, 1, VT_UNKNOWN, L""},
-        {4, DISPATCH_METHOD, 1, VT_BSTR, L""},
-        {4, DISPATCH_METHOD, 1, VT_BSTR, L"C:\\b.jpg"},
-        {2, DISPATCH_PROPERTYGET, 0, VT_EMPTY, L""},
-    };
-    ASSERT_EQ(control.calls.size(), std::size(expected));
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(control.calls[i].id, expected[i].id);
-        EXPECT_EQ(control.calls[i].flags, expected[i].flags);
-        EXPECT_EQ(control.calls[i].args, expected[i].args);
-        EXPECT_EQ(control.calls[i].type, expected[i].type);
-        EXPECT_EQ(control.calls[i].text, expected[i].text);
-    }
-    EXPECT_EQ(control.calls[4].named, 1u) << "a property put names its argument";
-    EXPECT_EQ(control.calls[4].object, cache.Get());
-}
-
 // The library's control in the framework's host, through the wrapper.
-class HostedWrapperTest : public WrapperTest, public fw::com::ControlEventHandler {
+class HostedWrapperTest : public WrapperTest {
 protected:
     static void SetUpTestSuite()
     {
@@ -163,7 +52,7 @@ protected:
     }
     static void TearDownTestSuite() { TheLibrary().unregisterServer(); }
 
-    void OnControlEvent(DISPID id, const DISPPARAMS& params) override
+    void OnControlEvent(DISPID id, const DISPPARAMS& params)
     {
         events_.push_back(id);
         if (params.cArgs == 1 && V_VT(&params.rgvarg[0]) == VT_BSTR)
@@ -179,11 +68,10 @@ TEST_F(HostedWrapperTest, HostsTheControlSizedToItsWindowWithInitialDataAndEvent
     const std::vector<uint8_t> initial = {0x00, 0x03, 0x00, 0x00, 0x69, 0x03, 0x00, 0x00, 0x1A, 0x03, 0x00,
                                           0x00, 0x08, 0x00, 0x06, 0x00, 0x00, 0x00, '1',  0x00, '2',  0x00,
                                           0x00, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00};
-    fw::com::ControlHostOptions options;
-    options.initialData = initial;
-    options.events = DIID__IVelmoraThumbCtlEvents;
-    options.handler = this;
-    ASSERT_EQ(wrapper_.Create(parent_, {10, 10, 210, 160}, 1000, options), S_OK);
+    ASSERT_EQ(wrapper_.Create(parent_, {10, 10, 210, 160}, 1000, WS_VISIBLE, initial), S_OK);
+    ASSERT_EQ(
+        wrapper_.ConnectEvents([this](DISPID id, const DISPPARAMS& params) { OnControlEvent(id, params); }),
+        S_OK);
     const HWND control = wrapper_.ControlWindow();
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(GetParent(control), wrapper_.Handle());
@@ -214,7 +102,7 @@ TEST_F(HostedWrapperTest, HostsTheControlSizedToItsWindowWithInitialDataAndEvent
     ASSERT_EQ(fw::com::Make<FakeCache>(cache), S_OK);
     Dib picture(100, 80, 0x0000FF);
     static_cast<FakeCache*>(cache.Get())->AddPicture(L"C:\\\x8868.bmp", picture.Handle());
-    ASSERT_EQ(wrapper_.SetIPictureCache(cache.Get()), S_OK);
+    ASSERT_EQ(wrapper_.IPictureCache(cache.Get()), S_OK);
     ASSERT_EQ(wrapper_.displayFile("C:\\\x95\x5C.bmp"), S_OK);
     const Dib shown = CaptureClient(control);
     EXPECT_EQ(WrongPixels(shown, {100, 60, 200, 140}, 0x0000FF), 0);
@@ -224,6 +112,32 @@ TEST_F(HostedWrapperTest, HostsTheControlSizedToItsWindowWithInitialDataAndEvent
     SendMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, 0);
     SendMessageW(control, WM_RBUTTONUP, 0, 0);
     EXPECT_EQ(events_, (std::vector<DISPID>{1, 2}));
+}
+
+// An object that offers only the older IProvideClassInfo, forwarding to the control's.
+class ClassInfoOnly final : public fw::com::Implements<IProvideClassInfo> {
+public:
+    explicit ClassInfoOnly(IProvideClassInfo* inner) : inner_(inner) {}
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) override { return inner_->GetClassInfo(info); }
+
+private:
+    ComPtr<IProvideClassInfo> inner_;
+};
+
+TEST_F(HostedWrapperTest, DefaultSourceComesFromClassInfo2OrTheClassTypeInfo)
+{
+    ASSERT_EQ(wrapper_.Create(parent_, {0, 0, 64, 64}, 130, 0), S_OK);
+    IID source = IID_NULL;
+    ASSERT_EQ(fw::ax::DefaultSourceInterface(wrapper_.Control(), &source), S_OK);
+    EXPECT_TRUE(source == DIID__IVelmoraThumbCtlEvents);
+
+    ComPtr<IProvideClassInfo> info;
+    ASSERT_EQ(wrapper_.Control()->QueryInterface(IID_IProvideClassInfo, info.PutVoid()), S_OK);
+    ComPtr<IProvideClassInfo> older;
+    ASSERT_EQ(fw::com::Make<ClassInfoOnly>(older, info.Get()), S_OK);
+    source = IID_NULL;
+    ASSERT_EQ(fw::ax::DefaultSourceInterface(older.Get(), &source), S_OK);
+    EXPECT_TRUE(source == DIID__IVelmoraThumbCtlEvents);
 }
 
 }  // namespace
