@@ -205,6 +205,10 @@ TEST_F(ThumbControlTest, ObjectStatusExtentAndControlInfo)
     DWORD status = 0;
     ASSERT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
     EXPECT_EQ(status, 131473u);
+    // Other aspects get the registered default "0", as OleRegGetMiscStatus reads it.
+    status = 7;
+    ASSERT_EQ(ole->GetMiscStatus(DVASPECT_ICON, &status), S_OK);
+    EXPECT_EQ(status, 0u);
     SIZEL size{};
     ASSERT_EQ(ole->GetExtent(DVASPECT_CONTENT, &size), S_OK);
     EXPECT_EQ(size.cx, 5080);

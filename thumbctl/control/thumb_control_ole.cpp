@@ -458,11 +458,13 @@ STDMETHODIMP ThumbControl::EnumAdvise(IEnumSTATDATA** advise)
     return oleAdvise_->EnumAdvise(advise);
 }
 
-STDMETHODIMP ThumbControl::GetMiscStatus(DWORD, DWORD* status)
+STDMETHODIMP ThumbControl::GetMiscStatus(DWORD aspect, DWORD* status)
 {
     if (!status)
         return E_POINTER;
-    *status = kControlMiscStatus;
+    // As registered: MiscStatus\1 for the content aspect, the key's default "0" for
+    // every other aspect.
+    *status = aspect == DVASPECT_CONTENT ? kControlMiscStatus : 0;
     return S_OK;
 }
 
