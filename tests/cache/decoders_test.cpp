@@ -2,6 +2,7 @@
 // crash guard and the settings file read through the C library.
 #include <gtest/gtest.h>
 
+#include "framework/com/module.h"
 #include "tests/cache/cache_test_support.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/test_files.h"
@@ -229,6 +230,45 @@ TEST(CrashGuardTest, OtherThreadsFaultsAreNotTaken)
     };
     EXPECT_TRUE(CallGuarded(here));
     EXPECT_TRUE(otherCaught);
+}
+
+struct StuckCall {
+    HANDLE inside;
+    HANDLE never;
+};
+
+DWORD WINAPI HangGuarded(void* p)
+{
+    auto* call = static_cast<StuckCall*>(p);
+    auto hang = [call] {
+        SetEvent(call->inside);
+        WaitForSingleObject(call->never, INFINITE);
+    };
+    CallGuarded(hang);
+    return 0;
+}
+
+TEST(CrashGuardTest, ACallEndedByThreadTerminationKeepsTheLibraryLoaded)
+{
+    // A finished call leaves nothing behind; a loader terminated inside a hanging
+    // plug-in leaves its handler registered, and the library must then stay loaded.
+    const long before = fw::com::Module::Locks();
+    auto fine = [] {};
+    EXPECT_TRUE(CallGuarded(fine));
+    EXPECT_EQ(before, fw::com::Module::Locks());
+
+    StuckCall call{CreateEventA(nullptr, TRUE, FALSE, nullptr), CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE t = CreateThread(nullptr, 0, &HangGuarded, &call, 0, nullptr);
+    ASSERT_NE(nullptr, t);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(call.inside, 10000));
+    EXPECT_EQ(S_FALSE, fw::com::Module::CanUnloadNow());
+    TerminateThread(t, 0xFFFFFFFF);
+    WaitForSingleObject(t, 10000);
+    CloseHandle(t);
+    EXPECT_EQ(before + 1, fw::com::Module::Locks());
+    EXPECT_EQ(S_FALSE, fw::com::Module::CanUnloadNow());
+    CloseHandle(call.inside);
+    CloseHandle(call.never);
 }
 
 TEST(SettingsFileTest, ReadsTheFileInTextMode)

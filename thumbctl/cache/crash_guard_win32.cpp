@@ -25,12 +25,14 @@
 // pointer; other faults go on to the normal handlers. The handler runs first
 // (before frame-based handlers), so a decoder that would have caught its own
 // access violation loses that chance while guarded. The handler is registered for the duration of each
-// guarded call only, so no handler outlives the library. Whatever the foreign code held at the fault (memory,
-// locks) stays as it was: the caller reports the fault and advises the user to quit.
+// guarded call only; one left behind by a terminated thread keeps the library loaded (see
+// HandlerRegistration), so no handler outlives the library. Whatever the foreign code held at the fault
+// (memory, locks) stays as it was: the caller reports the fault and advises the user to quit.
 #include <windows.h>
 
 #include <cstdint>
 
+#include "framework/com/module.h"
 #include "thumbctl/cache/crash_guard.h"
 
 namespace thumbctl::cache {
@@ -113,13 +115,23 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* info)
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
+// While a handler is registered the library stays loaded (a module lock, as
+// DllCanUnloadNow sees it). A loader thread terminated inside a guarded call
+// (a hanging plug-in) never removes its handler; the lock it keeps stops the
+// library from being unloaded under a handler that still points into it.
 class HandlerRegistration {
 public:
-    HandlerRegistration() : handle_(AddVectoredExceptionHandler(1, &OnException)) {}
-    ~HandlerRegistration()
+    HandlerRegistration() : handle_(AddVectoredExceptionHandler(1, &OnException))
     {
         if (handle_)
-            RemoveVectoredExceptionHandler(handle_);
+            fw::com::Module::Lock();
+    }
+    ~HandlerRegistration()
+    {
+        if (!handle_)
+            return;
+        RemoveVectoredExceptionHandler(handle_);
+        fw::com::Module::Unlock();
     }
     HandlerRegistration(const HandlerRegistration&) = delete;
     HandlerRegistration& operator=(const HandlerRegistration&) = delete;
