@@ -84,7 +84,7 @@ TEST(PluginDecoderTest, MalformedHandlesFailTheDecodeWithoutHarm)
 {
     testing_support::TestFiles files;
     std::string dll = cache_test::BesideProgram("vtest_malformed.spi");
-    for (char kind : std::string("abcdefghz")) {
+    for (char kind : std::string("abcdefghiz")) {
         SCOPED_TRACE(std::string(1, kind));
         std::string image =
             files.AddFile(std::string("m") + kind + ".vtp", std::string("VTPM") + kind + "0000000");

@@ -120,6 +120,10 @@ HLOCAL Header(LONG width, LONG height, WORD bits, DWORD clrUsed, size_t extra)
             *info = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, 8);
             *bits = LocalAlloc(LMEM_MOVEABLE, 64);
             return 0;
+        case 'i':  // one block handed over as both the info and the bits
+            *info = Header(2, 2, 24, 0, 0);
+            *bits = *info;
+            return 0;
         default:  // values that are no handles at all
             *info = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7FFF0010));
             *bits = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x10));

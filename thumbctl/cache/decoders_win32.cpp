@@ -346,6 +346,11 @@ DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path
     }
     if (!info.Get() || !bits.Get())
         return result;
+    if (info.Get() == bits.Get()) {
+        // One block given as both: no picture, and it is freed once only.
+        bits.Abandon();
+        return result;
+    }
 
     HBITMAP bitmap = nullptr;
     auto convert = [&] { bitmap = BitmapFromPackedDib(info.Get(), bits.Get()); };
