@@ -40,12 +40,4 @@ void LoadModuleSettings(HMODULE module)
     InstallSettings(ReadSettingsFile(SettingsPathFor(path, fw::SystemCodePage())));
 }
 
-std::wstring FilterTextWide()
-{
-    const std::string text = CurrentSettings().FilterText();
-    wchar_t wide[MAX_PATH] = L"";
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH);
-    return n > 0 ? std::wstring(wide, n - 1) : std::wstring();
-}
-
 }  // namespace thumbctl::cache

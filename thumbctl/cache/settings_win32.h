@@ -15,7 +15,4 @@ LibrarySettings ReadSettingsFile(const std::string& path);
 // At library load: reads the settings beside `module` and installs them.
 void LoadModuleSettings(HMODULE module);
 
-// The filter text of the installed settings in UTF-16 (for FilterExtention).
-std::wstring FilterTextWide();
-
 }  // namespace thumbctl::cache
