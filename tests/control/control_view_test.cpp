@@ -19,6 +19,7 @@
 #include "framework/win/gdi.h"
 #include "framework/win/handles.h"
 #include "tests/control/rect_printer.h"
+#include "tests/support/pixels.h"
 
 namespace thumbctl {
 namespace {
@@ -28,75 +29,13 @@ constexpr uint32_t kRed = 0xFF0000;
 constexpr uint32_t kBlue = 0x0000FF;
 constexpr uint32_t kAny = 0xFFFFFFFF;  // an expected colour that is not checked
 
-// A 32-bit top-down DIB section and its pixels (0x00RRGGBB).
-struct Dib {
-    fw::UniqueGdiObject bitmap;
-    uint32_t* bits = nullptr;
-    int width = 0, height = 0;
-
-    Dib(int w, int h) : width(w), height(h)
-    {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* p = nullptr;
-        bitmap.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
-        bits = static_cast<uint32_t*>(p);
-    }
-    HBITMAP Handle() const { return static_cast<HBITMAP>(bitmap.get()); }
-    uint32_t At(int x, int y) const { return bits[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-    void Fill(const std::function<uint32_t(int, int)>& color)
-    {
-        GdiFlush();
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                bits[static_cast<size_t>(y) * width + x] = color(x, y);
-    }
-};
-
-// Copies what a window shows in its client area.
-Dib CaptureClient(HWND hwnd)
-{
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    Dib dib(client.right, client.bottom);
-    fw::WindowDc screen(hwnd);
-    fw::UniqueMemoryDc memory(CreateCompatibleDC(screen.Dc()));
-    {
-        fw::SelectObjectScope selected(memory.get(), dib.Handle());
-        BitBlt(memory.get(), 0, 0, dib.width, dib.height, screen.Dc(), 0, 0, SRCCOPY);
-    }
-    GdiFlush();
-    return dib;
-}
+using testing_support::CaptureClient;
+using testing_support::Dib;
 
 // Writes a capture as a .bmp beside the test program, for a reviewer to look at.
 void SaveArtefact(const Dib& dib, const char* name)
 {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string file(path, n);
-    file = file.substr(0, file.find_last_of('\\') + 1) + "control_view_" + name + ".bmp";
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    ih.biSize = sizeof ih;
-    ih.biWidth = dib.width;
-    ih.biHeight = -dib.height;
-    ih.biPlanes = 1;
-    ih.biBitCount = 32;
-    const DWORD pixels = static_cast<DWORD>(dib.width * dib.height * 4);
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + pixels;
-    fw::UniqueHandle out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(out) << file;
-    DWORD written = 0;
-    WriteFile(out.get(), &fh, sizeof fh, &written, nullptr);
-    WriteFile(out.get(), &ih, sizeof ih, &written, nullptr);
-    WriteFile(out.get(), dib.bits, pixels, &written, nullptr);
+    EXPECT_TRUE(testing_support::SaveArtefact(dib, (std::string("control_view_") + name).c_str())) << name;
 }
 
 // The picture occupies exactly `where`: every pixel there has the picture's colour

@@ -13,14 +13,14 @@
 #include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
 #include "tests/ctlcom/control_fakes.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/server_library.h"
 
 namespace {
 
 using fw::com::Bstr;
 using fw::com::ComPtr;
 using namespace ctlcom_testing;
-using server_testing::TheLibrary;
+using testing_support::TheLibrary;
 
 const wchar_t kClsidText[] = L"{CDE3FF5B-8BC2-4222-838E-EC953211A994}";
 
@@ -100,7 +100,7 @@ protected:
 TEST_F(AtlHostTest, HostsTheControlByEitherProgramIdentifierOrItsClassAsAChildWindow)
 {
     for (const wchar_t* name : {L"VelmoraThumbCtl.1", L"VelmoraThumbCtl", kClsidText}) {
-        SCOPED_TRACE(server_testing::Narrow(name));
+        SCOPED_TRACE(testing_support::Narrow(name));
         Host(name);
         const HWND window = ControlWindow();
         ASSERT_NE(window, nullptr) << "activated in place as a window";

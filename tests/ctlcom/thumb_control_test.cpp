@@ -18,7 +18,7 @@
 #include "framework/com/typelib.h"
 #include "framework/win/gdi.h"
 #include "tests/ctlcom/control_fakes.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/server_library.h"
 #include "tests/support/scripted_prompts.h"
 #include "thumbctl/control/class_table.h"
 #include "thumbctl/control/thumb_control.h"
@@ -32,7 +32,7 @@ using namespace ctlcom_testing;
 // The control's dispatch side and the fake cache's run on the library's type library.
 class TypeLibEnvironment : public testing::Environment {
 public:
-    void SetUp() override { fw::com::SetModuleTypeLibPath(server_testing::LibraryPath()); }
+    void SetUp() override { fw::com::SetModuleTypeLibPath(testing_support::LibraryPath()); }
 };
 testing::Environment* const kTypeLib = testing::AddGlobalTestEnvironment(new TypeLibEnvironment);
 
