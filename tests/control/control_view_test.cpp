@@ -19,6 +19,7 @@
 #include "framework/win/gdi.h"
 #include "framework/win/handles.h"
 #include "tests/control/rect_printer.h"
+#include "tests/support/drop_files.h"
 #include "tests/support/pixels.h"
 
 namespace thumbctl {
@@ -472,21 +473,7 @@ TEST_F(ControlViewTest, RightButtonMessagesFireEvents)
     EXPECT_EQ(events_.fired, (std::vector<std::wstring>{L"RClick", L"RClickUp", L"RDbClick", L"RClickUp"}));
 }
 
-// An HDROP as the shell builds it: DROPFILES and the ANSI names, double-null ended.
-HDROP MakeDrop(const std::vector<std::string>& names)
-{
-    std::string list;
-    for (const std::string& n : names)
-        list += n + '\0';
-    list += '\0';
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size());
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
+using testing_support::MakeDrop;
 
 TEST_F(ControlViewTest, DroppedFilesAreReportedEachFollowedBySemicolon)
 {
@@ -530,27 +517,16 @@ class OlePictureSource : public PictureSource {
 public:
     explicit OlePictureSource(const Dib& image)
     {
-        BITMAPFILEHEADER fh{};
-        BITMAPINFOHEADER ih{};
-        ih.biSize = sizeof ih;
-        ih.biWidth = image.width;
-        ih.biHeight = -image.height;
-        ih.biPlanes = 1;
-        ih.biBitCount = 32;
-        const size_t pixels = static_cast<size_t>(image.width) * image.height * 4;
-        fh.bfType = 0x4D42;
-        fh.bfOffBits = sizeof fh + sizeof ih;
-        fh.bfSize = static_cast<DWORD>(fh.bfOffBits + pixels);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, fh.bfSize);
-        auto* bytes = static_cast<char*>(GlobalLock(memory));
-        std::memcpy(bytes, &fh, sizeof fh);
-        std::memcpy(bytes + sizeof fh, &ih, sizeof ih);
-        std::memcpy(bytes + fh.bfOffBits, image.bits, pixels);
+        const std::string file = testing_support::BmpFile(image);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, file.size());
+        if (!memory)
+            return;
+        std::memcpy(GlobalLock(memory), file.data(), file.size());
         GlobalUnlock(memory);
         IStream* stream = nullptr;
         if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)))
             return;
-        OleLoadPicture(stream, static_cast<LONG>(fh.bfSize), FALSE, IID_IPicture,
+        OleLoadPicture(stream, static_cast<LONG>(file.size()), FALSE, IID_IPicture,
                        reinterpret_cast<void**>(&picture_));
         stream->Release();
     }

@@ -13,6 +13,7 @@
 #include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
 #include "tests/ctlcom/control_fakes.h"
+#include "tests/support/drop_files.h"
 #include "tests/support/server_library.h"
 
 namespace {
@@ -156,13 +157,8 @@ TEST_F(AtlHostTest, HostedControlFiresEventsAndAcceptsDroppedFiles)
     SendMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     SendMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     SendMessageW(window, WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(5, 5));
-    const char names[] = "C:\\1.jpg\0C:\\2.jpg\0C:\\3.jpg\0";
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof names);
+    HDROP memory = testing_support::MakeDrop({"C:\\1.jpg", "C:\\2.jpg", "C:\\3.jpg"});
     ASSERT_NE(memory, nullptr);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names, sizeof names);
-    GlobalUnlock(memory);
     SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 
     ASSERT_EQ(sink->events.size(), 4u);

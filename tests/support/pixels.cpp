@@ -1,5 +1,6 @@
 #include "tests/support/pixels.h"
 
+#include <cstring>
 #include <string>
 
 #include "framework/win/gdi.h"
@@ -46,12 +47,8 @@ Dib CaptureClient(HWND window)
     return dib;
 }
 
-bool SaveArtefact(const Dib& dib, const char* name)
+std::string BmpFile(const Dib& dib)
 {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string file(path, n);
-    file = file.substr(0, file.find_last_of('\\') + 1) + name + ".bmp";
     BITMAPFILEHEADER fh{};
     BITMAPINFOHEADER ih{};
     ih.biSize = sizeof ih;
@@ -59,17 +56,31 @@ bool SaveArtefact(const Dib& dib, const char* name)
     ih.biHeight = -dib.height;
     ih.biPlanes = 1;
     ih.biBitCount = 32;
-    const DWORD pixels = static_cast<DWORD>(dib.width * dib.height * 4);
+    const size_t pixels = static_cast<size_t>(dib.width) * dib.height * 4;
     fh.bfType = 0x4D42;
     fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + pixels;
+    fh.bfSize = static_cast<DWORD>(fh.bfOffBits + pixels);
+    std::string file(fh.bfSize, '\0');
+    std::memcpy(file.data(), &fh, sizeof fh);
+    std::memcpy(file.data() + sizeof fh, &ih, sizeof ih);
+    if (dib.bits)
+        std::memcpy(file.data() + fh.bfOffBits, dib.bits, pixels);
+    return file;
+}
+
+bool SaveArtefact(const Dib& dib, const char* name)
+{
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string file(path, n);
+    file = file.substr(0, file.find_last_of('\\') + 1) + name + ".bmp";
+    const std::string bytes = BmpFile(dib);
     fw::UniqueHandle out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     if (!out)
         return false;
     DWORD written = 0;
-    return WriteFile(out.get(), &fh, sizeof fh, &written, nullptr) &&
-           WriteFile(out.get(), &ih, sizeof ih, &written, nullptr) &&
-           WriteFile(out.get(), dib.bits, pixels, &written, nullptr);
+    return WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 int WrongPixels(const Dib& dib, const RECT& where, uint32_t inside)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "framework/win/handles.h"
 
@@ -26,6 +27,8 @@ struct Dib {
 
 // What a window shows in its client area.
 Dib CaptureClient(HWND window);
+// The bytes of a .bmp file of `dib` (32 bits, top-down).
+std::string BmpFile(const Dib& dib);
 // Writes `dib` as <name>.bmp beside the test program.
 bool SaveArtefact(const Dib& dib, const char* name);
 // Pixels that differ from `inside` within `where` and from white outside it.
