@@ -34,7 +34,7 @@ using testing_support::CaptureClient;
 using testing_support::Dib;
 
 // Writes a capture as a .bmp beside the test program, for a reviewer to look at.
-void SaveArtefact(const Dib& dib, const char* name)
+void SaveViewArtefact(const Dib& dib, const char* name)
 {
     EXPECT_TRUE(testing_support::SaveArtefact(dib, (std::string("control_view_") + name).c_str())) << name;
 }
@@ -291,7 +291,7 @@ TEST_F(ControlViewTest, ZoomsIntoASelectionAndResetsOnDoubleClick)
     EXPECT_TRUE(ShowsPicture(zoomed, {0, 3, 300, 198}, [](int x, int) {
         return x < 148 ? kRed : x > 152 ? kBlue : kAny;
     }));
-    SaveArtefact(zoomed, "zoomed");
+    SaveViewArtefact(zoomed, "zoomed");
 
     Send(WM_LBUTTONDBLCLK, 150, 100, MK_LBUTTON);
     Send(WM_LBUTTONUP, 150, 100);
@@ -568,10 +568,10 @@ TEST_F(ControlViewTest, ScreenshotOfADecodedPicture)
         const Dib shot = CaptureClient(View());
         EXPECT_TRUE(
             ShowsPicture(shot, {30, 25, 270, 175}, [&](int x, int y) { return image.At(x - 30, y - 25); }));
-        SaveArtefact(shot, "decoded");
+        SaveViewArtefact(shot, "decoded");
         Drag(150, 100, 230, 160);
         EXPECT_FALSE(view_.View().Zoom().Empty());
-        SaveArtefact(CaptureClient(View()), "decoded_zoomed");
+        SaveViewArtefact(CaptureClient(View()), "decoded_zoomed");
         view_.SetPictureSource(nullptr);
     }
     CoUninitialize();
