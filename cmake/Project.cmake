@@ -72,3 +72,20 @@ function(suite_fuzzer name)
   add_test(NAME ${name} COMMAND ${name} -runs=${F_RUNS} -seed=1 -max_len=4096)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
+
+# suite_test_uses_server(NAME): the Windows test NAME loads the built VelmoraThumbCtl.dll
+# from beside its program (copied there before it is built), and, as its registration
+# writes HKEY_CLASSES_ROOT of the shared prefix, runs as the only such test at a time.
+function(suite_test_uses_server name)
+  set(copy ${CMAKE_CURRENT_BINARY_DIR}/VelmoraThumbCtl.dll)
+  add_custom_command(
+    OUTPUT ${copy}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:VelmoraThumbCtl> ${copy}
+    DEPENDS VelmoraThumbCtl
+    VERBATIM)
+  add_custom_target(${name}_library DEPENDS ${copy})
+  add_dependencies(${name} ${name}_library)
+  if(TEST ${name})
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK velmora_registration)
+  endif()
+endfunction()

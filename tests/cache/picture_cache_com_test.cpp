@@ -13,6 +13,7 @@
 #include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
 #include "tests/cache/cache_test_support.h"
+#include "tests/support/server_library.h"
 #include "tests/support/test_files.h"
 #include "thumbctl/cache/picture_cache_engine.h"
 
@@ -22,33 +23,7 @@ using cache_test::PumpUntil;
 using cache_test::ReadyWindow;
 using fw::com::ComPtr;
 
-struct Library {
-    HMODULE module = nullptr;
-    HRESULT(STDAPICALLTYPE* canUnloadNow)() = nullptr;
-    HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**) = nullptr;
-    HRESULT(STDAPICALLTYPE* registerServer)() = nullptr;
-    HRESULT(STDAPICALLTYPE* unregisterServer)() = nullptr;
-};
-
-const Library& TheLibrary()
-{
-    static const Library library = [] {
-        Library l;
-        l.module = LoadLibraryA(cache_test::BesideProgram("VelmoraThumbCtl.dll").c_str());
-        if (l.module) {
-            l.canUnloadNow =
-                reinterpret_cast<decltype(l.canUnloadNow)>(GetProcAddress(l.module, "DllCanUnloadNow"));
-            l.getClassObject =
-                reinterpret_cast<decltype(l.getClassObject)>(GetProcAddress(l.module, "DllGetClassObject"));
-            l.registerServer =
-                reinterpret_cast<decltype(l.registerServer)>(GetProcAddress(l.module, "DllRegisterServer"));
-            l.unregisterServer = reinterpret_cast<decltype(l.unregisterServer)>(
-                GetProcAddress(l.module, "DllUnregisterServer"));
-        }
-        return l;
-    }();
-    return library;
-}
+using testing_support::TheLibrary;
 
 class PictureCacheComTest : public testing::Test {
 protected:

@@ -31,14 +31,4 @@ add_dependencies(cache_loading_tests ${cache_plugins})
 suite_test(cache_com_tests
   SOURCES picture_cache_com_test.cpp
   LIBS cache_test_support fw_com velmora_typelib)
-add_custom_command(
-  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/VelmoraThumbCtl.dll
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:VelmoraThumbCtl> ${CMAKE_CURRENT_BINARY_DIR}/VelmoraThumbCtl.dll
-  DEPENDS VelmoraThumbCtl
-  VERBATIM)
-add_custom_target(cache_com_tests_library DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/VelmoraThumbCtl.dll)
-add_dependencies(cache_com_tests cache_com_tests_library)
-if(TEST cache_com_tests)
-  # Registration writes HKEY_CLASSES_ROOT of the shared prefix: one such test at a time.
-  set_tests_properties(cache_com_tests PROPERTIES RESOURCE_LOCK velmora_registration)
-endif()
+suite_test_uses_server(cache_com_tests)

@@ -19,6 +19,8 @@
 #include "framework/win/gdi.h"
 #include "framework/win/handles.h"
 #include "tests/control/rect_printer.h"
+#include "tests/support/drop_files.h"
+#include "tests/support/pixels.h"
 
 namespace thumbctl {
 namespace {
@@ -28,75 +30,13 @@ constexpr uint32_t kRed = 0xFF0000;
 constexpr uint32_t kBlue = 0x0000FF;
 constexpr uint32_t kAny = 0xFFFFFFFF;  // an expected colour that is not checked
 
-// A 32-bit top-down DIB section and its pixels (0x00RRGGBB).
-struct Dib {
-    fw::UniqueGdiObject bitmap;
-    uint32_t* bits = nullptr;
-    int width = 0, height = 0;
-
-    Dib(int w, int h) : width(w), height(h)
-    {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* p = nullptr;
-        bitmap.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
-        bits = static_cast<uint32_t*>(p);
-    }
-    HBITMAP Handle() const { return static_cast<HBITMAP>(bitmap.get()); }
-    uint32_t At(int x, int y) const { return bits[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-    void Fill(const std::function<uint32_t(int, int)>& color)
-    {
-        GdiFlush();
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                bits[static_cast<size_t>(y) * width + x] = color(x, y);
-    }
-};
-
-// Copies what a window shows in its client area.
-Dib CaptureClient(HWND hwnd)
-{
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    Dib dib(client.right, client.bottom);
-    fw::WindowDc screen(hwnd);
-    fw::UniqueMemoryDc memory(CreateCompatibleDC(screen.Dc()));
-    {
-        fw::SelectObjectScope selected(memory.get(), dib.Handle());
-        BitBlt(memory.get(), 0, 0, dib.width, dib.height, screen.Dc(), 0, 0, SRCCOPY);
-    }
-    GdiFlush();
-    return dib;
-}
+using testing_support::CaptureClient;
+using testing_support::Dib;
 
 // Writes a capture as a .bmp beside the test program, for a reviewer to look at.
-void SaveArtefact(const Dib& dib, const char* name)
+void SaveViewArtefact(const Dib& dib, const char* name)
 {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string file(path, n);
-    file = file.substr(0, file.find_last_of('\\') + 1) + "control_view_" + name + ".bmp";
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    ih.biSize = sizeof ih;
-    ih.biWidth = dib.width;
-    ih.biHeight = -dib.height;
-    ih.biPlanes = 1;
-    ih.biBitCount = 32;
-    const DWORD pixels = static_cast<DWORD>(dib.width * dib.height * 4);
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + pixels;
-    fw::UniqueHandle out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(out) << file;
-    DWORD written = 0;
-    WriteFile(out.get(), &fh, sizeof fh, &written, nullptr);
-    WriteFile(out.get(), &ih, sizeof ih, &written, nullptr);
-    WriteFile(out.get(), dib.bits, pixels, &written, nullptr);
+    EXPECT_TRUE(testing_support::SaveArtefact(dib, (std::string("control_view_") + name).c_str())) << name;
 }
 
 // The picture occupies exactly `where`: every pixel there has the picture's colour
@@ -351,7 +291,7 @@ TEST_F(ControlViewTest, ZoomsIntoASelectionAndResetsOnDoubleClick)
     EXPECT_TRUE(ShowsPicture(zoomed, {0, 3, 300, 198}, [](int x, int) {
         return x < 148 ? kRed : x > 152 ? kBlue : kAny;
     }));
-    SaveArtefact(zoomed, "zoomed");
+    SaveViewArtefact(zoomed, "zoomed");
 
     Send(WM_LBUTTONDBLCLK, 150, 100, MK_LBUTTON);
     Send(WM_LBUTTONUP, 150, 100);
@@ -533,21 +473,7 @@ TEST_F(ControlViewTest, RightButtonMessagesFireEvents)
     EXPECT_EQ(events_.fired, (std::vector<std::wstring>{L"RClick", L"RClickUp", L"RDbClick", L"RClickUp"}));
 }
 
-// An HDROP as the shell builds it: DROPFILES and the ANSI names, double-null ended.
-HDROP MakeDrop(const std::vector<std::string>& names)
-{
-    std::string list;
-    for (const std::string& n : names)
-        list += n + '\0';
-    list += '\0';
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size());
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
+using testing_support::MakeDrop;
 
 TEST_F(ControlViewTest, DroppedFilesAreReportedEachFollowedBySemicolon)
 {
@@ -591,27 +517,16 @@ class OlePictureSource : public PictureSource {
 public:
     explicit OlePictureSource(const Dib& image)
     {
-        BITMAPFILEHEADER fh{};
-        BITMAPINFOHEADER ih{};
-        ih.biSize = sizeof ih;
-        ih.biWidth = image.width;
-        ih.biHeight = -image.height;
-        ih.biPlanes = 1;
-        ih.biBitCount = 32;
-        const size_t pixels = static_cast<size_t>(image.width) * image.height * 4;
-        fh.bfType = 0x4D42;
-        fh.bfOffBits = sizeof fh + sizeof ih;
-        fh.bfSize = static_cast<DWORD>(fh.bfOffBits + pixels);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, fh.bfSize);
-        auto* bytes = static_cast<char*>(GlobalLock(memory));
-        std::memcpy(bytes, &fh, sizeof fh);
-        std::memcpy(bytes + sizeof fh, &ih, sizeof ih);
-        std::memcpy(bytes + fh.bfOffBits, image.bits, pixels);
+        const std::string file = testing_support::BmpFile(image);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, file.size());
+        if (!memory)
+            return;
+        std::memcpy(GlobalLock(memory), file.data(), file.size());
         GlobalUnlock(memory);
         IStream* stream = nullptr;
         if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)))
             return;
-        OleLoadPicture(stream, static_cast<LONG>(fh.bfSize), FALSE, IID_IPicture,
+        OleLoadPicture(stream, static_cast<LONG>(file.size()), FALSE, IID_IPicture,
                        reinterpret_cast<void**>(&picture_));
         stream->Release();
     }
@@ -653,10 +568,10 @@ TEST_F(ControlViewTest, ScreenshotOfADecodedPicture)
         const Dib shot = CaptureClient(View());
         EXPECT_TRUE(
             ShowsPicture(shot, {30, 25, 270, 175}, [&](int x, int y) { return image.At(x - 30, y - 25); }));
-        SaveArtefact(shot, "decoded");
+        SaveViewArtefact(shot, "decoded");
         Drag(150, 100, 230, 160);
         EXPECT_FALSE(view_.View().Zoom().Empty());
-        SaveArtefact(CaptureClient(View()), "decoded_zoomed");
+        SaveViewArtefact(CaptureClient(View()), "decoded_zoomed");
         view_.SetPictureSource(nullptr);
     }
     CoUninitialize();

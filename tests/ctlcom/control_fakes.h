@@ -17,6 +17,7 @@
 #include "framework/com/dispatch.h"
 #include "framework/com/object.h"
 #include "framework/win/handles.h"
+#include "tests/support/pixels.h"
 
 namespace ctlcom_testing {
 
@@ -170,23 +171,11 @@ private:
     RECT position_;
 };
 
-// A 32-bit top-down DIB section filled with one colour (0x00RRGGBB).
-struct Dib {
-    fw::UniqueGdiObject bitmap;
-    uint32_t* bits = nullptr;
-    int width = 0;
-    int height = 0;
-    Dib(int w, int h, uint32_t color = 0);
-    HBITMAP Handle() const { return static_cast<HBITMAP>(bitmap.get()); }
-    uint32_t At(int x, int y) const { return bits[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-};
-
-// What a window shows in its client area.
-Dib CaptureClient(HWND window);
-// Writes `dib` as a .bmp beside the test program.
-bool SaveArtefact(const Dib& dib, const char* name);
-// Pixels that differ from `inside` within `where` and from white outside it.
-int WrongPixels(const Dib& dib, const RECT& where, uint32_t inside);
+// Screen helpers.
+using testing_support::CaptureClient;
+using testing_support::Dib;
+using testing_support::SaveArtefact;
+using testing_support::WrongPixels;
 
 // A top-level window of a plain class that keeps its background, for hosting.
 HWND CreateHostWindow(const wchar_t* className, const wchar_t* title, int width, int height);

@@ -13,14 +13,15 @@
 #include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
 #include "tests/ctlcom/control_fakes.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/drop_files.h"
+#include "tests/support/server_library.h"
 
 namespace {
 
 using fw::com::Bstr;
 using fw::com::ComPtr;
 using namespace ctlcom_testing;
-using server_testing::TheLibrary;
+using testing_support::TheLibrary;
 
 const wchar_t kClsidText[] = L"{CDE3FF5B-8BC2-4222-838E-EC953211A994}";
 
@@ -100,7 +101,7 @@ protected:
 TEST_F(AtlHostTest, HostsTheControlByEitherProgramIdentifierOrItsClassAsAChildWindow)
 {
     for (const wchar_t* name : {L"VelmoraThumbCtl.1", L"VelmoraThumbCtl", kClsidText}) {
-        SCOPED_TRACE(server_testing::Narrow(name));
+        SCOPED_TRACE(testing_support::Narrow(name));
         Host(name);
         const HWND window = ControlWindow();
         ASSERT_NE(window, nullptr) << "activated in place as a window";
@@ -156,13 +157,8 @@ TEST_F(AtlHostTest, HostedControlFiresEventsAndAcceptsDroppedFiles)
     SendMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     SendMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     SendMessageW(window, WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(5, 5));
-    const char names[] = "C:\\1.jpg\0C:\\2.jpg\0C:\\3.jpg\0";
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof names);
+    HDROP memory = testing_support::MakeDrop({"C:\\1.jpg", "C:\\2.jpg", "C:\\3.jpg"});
     ASSERT_NE(memory, nullptr);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names, sizeof names);
-    GlobalUnlock(memory);
     SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 
     ASSERT_EQ(sink->events.size(), 4u);

@@ -4,18 +4,18 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
 #include "framework/win/handles.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/registry.h"
+#include "tests/support/server_library.h"
 
 namespace {
 
-using namespace server_testing;
+using namespace testing_support;
 
 const std::wstring kClsid = L"{CDE3FF5B-8BC2-4222-838E-EC953211A994}";
 const std::wstring kClsidKey = L"CLSID\\" + kClsid;
@@ -23,12 +23,6 @@ const std::wstring kLibid = L"{F9AA4C14-9AF3-42FF-A8A0-EB777C82D655}";
 const std::wstring kProgId = L"VelmoraThumbCtl.1";
 const std::wstring kIndependentProgId = L"VelmoraThumbCtl";
 const std::wstring kCacheClsidKey = L"CLSID\\{2B070C2D-2366-4F57-B396-5EA7C8CEBBAA}";
-
-struct ExpectedValue {
-    std::wstring key;
-    std::wstring name;
-    std::wstring data;
-};
 
 std::vector<ExpectedValue> ControlValues()
 {
@@ -52,12 +46,6 @@ std::vector<ExpectedValue> ControlValues()
     };
 }
 
-struct ExpectedShape {
-    std::wstring key;
-    std::vector<std::wstring> subkeys;
-    std::vector<std::wstring> values;
-};
-
 std::vector<ExpectedShape> ControlShapes()
 {
     return {
@@ -76,25 +64,9 @@ std::vector<ExpectedShape> ControlShapes()
     };
 }
 
-std::vector<std::wstring> Sorted(std::vector<std::wstring> names)
-{
-    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
-        return _wcsicmp(a.c_str(), b.c_str()) < 0;
-    });
-    return names;
-}
-
 void ExpectControlRegistered()
 {
-    for (const ExpectedValue& v : ControlValues()) {
-        SCOPED_TRACE(Narrow(v.key + L" [" + v.name + L"]"));
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, v.key, v.name).value_or(L"<missing>"), v.data);
-    }
-    for (const ExpectedShape& s : ControlShapes()) {
-        SCOPED_TRACE(Narrow(s.key));
-        EXPECT_EQ(Sorted(SubkeyNames(HKEY_CLASSES_ROOT, s.key)), Sorted(s.subkeys));
-        EXPECT_EQ(Sorted(ValueNames(HKEY_CLASSES_ROOT, s.key)), Sorted(s.values));
-    }
+    ExpectRegistryEntries(HKEY_CLASSES_ROOT, ControlValues(), ControlShapes());
     // The picture cache is registered beside it.
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kCacheClsidKey).value_or(L"<missing>"),
               L"VelmoraPictureCache Class");
@@ -170,7 +142,7 @@ namespace {
 
 TEST(ControlResourcesTest, ToolboxBitmapScriptAndProjectName)
 {
-    using server_testing::TheLibrary;
+    using testing_support::TheLibrary;
     const HMODULE module = TheLibrary().module;
     ASSERT_NE(module, nullptr);
     fw::UniqueGdiObject bitmap(

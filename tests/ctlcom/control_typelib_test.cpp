@@ -11,14 +11,14 @@
 
 #include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/server_library.h"
 
 namespace {
 
 using fw::com::Bstr;
 using fw::com::ComPtr;
-using server_testing::LibraryPath;
-using server_testing::Narrow;
+using testing_support::LibraryPath;
+using testing_support::Narrow;
 
 struct Member {
     MEMBERID id;

@@ -15,14 +15,14 @@
 #include "framework/com/com_ptr.h"
 #include "framework/com/object.h"
 #include "tests/ctlcom/control_fakes.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/server_library.h"
 
 namespace {
 
 using fw::com::Bstr;
 using fw::com::ComPtr;
 using namespace ctlcom_testing;
-using server_testing::TheLibrary;
+using testing_support::TheLibrary;
 
 class WrapperTest : public testing::Test {
 protected:

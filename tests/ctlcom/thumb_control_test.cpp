@@ -18,7 +18,8 @@
 #include "framework/com/typelib.h"
 #include "framework/win/gdi.h"
 #include "tests/ctlcom/control_fakes.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/drop_files.h"
+#include "tests/support/server_library.h"
 #include "tests/support/scripted_prompts.h"
 #include "thumbctl/control/class_table.h"
 #include "thumbctl/control/thumb_control.h"
@@ -32,7 +33,7 @@ using namespace ctlcom_testing;
 // The control's dispatch side and the fake cache's run on the library's type library.
 class TypeLibEnvironment : public testing::Environment {
 public:
-    void SetUp() override { fw::com::SetModuleTypeLibPath(server_testing::LibraryPath()); }
+    void SetUp() override { fw::com::SetModuleTypeLibPath(testing_support::LibraryPath()); }
 };
 testing::Environment* const kTypeLib = testing::AddGlobalTestEnvironment(new TypeLibEnvironment);
 
@@ -529,14 +530,8 @@ TEST_F(ThumbControlTest, MouseMessagesAndDroppedFilesFireEventsToEverySink)
     SendMessageW(window, WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(10, 10));
 
     // Three files, the last with a Shift_JIS name.
-    const char names[] = "C:\\a.jpg\0C:\\dir\\b.jpg\0C:\\\x95\x5C.jpg\0";
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof names);
+    HDROP memory = testing_support::MakeDrop({"C:\\a.jpg", "C:\\dir\\b.jpg", "C:\\\x95\x5C.jpg"});
     ASSERT_NE(memory, nullptr);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names, sizeof names);
-    GlobalUnlock(memory);
     SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);  // the control frees it
 
     for (EventSink* sink : {scribbler, reader}) {

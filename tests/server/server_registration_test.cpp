@@ -12,11 +12,12 @@
 #include "framework/com/registrar_win32.h"
 #include "framework/com/typelib.h"
 #include "VelmoraThumbCtl.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/registry.h"
+#include "tests/support/server_library.h"
 
 namespace {
 
-using namespace server_testing;
+using namespace testing_support;
 
 const std::wstring kClsid = L"{2B070C2D-2366-4F57-B396-5EA7C8CEBBAA}";
 const std::wstring kClsidKey = L"CLSID\\" + kClsid;
@@ -24,12 +25,6 @@ const std::wstring kLibid = L"{F9AA4C14-9AF3-42FF-A8A0-EB777C82D655}";
 const std::wstring kIid = L"{5EA35EFD-7C47-4040-96D6-51B0AC57D630}";
 const std::wstring kProgId = L"VelmoraThumbCtl.CPictureCache.1";
 const std::wstring kIndependentProgId = L"VelmoraThumbCtl.CPictureCache";
-
-struct ExpectedValue {
-    std::wstring key;
-    std::wstring name;
-    std::wstring data;  // "<module>" stands for the library's path
-};
 
 std::vector<ExpectedValue> CacheValues()
 {
@@ -42,17 +37,11 @@ std::vector<ExpectedValue> CacheValues()
         {kClsidKey, L"", L"VelmoraPictureCache Class"},
         {kClsidKey + L"\\ProgID", L"", kProgId},
         {kClsidKey + L"\\VersionIndependentProgID", L"", kIndependentProgId},
-        {kClsidKey + L"\\InprocServer32", L"", L"<module>"},
+        {kClsidKey + L"\\InprocServer32", L"", LibraryPath()},
         {kClsidKey + L"\\InprocServer32", L"ThreadingModel", L"Free"},
         {kClsidKey + L"\\TypeLib", L"", kLibid},
     };
 }
-
-struct ExpectedShape {
-    std::wstring key;
-    std::vector<std::wstring> subkeys;
-    std::vector<std::wstring> values;
-};
 
 std::vector<ExpectedShape> CacheShapes()
 {
@@ -69,16 +58,7 @@ std::vector<ExpectedShape> CacheShapes()
 
 void ExpectCacheRegistered()
 {
-    for (const ExpectedValue& v : CacheValues()) {
-        SCOPED_TRACE(Narrow(v.key + L" [" + v.name + L"]"));
-        const std::wstring data = v.data == L"<module>" ? LibraryPath() : v.data;
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, v.key, v.name).value_or(L"<missing>"), data);
-    }
-    for (const ExpectedShape& s : CacheShapes()) {
-        SCOPED_TRACE(Narrow(s.key));
-        EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, s.key), s.subkeys);
-        EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, s.key), s.values);
-    }
+    ExpectRegistryEntries(HKEY_CLASSES_ROOT, CacheValues(), CacheShapes());
 }
 
 void ExpectCacheUnregistered()

@@ -17,13 +17,13 @@
 #include "framework/com/module.h"
 #include "framework/com/object.h"
 #include "framework/com/typelib.h"
-#include "tests/server/server_test_support.h"
+#include "tests/support/server_library.h"
 
 namespace {
 
 using fw::com::Bstr;
 using fw::com::ComPtr;
-using namespace server_testing;
+using namespace testing_support;
 
 const VARTYPE kPointerSized = sizeof(void*) == 8 ? VT_I8 : VT_I4;
 

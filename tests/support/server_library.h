@@ -1,15 +1,12 @@
-// Helpers of the server tests: the library beside the test program and registry reads.
+// The built VelmoraThumbCtl.dll copied beside the test program, loaded once with its
+// entry points (see suite_test_uses_server in the project's CMake helpers).
 #pragma once
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "framework/win/handles.h"
-
-namespace server_testing {
+namespace testing_support {
 
 // The copy of VelmoraThumbCtl.dll beside the test program, in long form.
 std::wstring LibraryPath();
@@ -25,17 +22,11 @@ struct Library {
 };
 const Library& TheLibrary();
 
-bool KeyExists(HKEY root, const std::wstring& path);
-// A string value; nullopt when the key or value is missing or not a string.
-std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const std::wstring& name = L"");
-std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path);
-std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path);
-void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
-
 // Runs a program of the system folder with `arguments` and returns its exit code
 // (-1 when it could not start or did not end within the time limit).
 long RunSystemProgram(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs);
 
+// UTF-8 for messages and traces.
 std::string Narrow(const std::wstring& text);
 
-}  // namespace server_testing
+}  // namespace testing_support
