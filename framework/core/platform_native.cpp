@@ -62,6 +62,11 @@ Prompts& DefaultPrompts()
     return prompts;
 }
 
+std::wstring ProgramTitle()
+{
+    return std::wstring();
+}
+
 }  // namespace fw
 
 #endif

@@ -25,20 +25,25 @@ enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    // `owner` is a window handle (or 0); an empty caption means the program's name.
+    // `owner` is a window handle (or 0); an empty caption is a box without a caption
+    // of its own, which the system titles with its default.
     virtual int Message(intptr_t owner, const std::wstring& text, const std::wstring& caption,
                         unsigned flags) = 0;
 };
+
+// The running program's name (its file name without the extension), the caption of
+// the program's own message boxes; empty where there is no program file.
+std::wstring ProgramTitle();
 
 // The process's prompt seam: real message boxes on Windows unless a test
 // replaced it. SetPrompts returns the previous one; null restores the default.
 Prompts& CurrentPrompts();
 Prompts* SetPrompts(Prompts* prompts);
 
-// Short form for the common case.
+// Short form for the program's own message boxes, captioned with its name.
 inline int Ask(const std::wstring& text, unsigned flags, intptr_t owner = 0)
 {
-    return CurrentPrompts().Message(owner, text, std::wstring(), flags);
+    return CurrentPrompts().Message(owner, text, ProgramTitle(), flags);
 }
 
 }  // namespace fw

@@ -154,17 +154,8 @@ public:
     int Message(intptr_t owner, const std::wstring& text, const std::wstring& caption,
                 unsigned flags) override
     {
-        std::wstring title = caption;
-        if (title.empty()) {
-            wchar_t module[MAX_PATH] = L"";
-            GetModuleFileNameW(nullptr, module, MAX_PATH);
-            const wchar_t* name = wcsrchr(module, L'\\');
-            title = name ? name + 1 : module;
-            size_t dot = title.rfind(L'.');
-            if (dot != std::wstring::npos)
-                title.resize(dot);
-        }
-        return MessageBoxW(reinterpret_cast<HWND>(owner), text.c_str(), title.c_str(), flags);
+        return MessageBoxW(reinterpret_cast<HWND>(owner), text.c_str(),
+                           caption.empty() ? nullptr : caption.c_str(), flags);
     }
 };
 
@@ -192,6 +183,20 @@ Prompts& DefaultPrompts()
 {
     static MessageBoxPrompts prompts;
     return prompts;
+}
+
+std::wstring ProgramTitle()
+{
+    wchar_t module[MAX_PATH] = L"";
+    DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return std::wstring();
+    const wchar_t* name = wcsrchr(module, L'\\');
+    std::wstring title = name ? name + 1 : module;
+    size_t dot = title.rfind(L'.');
+    if (dot != std::wstring::npos)
+        title.resize(dot);
+    return title;
 }
 
 }  // namespace fw
