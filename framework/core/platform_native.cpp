@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "framework/core/ansi_text.h"
 #include "framework/core/clock.h"
 #include "framework/core/codepage.h"
 #include "framework/core/filesystem.h"
@@ -65,6 +66,15 @@ Prompts& DefaultPrompts()
 std::wstring ProgramTitle()
 {
     return std::wstring();
+}
+
+std::wstring WidenAnsi(const std::string& text)
+{
+    std::wstring wide;
+    wide.reserve(text.size());
+    for (char c : text)
+        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    return wide;
 }
 
 }  // namespace fw

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/core/ansi_text.h"
+
 namespace fw {
 namespace {
 
@@ -30,6 +32,10 @@ std::string FromWide(UINT codePage, const std::wstring& text)
 }  // namespace
 
 std::wstring AnsiToWide(const std::string& text)
+{
+    return ToWide(CP_ACP, text);
+}
+std::wstring WidenAnsi(const std::string& text)
 {
     return ToWide(CP_ACP, text);
 }
