@@ -163,7 +163,7 @@ bool KeySorter::ListKey(int target, bool down, bool shift, bool ctrl)
         }
         return true;
     }
-    if (frame_.IsMinimized(target) || frame_.IsMinimized(current)) {
+    if (frame_.IsListMinimized(target) || frame_.IsListMinimized(current)) {
         if (down)
             frame_.Beep();
         return true;

@@ -40,8 +40,8 @@ inline constexpr unsigned kDivide = 0x6F;
 class FrameWindows {
 public:
     virtual ~FrameWindows() = default;
-    virtual bool IsMinimized(int list) const = 0;
-    virtual bool IsMaximized(int list) const = 0;
+    virtual bool IsListMinimized(int list) const = 0;
+    virtual bool IsListMaximized(int list) const = 0;
     virtual void Activate(int list) = 0;                           // WM_MDIACTIVATE to the client
     virtual WindowRect NormalRect(int list) const = 0;             // GetWindowPlacement's normal rectangle
     virtual void MoveWindowTo(int list, const WindowRect& r) = 0;  // with repainting

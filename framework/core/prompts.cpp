@@ -10,6 +10,11 @@ namespace {
 std::atomic<Prompts*> g_prompts{nullptr};
 }
 
+bool Prompts::ChooseFile(intptr_t, const FileChoice&, std::string&)
+{
+    return false;
+}
+
 Prompts& CurrentPrompts()
 {
     Prompts* p = g_prompts.load();

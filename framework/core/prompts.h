@@ -17,14 +17,28 @@ enum : unsigned {
     kMbIconQuestion = 0x20,
     kMbIconExclamation = 0x30,
     kMbIconInformation = 0x40,
+    kMbDefButton2 = 0x100,
     kMbSystemModal = 0x1000,
     kMbTaskModal = 0x2000,
 };
 enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
+// An open or save file dialog. The filter is written as the resources write it:
+// "name|pattern|name|pattern||".
+struct FileChoice {
+    bool save = false;
+    std::wstring filter;
+    std::wstring defaultExtension;  // appended to a typed name without one
+    unsigned flags = 0;             // OFN_ flags as Win32 defines them
+    std::string initialPath;        // ANSI, may be empty
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
+    // A file dialog owned by `owner`; false when cancelled (or unavailable). The
+    // chosen path comes back in the ANSI code page.
+    virtual bool ChooseFile(intptr_t owner, const FileChoice& choice, std::string& path);
     // `owner` is a window handle (or 0); an empty caption is a box without a caption
     // of its own, which the system titles with its default.
     virtual int Message(intptr_t owner, const std::wstring& text, const std::wstring& caption,

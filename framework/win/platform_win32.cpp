@@ -2,6 +2,11 @@
 // and real message boxes.
 #include <windows.h>
 
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
 #include "framework/core/clock.h"
 #include "framework/core/codepage.h"
 #include "framework/core/filesystem.h"
@@ -156,6 +161,37 @@ public:
     {
         return MessageBoxW(reinterpret_cast<HWND>(owner), text.c_str(),
                            caption.empty() ? nullptr : caption.c_str(), flags);
+    }
+
+    bool ChooseFile(intptr_t owner, const FileChoice& choice, std::string& path) override
+    {
+        std::wstring filter = choice.filter;
+        for (wchar_t& c : filter)
+            if (c == L'|')
+                c = L'\0';
+        std::wstring initial = AnsiToWide(choice.initialPath);
+        std::vector<wchar_t> name(32768, L'\0');
+        initial.copy(name.data(), std::min(initial.size(), name.size() - 1));
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = reinterpret_cast<HWND>(owner);
+        ofn.lpstrFilter = filter.c_str();
+        ofn.lpstrFile = name.data();
+        ofn.nMaxFile = static_cast<DWORD>(name.size());
+        ofn.lpstrDefExt = choice.defaultExtension.empty() ? nullptr : choice.defaultExtension.c_str();
+        ofn.Flags = choice.flags | OFN_EXPLORER;
+        if (!(choice.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)))
+            return false;
+        // A name the ANSI code page cannot hold would name another file: refuse it.
+        BOOL lossy = FALSE;
+        std::wstring chosen = name.data();
+        int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, chosen.c_str(), -1, nullptr, 0, nullptr, &lossy);
+        if (lossy || n <= 0 || n > MAX_PATH) {
+            MessageBeep(MB_ICONHAND);
+            return false;
+        }
+        path = WideToAnsi(chosen);
+        return true;
     }
 };
 

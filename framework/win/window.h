@@ -228,6 +228,28 @@ struct Crack<WM_TIMER> {
     }
 };
 
+// void OnVScroll(UINT code, int thumbPosition, HWND scrollBar)
+template <>
+struct Crack<WM_VSCROLL> {
+    template <class T>
+    static LRESULT Call(T& w, void (T::*f)(UINT, int, HWND), WPARAM wp, LPARAM lp)
+    {
+        (w.*f)(LOWORD(wp), static_cast<short>(HIWORD(wp)), reinterpret_cast<HWND>(lp));
+        return 0;
+    }
+};
+
+// void OnInitMenuPopup(HMENU popup, UINT position, bool windowMenu)
+template <>
+struct Crack<WM_INITMENUPOPUP> {
+    template <class T>
+    static LRESULT Call(T& w, void (T::*f)(HMENU, UINT, bool), WPARAM wp, LPARAM lp)
+    {
+        (w.*f)(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
+        return 0;
+    }
+};
+
 // Builds the message map of window class T.
 template <class T>
 class MessageMapFor : public MessageMap {
@@ -269,7 +291,8 @@ public:
 class WindowClass {
 public:
     WindowClass() = default;
-    WindowClass(HINSTANCE instance, const wchar_t* name, UINT style, HCURSOR cursor, HBRUSH background);
+    WindowClass(HINSTANCE instance, const wchar_t* name, UINT style, HCURSOR cursor, HBRUSH background,
+                HICON icon = nullptr);
     ~WindowClass()
     {
         if (atom_)
@@ -340,7 +363,12 @@ public:
     {
         Window* self = nullptr;
         if (message == WM_NCCREATE) {
-            self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+            const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
+            // An MDI child gets its creation parameter through MDICREATESTRUCT.
+            void* param = (cs->dwExStyle & WS_EX_MDICHILD)
+                              ? reinterpret_cast<void*>(static_cast<const MDICREATESTRUCTW*>(cs->lpCreateParams)->lParam)
+                              : cs->lpCreateParams;
+            self = static_cast<Window*>(param);
             self->hwnd_ = hwnd;
             self->Bind();
         } else {
@@ -386,7 +414,7 @@ private:
 };
 
 inline WindowClass::WindowClass(HINSTANCE instance, const wchar_t* name, UINT style, HCURSOR cursor,
-                                HBRUSH background)
+                                HBRUSH background, HICON icon)
     : instance_(instance)
 {
     WNDCLASSEXW wc{};
@@ -396,6 +424,7 @@ inline WindowClass::WindowClass(HINSTANCE instance, const wchar_t* name, UINT st
     wc.hInstance = instance;
     wc.hCursor = cursor;
     wc.hbrBackground = background;
+    wc.hIcon = icon;
     wc.lpszClassName = name;
     atom_ = RegisterClassExW(&wc);
 }

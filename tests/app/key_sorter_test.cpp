@@ -17,8 +17,8 @@ using testing_support::RecordingView;
 // Records what the frame is asked to do; minimised and maximised states are set by tests.
 class FakeFrame final : public app::FrameWindows {
 public:
-    bool IsMinimized(int list) const override { return minimized.count(list) != 0; }
-    bool IsMaximized(int list) const override { return maximized.count(list) != 0; }
+    bool IsListMinimized(int list) const override { return minimized.count(list) != 0; }
+    bool IsListMaximized(int list) const override { return maximized.count(list) != 0; }
     void Activate(int list) override { Log("activate", list); }
     WindowRect NormalRect(int) const override { return rect; }
     void MoveWindowTo(int list, const WindowRect& r) override

@@ -1,0 +1,158 @@
+// The frame's window arrangement: tile to window size, icon arrangement and the
+// working and named layouts, applied to the real windows.
+#include <algorithm>
+
+#include "app/layout_dialog.h"
+#include "app/layout_store.h"
+#include "app/main_frame.h"
+#include "app/tile.h"
+#include "resources/lumsor/resource.h"
+
+namespace {
+
+RECT ToRect(const app::ProfileRect& r)
+{
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+app::WindowRect ToWindowRect(const RECT& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// Shows the wait cursor for a scope.
+class WaitScope {
+public:
+    explicit WaitScope(app::CatalogHost& host) : host_(host) { host_.BeginWait(); }
+    ~WaitScope() { host_.EndWait(); }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+private:
+    app::CatalogHost& host_;
+};
+
+}  // namespace
+
+void CClsMainFrame::TileToWindowSize()
+{
+    const int current = lists_.CurrentList();
+    if (current < 0 || current >= lists::kListCount || IsListMinimized(current))
+        return;
+    for (const auto& window : windows_)
+        if (IsZoomed(window->Handle()))
+            SendMessageW(Client(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(window->Handle()), 0);
+
+    app::TileInput input;
+    RECT client{};
+    GetClientRect(Client(), &client);
+    RECT own{};
+    GetWindowRect(windows_[static_cast<size_t>(current)]->Handle(), &own);
+    input.clientWidth = client.right;
+    input.clientHeight = client.bottom;
+    input.width = own.right - own.left;
+    input.height = own.bottom - own.top;
+    input.captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    for (int n = 0; n < lists::kListCount; ++n)
+        input.minimized[static_cast<size_t>(n)] = IsListMinimized(n);
+    const app::TilePlacement plan = app::PlanTile(input);
+
+    if (HDWP defer = BeginDeferWindowPos(lists::kListCount)) {
+        HWND previous = HWND_TOP;
+        for (const auto& [n, r] : plan.placed) {
+            HWND window = windows_[static_cast<size_t>(n)]->Handle();
+            if (defer)
+                defer = DeferWindowPos(defer, window, previous, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                       SWP_NOACTIVATE);
+            previous = window;
+        }
+        if (defer)
+            EndDeferWindowPos(defer);
+        if (plan.firstWrap > 0)
+            for (int n = plan.firstWrap; n < lists::kListCount; ++n)
+                SetWindowPos(windows_[static_cast<size_t>(n)]->Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    ArrangeIcons();
+}
+
+void CClsMainFrame::ArrangeIcons()
+{
+    SendMessageW(Client(), WM_MDIICONARRANGE, 0, 0);
+    for (const auto& window : windows_)
+        if (IsIconic(window->Handle()))
+            SetWindowPos(window->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CClsMainFrame::SaveWorkingLayout()
+{
+    std::array<app::ListPlacement, lists::kListCount> placements{};
+    for (int n = 0; n < lists::kListCount; ++n) {
+        WINDOWPLACEMENT wp = fw::Placement(windows_[static_cast<size_t>(n)]->Handle());
+        app::ListPlacement& p = placements[static_cast<size_t>(n)];
+        p.showCmd = static_cast<int>(wp.showCmd);
+        p.normal = ToWindowRect(wp.rcNormalPosition);
+        p.minX = wp.ptMinPosition.x;
+        p.minY = wp.ptMinPosition.y;
+    }
+    WINDOWPLACEMENT main = fw::Placement(Handle());
+    app::SaveWorkingLayout(settings_, placements, ToWindowRect(main.rcNormalPosition));
+}
+
+void CClsMainFrame::RestoreWorkingLayout()
+{
+    WaitScope wait(*this);
+    const app::WorkingLayout layout = app::ReadWorkingLayout(settings_);
+    RECT client{};
+    GetClientRect(Client(), &client);
+    for (int n = 0; n < lists::kListCount; ++n) {
+        HWND window = windows_[static_cast<size_t>(n)]->Handle();
+        const RECT r = ToRect(app::SanitizeRect(layout.lists[static_cast<size_t>(n)], ToWindowRect(client)));
+        const int show = app::SanitizeShow(layout.show[static_cast<size_t>(n)]);
+        // One placement sets the normal rectangle and the show state of a window in
+        // any state, without activating it.
+        WINDOWPLACEMENT wp = fw::Placement(window);
+        wp.rcNormalPosition = r;
+        wp.ptMinPosition = POINT{r.left, r.top};
+        wp.flags = WPF_SETMINPOSITION;
+        wp.showCmd = show == app::kMinimize ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE;
+        SetWindowPlacement(window, &wp);
+    }
+    if (HDWP defer = BeginDeferWindowPos(lists::kListCount)) {
+        HWND previous = HWND_TOP;
+        for (const auto& window : windows_) {
+            if (defer)
+                defer = DeferWindowPos(defer, window->Handle(), previous, 0, 0, 0, 0,
+                                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW | SWP_NOACTIVATE);
+            previous = window->Handle();
+        }
+        if (defer)
+            EndDeferWindowPos(defer);
+    }
+    ArrangeIcons();
+    if (!IsZoomed(Handle())) {
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        const RECT r = ToRect(app::SanitizeRect(layout.main, ToWindowRect(work)));
+        UINT flags = SWP_FRAMECHANGED;
+        if (settings_.GetFlag(app::settings::kLayoutNoMove))
+            flags |= SWP_NOMOVE;
+        SetWindowPos(Handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
+    }
+    RedrawWindow(Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
+}
+
+void CClsMainFrame::CopyLayout(const char* source, const char* target)
+{
+    WaitScope wait(*this);
+    app::CopyLayout(settings_, source, target);
+}
+
+void CClsMainFrame::OnLayoutDialog()
+{
+    SaveWorkingLayout();
+    CClsLayoutDlg dialog(settings_, [this](const char* source, const char* target) { CopyLayout(source, target); });
+    if (dialog.RunModal(GetModuleHandleW(nullptr), IDD_LAYOUT, Handle()) == IDOK)
+        RestoreWorkingLayout();
+}

@@ -1,0 +1,532 @@
+#include "app/main_frame.h"
+
+#include <commctrl.h>
+#include <oleauto.h>
+
+#include <algorithm>
+
+#include "app/command_line.h"
+#include "app/html_help.h"
+#include "app/layout_store.h"
+#include "app/tile.h"
+#include "framework/core/prompts.h"
+#include "framework/win/strings.h"
+#include "lists/folder_loader.h"
+#include "resources/lumsor/resource.h"
+
+namespace {
+
+// The picture cache of VelmoraThumbCtl and its interface.
+constexpr CLSID kPictureCacheClass = {
+    0x2b070c2d, 0x2366, 0x4f57, {0xb3, 0x96, 0x5e, 0xa7, 0xc8, 0xce, 0xbb, 0xaa}};
+constexpr IID kPictureCacheInterface = {
+    0x5ea35efd, 0x7c47, 0x4040, {0x96, 0xd6, 0x51, 0xb0, 0xac, 0x57, 0xd6, 0x30}};
+
+constexpr wchar_t kNotInstalled[] = L"サムネイル・コントロールがインストールされていない可能性があります。";
+constexpr wchar_t kConfirmExit[] = L"終了してもよろしいですか？";
+
+// The status bar's panes after the message pane: kana, caps, num and scroll lock.
+struct Indicator {
+    UINT text;
+    int key;
+};
+constexpr Indicator kIndicators[] = {
+    {IDS_INDICATOR_KANA, VK_KANA},
+    {IDS_INDICATOR_CAPS, VK_CAPITAL},
+    {IDS_INDICATOR_NUM, VK_NUMLOCK},
+    {IDS_INDICATOR_SCRL, VK_SCROLL},
+};
+constexpr int kIndicatorWidth = 44;
+
+std::wstring LoadText(UINT id)
+{
+    const wchar_t* text = nullptr;
+    const int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return n > 0 ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
+}
+
+// Hand-edited cache sizes are brought into the ranges the settings dialog allows,
+// so that a garbage value cannot leave the cache without slots.
+std::pair<short, short> CacheSizes(const app::ProfileSettings& settings)
+{
+    const int size = std::clamp(settings.Get(app::settings::kCacheSize), 8, 94);
+    const int out = std::clamp(settings.Get(app::settings::kCacheOut), 2, std::min(64, size - 1));
+    return {static_cast<short>(size), static_cast<short>(out)};
+}
+
+}  // namespace
+
+CClsMainFrame::CClsMainFrame(fw::FileSystem& fs, fw::Profile& profile, std::string helpFile)
+    : fs_(fs),
+      helpFile_(std::move(helpFile)),
+      settings_(profile),
+      lists_(fs, [&] {
+          wchar_t folder[MAX_PATH] = L"";
+          GetCurrentDirectoryW(MAX_PATH, folder);
+          return app::ListStartOptions(settings_, fw::WideToAnsi(folder));
+      }()),
+      catalog_(lists_, fs, *this),
+      keys_(lists_, *this)
+{
+    lists_.SetCurrentList(-1);
+}
+
+CClsMainFrame::~CClsMainFrame()
+{
+    Destroy();
+    for (auto& window : windows_)
+        window.reset();
+    cache_ = nullptr;
+}
+
+CClsLstWnd* CClsMainFrame::ListWindow(int listNumber) const
+{
+    if (listNumber < 0 || listNumber >= lists::kListCount)
+        return nullptr;
+    return windows_[static_cast<size_t>(listNumber)].get();
+}
+
+bool CClsMainFrame::LoadFrame()
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    static const fw::WindowClass cls(instance, L"CClsMainFrame", CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW),
+                                     nullptr, LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME)));
+    accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    const std::wstring title = LoadText(IDR_MAINFRAME);
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                        WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+    if (!Create(cls, nullptr, title.c_str(), style, WS_EX_CONTROLPARENT,
+                RECT{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT},
+                reinterpret_cast<UINT_PTR>(menu))) {
+        if (menu)
+            DestroyMenu(menu);
+        return false;
+    }
+    return true;
+}
+
+const fw::MessageMap& CClsMainFrame::Messages() const
+{
+    static const fw::MessageMap map = fw::MessageMapFor<CClsMainFrame>()
+                                          .On<WM_CREATE>(&CClsMainFrame::OnCreate)
+                                          .On<WM_CLOSE>(&CClsMainFrame::OnClose)
+                                          .On<WM_DESTROY>(&CClsMainFrame::OnDestroy)
+                                          .On<WM_SIZE>(&CClsMainFrame::OnSize)
+                                          .On<WM_TIMER>(&CClsMainFrame::OnTimer)
+                                          .On<WM_COMMAND>(&CClsMainFrame::OnCommand)
+                                          .On<WM_INITMENUPOPUP>(&CClsMainFrame::OnInitMenuPopup)
+                                          .OnMessage(WM_MENUSELECT, &CClsMainFrame::OnMenuSelect);
+    return map;
+}
+
+const fw::CommandMap<CClsMainFrame>& CClsMainFrame::Commands()
+{
+    using F = CClsMainFrame;
+    static const fw::CommandMap<F> map = fw::CommandMap<F>()
+                                             .On(ID_TILE, &F::OnTile)
+                                             .On(ID_CASCADE, &F::OnCascade)
+                                             .On(ID_SHOW_ALL, &F::OnShowAll)
+                                             .On(ID_REFRESH, &F::OnRefresh)
+                                             .On(ID_RELOAD_IMAGES, &F::OnReloadImages)
+                                             .On(ID_EXCLUDE, &F::OnExclude, &F::CanExclude)
+                                             .On(ID_EDIT_UNDO, &F::OnUndo)
+                                             .On(ID_FILE_NEW, &F::OnFileNew)
+                                             .On(ID_FILE_OPEN, &F::OnFileOpen)
+                                             .On(ID_FILE_SAVE, &F::OnFileSave)
+                                             .On(ID_FILE_SAVE_AS, &F::OnFileSaveAs)
+                                             .On(ID_LAYOUT_DIALOG, &F::OnLayoutDialog)
+                                             .On(ID_LAYOUT_RESTORE, &F::OnLayoutRestore)
+                                             .On(ID_LAYOUT_SAVE, &F::OnLayoutSave)
+                                             .On(ID_AUTO_ADVANCE, &F::OnToggleAutoAdvance, nullptr,
+                                                 &F::IsAutoAdvancing)
+                                             .On(ID_APP_EXIT, &F::OnExit)
+                                             .On(ID_HELP_INDEX, &F::OnHelp);
+    return map;
+}
+
+bool CClsMainFrame::OnCreate(const CREATESTRUCTW&)
+{
+    if (!CreateClient() || !CreateStatusBar())
+        return false;
+    CreatePictureCache();
+    if (!CreateListWindows()) {
+        fw::Ask(kNotInstalled, fw::kMbOk, reinterpret_cast<intptr_t>(Handle()));
+        return false;
+    }
+    Activate(0);
+    lists_.SetCurrentList(0);
+    if (settings_.GetFlag(app::settings::kLayoutNoSave)) {
+        const app::CellSize cell = app::ReadCellSize(settings_);
+        SetWindowPos(windows_[0]->Handle(), nullptr, 0, 0, cell.width, cell.height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
+        TileToWindowSize();
+    } else {
+        RestoreWorkingLayout();
+    }
+    return true;
+}
+
+bool CClsMainFrame::CreateStatusBar()
+{
+    status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0, Handle(),
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!status_)
+        return false;
+    SetStatusText(std::wstring());
+    return true;
+}
+
+void CClsMainFrame::CreatePictureCache()
+{
+    IUnknown* cache = nullptr;
+    if (FAILED(CoCreateInstance(kPictureCacheClass, nullptr, CLSCTX_INPROC_SERVER, kPictureCacheInterface,
+                                reinterpret_cast<void**>(&cache))))
+        return;  // the program runs without a shared cache
+    cache_ = fw::com::ComPtr<IUnknown>::Attach(cache);
+    ApplyCacheSettings();
+}
+
+bool CClsMainFrame::CreateListWindows()
+{
+    for (int n = 0; n < lists::kListCount; ++n) {
+        auto window = std::make_unique<CClsLstWnd>(lists_.List(n), *this);
+        if (!window->Create(Client(), cache_.Get()))
+            return false;
+        windows_[static_cast<size_t>(n)] = std::move(window);
+    }
+    return true;
+}
+
+void CClsMainFrame::ApplyCacheSettings()
+{
+    if (!cache_)
+        return;
+    fw::com::ComPtr<IDispatch> dispatch;
+    if (FAILED(cache_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put()))))
+        return;
+    wchar_t name[] = L"SetCacheSize";
+    LPOLESTR names[] = {name};
+    DISPID id = DISPID_UNKNOWN;
+    if (FAILED(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id)))
+        return;
+    const auto [size, out] = CacheSizes(settings_);
+    VARIANT args[2];
+    VariantInit(&args[0]);
+    VariantInit(&args[1]);
+    args[0].vt = args[1].vt = VT_I2;
+    args[1].iVal = size;  // Invoke takes the arguments last first
+    args[0].iVal = out;
+    DISPPARAMS params{args, nullptr, 2, 0};
+    dispatch->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+}
+
+void CClsMainFrame::OnClose()
+{
+    if (lists_.TotalCount() > 0 &&
+        fw::Ask(kConfirmExit, fw::kMbYesNo | fw::kMbIconQuestion, reinterpret_cast<intptr_t>(Handle())) !=
+            fw::kIdYes)
+        return;
+    if (!settings_.GetFlag(app::settings::kLayoutNoSave))
+        SaveWorkingLayout();
+    DestroyWindow(Handle());
+}
+
+void CClsMainFrame::OnDestroy()
+{
+    KillTimer(Handle(), kAutoAdvanceTimer);
+    PostQuitMessage(0);
+}
+
+void CClsMainFrame::OnSize(UINT, int width, int height)
+{
+    if (!status_ || !Client())
+        return;
+    SendMessageW(status_, WM_SIZE, 0, 0);
+    RECT bar{};
+    GetWindowRect(status_, &bar);
+    const int barHeight = IsWindowVisible(status_) ? bar.bottom - bar.top : 0;
+    int edges[5];
+    const int count = static_cast<int>(std::size(edges));
+    for (int i = 0; i < count; ++i)
+        edges[i] = std::max(0, width - (count - 1 - i) * kIndicatorWidth);
+    edges[count - 1] = -1;
+    SendMessageW(status_, SB_SETPARTS, count, reinterpret_cast<LPARAM>(edges));
+    MoveWindow(Client(), 0, 0, width, std::max(0, height - barHeight), TRUE);
+}
+
+void CClsMainFrame::SetStatusText(const std::wstring& text)
+{
+    if (status_)
+        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void CClsMainFrame::SetStatusText(const std::string& text)
+{
+    SetStatusText(fw::AnsiToWide(text));
+}
+
+void CClsMainFrame::OnIdle()
+{
+    if (!status_)
+        return;
+    const int current = lists_.CurrentList();
+    if (const CClsLstWnd* window = ListWindow(current); window && GetKeyState(VK_SHIFT) >= 0) {
+        wchar_t caption[600] = L"";
+        GetWindowTextW(window->Handle(), caption, 600);
+        wchar_t shown[600] = L"";
+        SendMessageW(status_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
+        if (wcscmp(caption, shown) != 0)
+            SetStatusText(std::wstring(caption));
+    }
+    for (size_t i = 0; i < std::size(kIndicators); ++i) {
+        const bool on = (GetKeyState(kIndicators[i].key) & 1) != 0;
+        const std::wstring text = on ? LoadText(kIndicators[i].text) : std::wstring();
+        wchar_t shown[16] = L"";
+        if (SendMessageW(status_, SB_GETTEXTLENGTHW, i + 1, 0) < 16)
+            SendMessageW(status_, SB_GETTEXTW, i + 1, reinterpret_cast<LPARAM>(shown));
+        if (text != shown)
+            SendMessageW(status_, SB_SETTEXTW, i + 1, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+LRESULT CClsMainFrame::OnMenuSelect(UINT message, WPARAM wp, LPARAM lp)
+{
+    // The status bar shows the prompt of the highlighted command.
+    const UINT id = LOWORD(wp);
+    const UINT flags = HIWORD(wp);
+    if (!(flags & (MF_POPUP | MF_SEPARATOR)) && lp) {
+        std::wstring prompt = LoadText(id);
+        prompt = prompt.substr(0, prompt.find(L'\n'));
+        SetStatusText(prompt);
+    }
+    return DefaultProcedure(message, wp, lp);
+}
+
+bool CClsMainFrame::PreTranslate(MSG& msg)
+{
+    if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+        const bool shift = GetKeyState(VK_SHIFT) < 0;
+        const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+        if (keys_.PreTranslate(static_cast<unsigned>(msg.wParam), msg.message == WM_KEYDOWN, shift, ctrl))
+            return true;
+    }
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+        if (Client() && TranslateMDISysAccel(Client(), &msg))
+            return true;
+        if (accelerators_ && TranslateAcceleratorW(Handle(), accelerators_, &msg))
+            return true;
+    }
+    return false;
+}
+
+void CClsMainFrame::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (CClsLstWnd* window = ListWindow(lists_.CurrentList()); window && window->RouteCommand(id))
+        return;
+    if (Commands().Execute(*this, id))
+        return;
+    DefaultProcedure(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+}
+
+fw::CommandState CClsMainFrame::StateOf(UINT id) const
+{
+    if (const CClsLstWnd* window = ListWindow(lists_.CurrentList())) {
+        const fw::CommandState state = window->CommandStateOf(id);
+        if (state.known)
+            return state;
+    }
+    const fw::CommandState state = Commands().State(*this, id);
+    if (state.known || id >= 0xF000)
+        return state;
+    return {true, false, false};  // nobody handles it: shown disabled
+}
+
+void CClsMainFrame::OnInitMenuPopup(HMENU popup, UINT position, bool windowMenu)
+{
+    DefaultProcedure(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, windowMenu));
+    if (!windowMenu)
+        fw::UpdateMenuItems(popup, [this](UINT id) { return StateOf(id); });
+}
+
+void CClsMainFrame::OnTimer(UINT_PTR id)
+{
+    if (id == kAutoAdvanceTimer && autoAdvance_) {
+        PostMessageW(Handle(), WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(Handle(), WM_KEYUP, VK_DOWN, 0);
+    }
+    DefaultProcedure(WM_TIMER, id, 0);
+}
+
+void CClsMainFrame::OnToggleAutoAdvance()
+{
+    if (autoAdvance_) {
+        StopAutoAdvance();
+        return;
+    }
+    autoAdvance_ = 1;
+    SetTimer(Handle(), kAutoAdvanceTimer, 3000, nullptr);
+}
+
+void CClsMainFrame::StopAutoAdvance()
+{
+    KillTimer(Handle(), kAutoAdvanceTimer);
+    autoAdvance_ = 0;
+}
+
+void CClsMainFrame::OnExit()
+{
+    PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+void CClsMainFrame::OnRefresh()
+{
+    for (int n = 0; n < lists::kListCount; ++n) {
+        lists_.List(n).RemoveMissing(false);
+        lists_.List(n).RefreshView();
+    }
+}
+
+void CClsMainFrame::OnReloadImages()
+{
+    ApplyCacheSettings();
+    OnRefresh();
+}
+
+bool CClsMainFrame::CanExclude() const
+{
+    const int current = lists_.CurrentList();
+    return current >= 0 && current < lists::kListCount && lists_.List(current).GetCount() >= 1;
+}
+
+void CClsMainFrame::OnExclude()
+{
+    lists::ListModel& list = lists_.List(lists_.CurrentList());
+    list.RemoveCurrent();
+    list.RefreshView();
+}
+
+void CClsMainFrame::OnUndo()
+{
+    keys_.Undo(true, false);
+    keys_.Undo(false, false);
+}
+
+void CClsMainFrame::OnCascade()
+{
+    SendMessageW(Client(), WM_MDICASCADE, 0, 0);
+}
+
+void CClsMainFrame::OnShowAll()
+{
+    for (const auto& window : windows_)
+        if (IsIconic(window->Handle()))
+            SendMessageW(Client(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(window->Handle()), 0);
+    SendMessageW(Client(), WM_MDITILE, 0, 0);
+    TileToWindowSize();
+}
+
+void CClsMainFrame::OnTile()
+{
+    TileToWindowSize();
+}
+
+void CClsMainFrame::OnHelp()
+{
+    app::ShowHelp(Handle(), helpFile_);
+}
+
+// FrameWindows
+
+bool CClsMainFrame::IsListMinimized(int list) const
+{
+    return IsIconic(windows_[static_cast<size_t>(list)]->Handle()) != FALSE;
+}
+
+bool CClsMainFrame::IsListMaximized(int list) const
+{
+    return IsZoomed(windows_[static_cast<size_t>(list)]->Handle()) != FALSE;
+}
+
+void CClsMainFrame::Activate(int list)
+{
+    SendMessageW(Client(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(windows_[static_cast<size_t>(list)]->Handle()),
+                 0);
+}
+
+app::WindowRect CClsMainFrame::NormalRect(int list) const
+{
+    WINDOWPLACEMENT wp = fw::Placement(windows_[static_cast<size_t>(list)]->Handle());
+    const RECT& r = wp.rcNormalPosition;
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+void CClsMainFrame::MoveWindowTo(int list, const app::WindowRect& r)
+{
+    MoveWindow(windows_[static_cast<size_t>(list)]->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+               TRUE);
+}
+
+void CClsMainFrame::Beep()
+{
+    MessageBeep(MB_ICONEXCLAMATION);
+}
+
+void CClsMainFrame::OpenWindowMenu(int list)
+{
+    HWND window = windows_[static_cast<size_t>(list)]->Handle();
+    SetFocus(window);
+    SendMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+}
+
+void CClsMainFrame::ShowContextMenu(int list)
+{
+    windows_[static_cast<size_t>(list)]->ShowContextMenu();
+}
+
+void CClsMainFrame::ToggleMaximize(int list)
+{
+    HWND window = windows_[static_cast<size_t>(list)]->Handle();
+    SendMessageW(Client(), IsZoomed(window) ? WM_MDIRESTORE : WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
+}
+
+void CClsMainFrame::RestoreIfMaximized(int list)
+{
+    HWND window = windows_[static_cast<size_t>(list)]->Handle();
+    if (IsZoomed(window))
+        SendMessageW(Client(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(window), 0);
+}
+
+// CatalogHost
+
+bool CClsMainFrame::ChooseCatalogFile(bool save, std::string& path)
+{
+    fw::FileChoice choice;
+    choice.save = save;
+    choice.filter = app::kCatalogFilter;
+    choice.defaultExtension = app::kCatalogDefaultExtension;
+    choice.flags = app::kCatalogDialogFlags;
+    choice.initialPath = catalog_.Path();
+    return fw::CurrentPrompts().ChooseFile(reinterpret_cast<intptr_t>(Handle()), choice, path);
+}
+
+void CClsMainFrame::BeginWait()
+{
+    if (waitDepth_++ == 0)
+        savedCursor_ = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+}
+
+void CClsMainFrame::EndWait()
+{
+    if (waitDepth_ > 0 && --waitDepth_ == 0)
+        SetCursor(savedCursor_ ? savedCursor_ : LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void CClsMainFrame::LoadCommandLine(const std::string& commandLine)
+{
+    CClsLstWnd* list0 = ListWindow(0);
+    if (!list0 || !list0->Handle())
+        return;
+    SendMessageW(Client(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(list0->Handle()), 0);
+    lists::LoadCommandLine(lists_.List(0), app::SplitCommandLine(commandLine), fs_, *this);
+}

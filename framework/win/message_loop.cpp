@@ -1,0 +1,57 @@
+#include "framework/win/message_loop.h"
+
+namespace fw {
+
+bool MessageLoop::IsIdleMessage(const MSG& message)
+{
+    switch (message.message) {
+        case WM_MOUSEMOVE:
+        case WM_NCMOUSEMOVE:
+        case WM_PAINT:
+        case 0x0118:  // the system timer that blinks the caret
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool MessageLoop::RunIdle(int count)
+{
+    bool more = false;
+    for (const IdleHandler& handler : idle_)
+        more = handler(count) || more;
+    return more;
+}
+
+int MessageLoop::Run()
+{
+    MSG msg{};
+    bool idle = true;
+    int idleCount = 0;
+    for (;;) {
+        while (idle && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!RunIdle(idleCount++))
+                idle = false;
+        }
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            return got == 0 ? static_cast<int>(msg.wParam) : -1;
+        bool consumed = false;
+        for (const Filter& filter : filters_) {
+            if (filter(msg)) {
+                consumed = true;
+                break;
+            }
+        }
+        if (!consumed) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (IsIdleMessage(msg)) {
+            idle = true;
+            idleCount = 0;
+        }
+    }
+}
+
+}  // namespace fw

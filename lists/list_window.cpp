@@ -1,0 +1,202 @@
+#include "lists/list_window.h"
+
+#include "framework/win/gdi.h"
+#include "framework/win/strings.h"
+#include "resources/lumsor/resource.h"
+
+namespace {
+
+constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_NOCLOSE;
+constexpr DWORD kWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION |
+                               WS_VSCROLL | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+const fw::WindowClass& ListWindowClass()
+{
+    static const fw::WindowClass cls(GetModuleHandleW(nullptr), L"CClsLstWnd", kClassStyle, nullptr, nullptr,
+                                     LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_LISTWINDOW)));
+    return cls;
+}
+
+}  // namespace
+
+CClsLstWnd::~CClsLstWnd()
+{
+    model_.SetView(nullptr);
+}
+
+bool CClsLstWnd::Create(HWND client, IUnknown* cache)
+{
+    if (!CreateChild(ListWindowClass(), client, L"", kWindowStyle, RECT{0, 0, 100, 100}))
+        return false;
+    ::SetScrollRange(Handle(), SB_VERT, 0, 0, TRUE);
+    RECT area{};
+    GetClientRect(Handle(), &area);
+    if (FAILED(control_.Create(Handle(), area, IDC_THUMBNAIL, WS_VISIBLE))) {
+        SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Handle()), 0);
+        return false;
+    }
+    model_.SetView(this);
+    if (cache)
+        control_.IPictureCache(cache);
+    model_.UpdateView(-1);
+    model_.SetFilter(control_.FilterExtention());
+    return true;
+}
+
+const fw::MessageMap& CClsLstWnd::Messages() const
+{
+    static const fw::MessageMap map = fw::MessageMapFor<CClsLstWnd>()
+                                          .On<WM_PAINT>(&CClsLstWnd::OnPaint)
+                                          .On<WM_ERASEBKGND>(&CClsLstWnd::OnEraseBackground)
+                                          .On<WM_SIZE>(&CClsLstWnd::OnSize)
+                                          .On<WM_VSCROLL>(&CClsLstWnd::OnVScroll)
+                                          .OnMessage(WM_NCLBUTTONDOWN, &CClsLstWnd::OnNcLButtonDown)
+                                          .OnMessage(WM_NCRBUTTONDOWN, &CClsLstWnd::OnNcRButtonDown)
+                                          .On<WM_SETFOCUS>(&CClsLstWnd::OnSetFocus)
+                                          .OnMessage(WM_SYSCOMMAND, &CClsLstWnd::OnSysCommand)
+                                          .On<WM_TIMER>(&CClsLstWnd::OnTimer);
+    return map;
+}
+
+bool CClsLstWnd::RouteCommand(UINT)
+{
+    return false;
+}
+
+fw::CommandState CClsLstWnd::CommandStateOf(UINT) const
+{
+    return {};
+}
+
+void CClsLstWnd::OnPaint(HDC)
+{
+    fw::PaintScope paint(Handle());
+    static const char kNotInstalled[] = "VelmoraThumbCtl Is Not Installed!";
+    TextOutA(paint.Dc(), 0, 0, kNotInstalled, static_cast<int>(sizeof kNotInstalled - 1));
+}
+
+bool CClsLstWnd::OnEraseBackground(HDC dc)
+{
+    RECT area{};
+    GetClientRect(Handle(), &area);
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    return true;
+}
+
+void CClsLstWnd::OnSize(UINT type, int width, int height)
+{
+    DefaultProcedure(WM_SIZE, type, MAKELPARAM(width, height));
+    if (control_.Handle())
+        MoveWindow(control_.Handle(), 0, 0, width, height, TRUE);
+}
+
+void CClsLstWnd::OnVScroll(UINT code, int thumb, HWND scrollBar)
+{
+    DefaultProcedure(WM_VSCROLL, MAKEWPARAM(code, static_cast<WORD>(thumb)), reinterpret_cast<LPARAM>(scrollBar));
+    if (scrollBar)
+        return;  // not the window's own scroll bar
+    if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) {
+        // The 16-bit position of the message cannot hold large lists.
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        if (GetScrollInfo(Handle(), SB_VERT, &info))
+            thumb = info.nTrackPos;
+    }
+    model_.Scroll(static_cast<lists::ScrollCode>(code), thumb);
+    if (code == SB_THUMBTRACK) {
+        wchar_t title[512] = L"";
+        GetWindowTextW(Handle(), title, 512);
+        host_.SetStatusText(title);
+    }
+}
+
+LRESULT CClsLstWnd::OnNcLButtonDown(UINT message, WPARAM wp, LPARAM lp)
+{
+    BringWindowToTop(Handle());
+    SetForegroundWindow(Handle());
+    SetFocus(Handle());
+    return DefaultProcedure(message, wp, lp);
+}
+
+LRESULT CClsLstWnd::OnNcRButtonDown(UINT, WPARAM, LPARAM)
+{
+    ShowContextMenu();
+    return 0;
+}
+
+void CClsLstWnd::OnSetFocus(HWND previous)
+{
+    DefaultProcedure(WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    host_.SetCurrentList(model_.ListNumber());
+}
+
+LRESULT CClsLstWnd::OnSysCommand(UINT message, WPARAM wp, LPARAM lp)
+{
+    if ((wp & 0xFFF0) == SC_CLOSE)
+        return 0;  // a list window cannot be closed
+    return DefaultProcedure(message, wp, lp);
+}
+
+void CClsLstWnd::OnTimer(UINT_PTR id)
+{
+    if (id == kRecheckTimer)
+        model_.OnRecheckTimer();
+    DefaultProcedure(WM_TIMER, id, 0);
+}
+
+void CClsLstWnd::ShowContextMenu()
+{
+    SetFocus(Handle());
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    if (!menu)
+        return;
+    RECT frame{};
+    GetWindowRect(Handle(), &frame);
+    POINT at{};
+    GetCursorPos(&at);
+    if (!PtInRect(&frame, at))
+        at = POINT{frame.left + (frame.right - frame.left) / 2, frame.top + 16};
+    TrackPopupMenu(GetSubMenu(menu, 1), TPM_RIGHTBUTTON, at.x, at.y, 0, host_.FrameWindow(), nullptr);
+    DestroyMenu(menu);
+}
+
+void CClsLstWnd::SetScrollRange(int maximum, bool redraw)
+{
+    ::SetScrollRange(Handle(), SB_VERT, 0, maximum, redraw);
+}
+
+void CClsLstWnd::SetScrollPosition(int position, bool redraw)
+{
+    ::SetScrollPos(Handle(), SB_VERT, position, redraw);
+}
+
+bool CClsLstWnd::IsActive() const
+{
+    return Handle() && host_.ActiveListWindow() == Handle();
+}
+
+void CClsLstWnd::PreloadFile(const std::string& path)
+{
+    control_.loadFile(path);
+}
+
+void CClsLstWnd::DisplayFile(const std::string& path)
+{
+    control_.displayFile(path);
+}
+
+void CClsLstWnd::SetCaption(const std::string& caption)
+{
+    SetWindowTextW(Handle(), fw::AnsiToWide(caption).c_str());
+}
+
+void CClsLstWnd::StartRecheckTimer(unsigned milliseconds)
+{
+    SetTimer(Handle(), kRecheckTimer, milliseconds, nullptr);
+}
+
+void CClsLstWnd::StopRecheckTimer()
+{
+    KillTimer(Handle(), kRecheckTimer);
+}

@@ -1,0 +1,76 @@
+// CClsLstWnd: one list window, an MDI child whose client area is covered by a
+// thumbnail control. It is the view of its ListModel: the control shows the current
+// entry, the vertical scroll bar holds the position and the caption names list,
+// position, count and path.
+#pragma once
+
+#include <string>
+
+#include "app/thumb_ctl_wrapper.h"
+#include "framework/win/commands.h"
+#include "framework/win/mdi.h"
+#include "lists/list_model.h"
+
+// What a list window needs from the main frame.
+class ListWindowHost {
+public:
+    virtual ~ListWindowHost() = default;
+    virtual HWND FrameWindow() const = 0;
+    // The frame's active MDI child.
+    virtual HWND ActiveListWindow() const = 0;
+    // A list window received the focus.
+    virtual void SetCurrentList(int listNumber) = 0;
+    virtual void SetStatusText(const std::wstring& text) = 0;
+};
+
+class CClsLstWnd final : public fw::MdiChild, public lists::ListView {
+public:
+    static constexpr UINT_PTR kRecheckTimer = 10;
+
+    CClsLstWnd(lists::ListModel& model, ListWindowHost& host) : model_(model), host_(host) {}
+    ~CClsLstWnd() override;
+
+    // Creates the window in the frame's client area with its thumbnail control,
+    // handing it the picture cache when there is one. On failure nothing is left.
+    bool Create(HWND client, IUnknown* cache);
+
+    lists::ListModel& Model() { return model_; }
+    CVelmoraThumbCtl& Control() { return control_; }
+
+    // Commands of the list window, offered by the frame's routing before its own.
+    // True when the id is the list window's (whether or not it ran).
+    bool RouteCommand(UINT id);
+    // Enabling of the list window's commands; `known` is false for ids it does not own.
+    fw::CommandState CommandStateOf(UINT id) const;
+
+    // The "編集(&E)" popup of the frame's menu at the pointer (or below the title).
+    void ShowContextMenu();
+
+    // ListView
+    void SetScrollRange(int maximum, bool redraw) override;
+    void SetScrollPosition(int position, bool redraw) override;
+    bool IsActive() const override;
+    void PreloadFile(const std::string& path) override;
+    void DisplayFile(const std::string& path) override;
+    void SetCaption(const std::string& caption) override;
+    void StartRecheckTimer(unsigned milliseconds) override;
+    void StopRecheckTimer() override;
+
+protected:
+    const fw::MessageMap& Messages() const override;
+
+private:
+    void OnPaint(HDC);
+    bool OnEraseBackground(HDC dc);
+    void OnSize(UINT type, int width, int height);
+    void OnVScroll(UINT code, int thumb, HWND scrollBar);
+    LRESULT OnNcLButtonDown(UINT message, WPARAM wp, LPARAM lp);
+    LRESULT OnNcRButtonDown(UINT message, WPARAM wp, LPARAM lp);
+    void OnSetFocus(HWND previous);
+    LRESULT OnSysCommand(UINT message, WPARAM wp, LPARAM lp);
+    void OnTimer(UINT_PTR id);
+
+    lists::ListModel& model_;
+    ListWindowHost& host_;
+    CVelmoraThumbCtl control_;
+};

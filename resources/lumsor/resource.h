@@ -1,0 +1,59 @@
+// Resource and command ids of the sorter: menus, accelerators, string table, icons
+// and dialogs. Shared by the resource script and the code.
+#pragma once
+
+#define IDR_MAINFRAME 128  // menu, accelerators, icon and title of the frame
+#define IDI_LISTWINDOW 129
+
+// Commands of the frame and the list windows.
+#define ID_TILE 32771
+#define ID_LOAD_FOLDER 32772
+#define ID_LOAD_FILES 32773
+#define ID_MOVE_LIST 32774
+#define ID_CLEAR_LIST 32775
+#define ID_REFRESH 32776
+#define ID_OPEN_FILE 32777
+#define ID_COPY_SHOWN 32778
+#define ID_CASCADE 32779
+#define ID_SHOW_ALL 32780
+#define ID_EXCLUDE 32781
+#define ID_RELOAD_IMAGES 32782
+#define ID_SETTINGS 32783
+#define ID_LAYOUT_DIALOG 32784
+#define ID_CUT_CONDITIONAL 32785
+#define ID_PROPERTIES 32786
+#define ID_LAYOUT_RESTORE 32787
+#define ID_LAYOUT_SAVE 32788
+#define ID_AUTO_ADVANCE 32789
+#define ID_FILE_NEW 57600
+#define ID_FILE_OPEN 57601
+#define ID_FILE_SAVE 57603
+#define ID_FILE_SAVE_AS 57604
+#define ID_EDIT_COPY 57634
+#define ID_EDIT_CUT 57635
+#define ID_EDIT_PASTE 57637
+#define ID_EDIT_UNDO 57643
+#define ID_APP_ABOUT 57664
+#define ID_APP_EXIT 57665
+#define ID_HELP_INDEX 57670
+
+// Strings.
+#define IDS_APP_TITLE 57344
+#define IDS_INDICATOR_CAPS 59137
+#define IDS_INDICATOR_NUM 59138
+#define IDS_INDICATOR_SCRL 59139
+#define IDS_INDICATOR_KANA 59142
+
+// Layout dialog.
+#define IDD_LAYOUT 139
+#define IDC_LAYOUT_LIST 1028
+#define IDC_LAYOUT_NEW 1023
+#define IDC_LAYOUT_DELETE 1022
+#define IDC_LAYOUT_SAVE 3
+
+// Input dialog.
+#define IDD_INPUT 140
+#define IDC_INPUT_TEXT 1029
+
+// The list window's thumbnail control.
+#define IDC_THUMBNAIL 130
