@@ -23,12 +23,11 @@ TEST_F(LayoutStoreTest, MissingKeysGiveTheGridWithEdgesFromTheValuesRead)
     profile.WriteInt("WINDOWSTYLE", "WIDTH", 0);  // hand-edited: the default cell stays
     profile.WriteInt("ALLIGN_DEFAULT", "W05top", 400);
     profile.WriteInt("ALLIGN_DEFAULT", "W05right", 900);
+    profile.WriteInt("ALLIGN_DEFAULT", "W06top", INT_MAX);  // no room for a default bottom
     app::WorkingLayout layout = app::ReadWorkingLayout(settings);
-    const std::pair<int, ProfileRect> cases[] = {{0, {0, 0, 150, 180}},
-                                                 {5, {400, 180, 550, 900}},
-                                                 {11, {300, 540, 450, 720}},
-                                                 {12, {15, 15, 165, 195}},
-                                                 {35, {330, 570, 480, 750}}};
+    const std::pair<int, ProfileRect> cases[] = {
+        {0, {0, 0, 150, 180}},      {5, {400, 180, 550, 900}}, {6, {INT_MAX, 360, INT_MAX, 540}},
+        {11, {300, 540, 450, 720}}, {12, {15, 15, 165, 195}},  {35, {330, 570, 480, 750}}};
     for (const auto& [list, rect] : cases)
         EXPECT_EQ(rect, layout.lists[static_cast<size_t>(list)]) << list;
     EXPECT_EQ(app::kDefaultMainRect, layout.main);
