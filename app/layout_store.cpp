@@ -36,6 +36,12 @@ ProfileRect StoredRect(const ListPlacement& p)
     return ToProfile(r);
 }
 
+int Saturate(int64_t value)
+{
+    return static_cast<int>(
+        std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 // `value` moved into low..high; an empty range (high < low) keeps it at low.
 int64_t MoveInto(int64_t value, int64_t low, int64_t high)
 {
@@ -46,12 +52,12 @@ int64_t MoveInto(int64_t value, int64_t low, int64_t high)
 
 WindowRect DefaultGridRect(int list, int width, int height)
 {
-    const long column = list % kGridColumns;
-    const long row = (list / kGridColumns) % kGridRows;
-    const long shift = static_cast<long>(list / (kGridColumns * kGridRows)) * kGroupShift;
-    const long top = height * row + shift;
-    const long left = width * column + shift;
-    return WindowRect{left, top, left + width, top + height};
+    const int64_t column = list % kGridColumns;
+    const int64_t row = (list / kGridColumns) % kGridRows;
+    const int64_t shift = int64_t{list / (kGridColumns * kGridRows)} * kGroupShift;
+    const int top = Saturate(height * row + shift);
+    const int left = Saturate(width * column + shift);
+    return WindowRect{left, top, Saturate(int64_t{left} + width), Saturate(int64_t{top} + height)};
 }
 
 CellSize ReadCellSize(const ProfileSettings& settings)
@@ -62,7 +68,7 @@ CellSize ReadCellSize(const ProfileSettings& settings)
         width = settings::kWindowWidth.defaultValue;
     if (height <= 0)
         height = settings::kWindowHeight.defaultValue;
-    return CellSize{width, height};
+    return CellSize{std::min(width, kMaxWindowSize), std::min(height, kMaxWindowSize)};
 }
 
 ProfileRect ReadListRect(const ProfileSettings& settings, const char* section, int list, int width,
@@ -74,8 +80,9 @@ ProfileRect ReadListRect(const ProfileSettings& settings, const char* section, i
     ProfileRect r;
     r.top = profile.GetInt(section, (prefix + settings::kTop).c_str(), static_cast<int>(grid.top));
     r.left = profile.GetInt(section, (prefix + settings::kLeft).c_str(), static_cast<int>(grid.left));
-    r.bottom = profile.GetInt(section, (prefix + settings::kBottom).c_str(), r.top + height);
-    r.right = profile.GetInt(section, (prefix + settings::kRight).c_str(), r.left + width);
+    r.bottom =
+        profile.GetInt(section, (prefix + settings::kBottom).c_str(), Saturate(int64_t{r.top} + height));
+    r.right = profile.GetInt(section, (prefix + settings::kRight).c_str(), Saturate(int64_t{r.left} + width));
     return r;
 }
 

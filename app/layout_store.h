@@ -19,12 +19,20 @@ inline constexpr int kShowMinimized = 2;  // SW_SHOWMINIMIZED
 inline constexpr int kMinimize = 6;       // SW_MINIMIZE, also the stored "minimised"
 inline constexpr int kShowMinNoActive = 7;
 
+// Smallest window kept on restore, and how much of a window's top edge stays inside
+// the area, so that its caption can always be grabbed.
+inline constexpr int kMinWindowSize = 32;
+inline constexpr int kMinVisible = 32;
+// Largest window size kept; larger stored sizes are cut to it.
+inline constexpr int kMaxWindowSize = 16384;
+
 // The default grid: cells of width x height, 4 columns by 3 rows filled row by row,
 // each further group of 12 windows shifted 15 pixels right and down.
 WindowRect DefaultGridRect(int list, int width, int height);
 
 // The cell size of the default grid: WINDOWSTYLE/WIDTH and HEIGHT, where a value of 0
-// or less (hand-edited) falls back to its default, 180 or 150.
+// or less (hand-edited) falls back to its default, 180 or 150, and one above
+// kMaxWindowSize is cut to it.
 struct CellSize {
     int width;
     int height;
@@ -32,7 +40,8 @@ struct CellSize {
 CellSize ReadCellSize(const ProfileSettings& settings);
 
 // A list window's rectangle under `section`: top and left default to the grid; bottom
-// and right default to the top and left actually read plus the cell size.
+// and right default to the top and left actually read plus the cell size (held at the
+// int range, so a hand-edited edge near it cannot overflow). Grid values likewise.
 ProfileRect ReadListRect(const ProfileSettings& settings, const char* section, int list, int width,
                          int height);
 
@@ -63,13 +72,6 @@ WorkingLayout ReadWorkingLayout(const ProfileSettings& settings);
 
 // A show value to apply: 6 (minimise) stays, anything else shows the window normally.
 int SanitizeShow(int show);
-
-// Smallest window kept on restore, and how much of a window's top edge stays inside
-// the area, so that its caption can always be grabbed.
-inline constexpr int kMinWindowSize = 32;
-inline constexpr int kMinVisible = 32;
-// Largest window size kept; larger stored sizes are cut to it.
-inline constexpr int kMaxWindowSize = 16384;
 
 // A stored rectangle made safe to apply within `area` (the frame's client area for a
 // list window, the screen's work area for the main window):

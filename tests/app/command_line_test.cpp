@@ -27,16 +27,6 @@ TEST(CommandLine, SplitsAtBlanksAndQuotes)
         EXPECT_EQ(expected, app::SplitCommandLine(text)) << text;
 }
 
-TEST(CommandLine, KeepsTheFirst64Tokens)
-{
-    std::string text;
-    for (int i = 0; i < 70; ++i)
-        text += "\"\" f" + std::to_string(i) + ".jpg ";
-    Tokens tokens = app::SplitCommandLine(text);
-    ASSERT_EQ(64u, tokens.size());
-    EXPECT_EQ("f63.jpg", tokens.back());
-}
-
 class NoEscape final : public lists::LoadEnvironment {
 public:
     bool EscapePressed() override { return false; }
