@@ -106,6 +106,13 @@ INPUT KeyInput(WORD vk, bool up)
     return input;
 }
 
+HWND FocusOf(DWORD thread)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 bool IsMessageBox(HWND window)
 {
     return ClassOf(window) == L"#32770" && GetDlgItem(window, kMessageBoxTextId) != nullptr;
@@ -325,20 +332,24 @@ bool Activate(HWND target, DWORD timeoutMs)
     const HWND top = GetAncestor(target, GA_ROOT);
     if (!top)
         return false;
-    SetForegroundWindow(top);
-    if (!WaitUntil([&] { return GetForegroundWindow() == top; }, timeoutMs))
+    if (GetForegroundWindow() != top)
+        SetForegroundWindow(top);
+    // The target's thread takes the activation (and sets its focus) in its own time.
+    if (!WaitUntil([&] { return GetForegroundWindow() == top; }, timeoutMs) ||
+        !WaitForInputProcessed(top, timeoutMs))
         return false;
     if (top == target)
         return true;
-    // The focus belongs to the target's thread: borrow its input state to set it.
-    const DWORD mine = GetCurrentThreadId();
     const DWORD theirs = GetWindowThreadProcessId(target, nullptr);
-    if (!AttachThreadInput(mine, theirs, TRUE))
-        return false;
-    SetFocus(target);
-    const bool focused = GetFocus() == target;
-    AttachThreadInput(mine, theirs, FALSE);
-    return focused;
+    if (FocusOf(theirs) != target) {
+        // The focus belongs to the target's thread: borrow its input state to set it.
+        const DWORD mine = GetCurrentThreadId();
+        if (!AttachThreadInput(mine, theirs, TRUE))
+            return false;
+        SetFocus(target);
+        AttachThreadInput(mine, theirs, FALSE);
+    }
+    return WaitUntil([&] { return FocusOf(theirs) == target; }, timeoutMs);
 }
 
 void KeyDown(WORD vk)
