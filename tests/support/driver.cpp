@@ -1,0 +1,462 @@
+#include "tests/support/driver.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+#include <utility>
+
+#include "framework/win/gdi.h"
+
+namespace testing_support {
+
+namespace {
+
+constexpr DWORD kPollMs = 20;
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+ULONGLONG Now()
+{
+    return GetTickCount64();
+}
+
+DWORD Remaining(ULONGLONG deadline)
+{
+    const ULONGLONG now = Now();
+    return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+}
+
+// Waits for `handle` (null: only for the time) while dispatching this thread's messages.
+bool WaitPumping(HANDLE handle, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = Now() + timeoutMs;
+    const DWORD count = handle ? 1 : 0;
+    for (;;) {
+        const DWORD r = MsgWaitForMultipleObjects(count, handle ? &handle : nullptr, FALSE,
+                                                  Remaining(deadline), QS_ALLINPUT);
+        if (handle && r == WAIT_OBJECT_0)
+            return true;
+        PumpMessages();
+        if (r == WAIT_TIMEOUT || r == WAIT_FAILED || Remaining(deadline) == 0)
+            return handle && WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+    }
+}
+
+// A send that gives up after `timeoutMs`; false when the window did not answer.
+bool SendWithin(HWND window, UINT message, WPARAM wp, LPARAM lp, DWORD timeoutMs, DWORD_PTR* result = nullptr)
+{
+    DWORD_PTR r = 0;
+    const bool answered =
+        SendMessageTimeoutW(window, message, wp, lp, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &r) != 0;
+    if (result)
+        *result = r;
+    return answered;
+}
+
+DWORD ProcessOf(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+// Memory in another process, freed with it.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, size_t bytes)
+        : process_(process),
+          address_(VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+    {
+    }
+    ~RemoteBuffer()
+    {
+        if (address_)
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    void* Address() const { return address_; }
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
+// Keys whose scan code has the E0 prefix: without the flag they read as the keypad's.
+bool IsExtendedKey(WORD vk)
+{
+    static constexpr WORD kExtended[] = {VK_LEFT,   VK_RIGHT,    VK_UP,   VK_DOWN,   VK_HOME,
+                                         VK_END,    VK_PRIOR,    VK_NEXT, VK_INSERT, VK_DELETE,
+                                         VK_DIVIDE, VK_RCONTROL, VK_RMENU};
+    return std::find(std::begin(kExtended), std::end(kExtended), vk) != std::end(kExtended);
+}
+
+INPUT KeyInput(WORD vk, bool up)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    if (IsExtendedKey(vk))
+        input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    if (up)
+        input.ki.dwFlags |= KEYEVENTF_KEYUP;
+    return input;
+}
+
+HWND FocusOf(DWORD thread)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+bool IsMessageBox(HWND window)
+{
+    return ClassOf(window) == L"#32770" && GetDlgItem(window, kMessageBoxTextId) != nullptr;
+}
+
+HWND FindMessageBox(DWORD processId)
+{
+    for (HWND w : TopWindows(processId, L"#32770")) {
+        if (IsMessageBox(w))
+            return w;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void PumpMessages()
+{
+    MSG msg;
+    for (int i = 0; i < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = Now() + timeoutMs;
+    while (!done()) {
+        const DWORD left = Remaining(deadline);
+        if (left == 0)
+            return done();
+        WaitPumping(nullptr, std::min(left, kPollMs));
+    }
+    return true;
+}
+
+// Process
+
+Process Process::Start(const std::wstring& exe, const std::wstring& args, const std::wstring& workdir)
+{
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!args.empty())
+        commandLine += L" " + args;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    Process p;
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workdir.empty() ? nullptr : workdir.c_str(), &startup, &info))
+        return p;
+    CloseHandle(info.hThread);
+    p.process_.reset(info.hProcess);
+    p.id_ = info.dwProcessId;
+    return p;
+}
+
+Process& Process::operator=(Process&& other) noexcept
+{
+    if (this != &other) {
+        Terminate();
+        process_ = std::move(other.process_);
+        id_ = std::exchange(other.id_, 0);
+    }
+    return *this;
+}
+
+bool Process::Running() const
+{
+    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(DWORD ms, DWORD* code)
+{
+    if (!process_ || !WaitPumping(process_.get(), ms))
+        return false;
+    if (code)
+        GetExitCodeProcess(process_.get(), code);
+    return true;
+}
+
+void Process::Terminate()
+{
+    if (!Running())
+        return;
+    TerminateProcess(process_.get(), 1);
+    WaitPumping(process_.get(), kDriverTimeoutMs);
+}
+
+// Windows
+
+std::vector<HWND> TopWindows(DWORD processId, const wchar_t* className, const wchar_t* title)
+{
+    struct Filter {
+        DWORD pid;
+        const wchar_t* className;
+        const wchar_t* title;
+        std::vector<HWND> found;
+    } filter{processId, className, title, {}};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto& f = *reinterpret_cast<Filter*>(lp);
+            if (ProcessOf(w) != f.pid || !IsWindowVisible(w))
+                return TRUE;
+            if (f.className && ClassOf(w) != f.className)
+                return TRUE;
+            if (f.title && WindowText(w, 1000) != f.title)
+                return TRUE;
+            f.found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&filter));
+    return filter.found;
+}
+
+HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* title, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> windows = TopWindows(processId, className, title);
+            found = windows.empty() ? nullptr : windows.front();
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+std::vector<HWND> ChildWindows(HWND parent, const wchar_t* className)
+{
+    struct Filter {
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } filter{className, {}};
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto& f = *reinterpret_cast<Filter*>(lp);
+            if (!f.className || ClassOf(w) == f.className)
+                f.found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&filter));
+    return filter.found;
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[256];
+    const int n = GetClassNameW(window, name, 256);
+    return std::wstring(name, n > 0 ? n : 0);
+}
+
+std::wstring WindowText(HWND window, DWORD timeoutMs)
+{
+    DWORD_PTR length = 0;
+    if (!SendWithin(window, WM_GETTEXTLENGTH, 0, 0, timeoutMs, &length))
+        return std::wstring();
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendWithin(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), timeoutMs,
+                    &copied))
+        return std::wstring();
+    text.resize(std::min<size_t>(copied, length));
+    return text;
+}
+
+bool WaitForText(HWND window, const std::function<bool(const std::wstring&)>& ok, DWORD timeoutMs,
+                 std::wstring* last)
+{
+    std::wstring text;
+    const bool met = WaitUntil(
+        [&] {
+            text = WindowText(window, timeoutMs);
+            return ok(text);
+        },
+        timeoutMs);
+    if (last)
+        *last = text;
+    return met;
+}
+
+bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs, std::wstring* last)
+{
+    return WaitForText(
+        window, [&](const std::wstring& text) { return text == expected; }, timeoutMs, last);
+}
+
+std::wstring StatusBarText(HWND statusBar, int pane, DWORD timeoutMs)
+{
+    DWORD_PTR lengthAndType = 0;
+    if (!SendWithin(statusBar, SB_GETTEXTLENGTHW, pane, 0, timeoutMs, &lengthAndType))
+        return std::wstring();
+    const size_t length = LOWORD(lengthAndType);
+    fw::UniqueHandle process(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(statusBar)));
+    if (!process)
+        return std::wstring();
+    const size_t bytes = (length + 1) * sizeof(wchar_t);
+    RemoteBuffer remote(process.get(), bytes);
+    if (!remote.Address())
+        return std::wstring();
+    if (!SendWithin(statusBar, SB_GETTEXTW, pane, reinterpret_cast<LPARAM>(remote.Address()), timeoutMs))
+        return std::wstring();
+    std::wstring text(length + 1, L'\0');
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process.get(), remote.Address(), text.data(), bytes, &read))
+        return std::wstring();
+    text.resize(std::wcslen(text.c_str()));
+    return text;
+}
+
+// Keys
+
+bool Activate(HWND target, DWORD timeoutMs)
+{
+    const HWND top = GetAncestor(target, GA_ROOT);
+    if (!top)
+        return false;
+    if (GetForegroundWindow() != top)
+        SetForegroundWindow(top);
+    // The target's thread takes the activation (and sets its focus) in its own time.
+    if (!WaitUntil([&] { return GetForegroundWindow() == top; }, timeoutMs) ||
+        !WaitForInputProcessed(top, timeoutMs))
+        return false;
+    if (top == target)
+        return true;
+    const DWORD theirs = GetWindowThreadProcessId(target, nullptr);
+    if (FocusOf(theirs) != target) {
+        // The focus belongs to the target's thread: borrow its input state to set it.
+        const DWORD mine = GetCurrentThreadId();
+        if (!AttachThreadInput(mine, theirs, TRUE))
+            return false;
+        SetFocus(target);
+        AttachThreadInput(mine, theirs, FALSE);
+    }
+    return WaitUntil([&] { return FocusOf(theirs) == target; }, timeoutMs);
+}
+
+void KeyDown(WORD vk)
+{
+    INPUT input = KeyInput(vk, false);
+    SendInput(1, &input, sizeof input);
+}
+
+void KeyUp(WORD vk)
+{
+    INPUT input = KeyInput(vk, true);
+    SendInput(1, &input, sizeof input);
+}
+
+bool PressKey(HWND target, WORD vk, bool shift, bool ctrl)
+{
+    if (!Activate(target))
+        return false;
+    std::vector<INPUT> inputs;
+    if (shift)
+        inputs.push_back(KeyInput(VK_SHIFT, false));
+    if (ctrl)
+        inputs.push_back(KeyInput(VK_CONTROL, false));
+    inputs.push_back(KeyInput(vk, false));
+    inputs.push_back(KeyInput(vk, true));
+    if (ctrl)
+        inputs.push_back(KeyInput(VK_CONTROL, true));
+    if (shift)
+        inputs.push_back(KeyInput(VK_SHIFT, true));
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size() && WaitForInputProcessed(target);
+}
+
+bool WaitForInputProcessed(HWND target, DWORD timeoutMs)
+{
+    // The target's thread answers a sent message before it takes the next posted or
+    // input message, so each round trip lets at least one queued message through.
+    // Input queued by PressKey makes at most a dozen messages (keys, characters).
+    constexpr int kRoundTrips = 16;
+    const ULONGLONG deadline = Now() + timeoutMs;
+    for (int i = 0; i < kRoundTrips; ++i) {
+        const DWORD left = Remaining(deadline);
+        if (left == 0 || !SendWithin(target, WM_NULL, 0, 0, left))
+            return false;
+    }
+    return true;
+}
+
+bool PostCommand(HWND window, UINT id)
+{
+    return PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0) != 0;
+}
+
+// Message boxes
+
+bool WaitForMessageBox(DWORD processId, MessageBoxInfo& box, DWORD timeoutMs)
+{
+    const HWND found = [&] {
+        HWND w = nullptr;
+        WaitUntil([&] { return (w = FindMessageBox(processId)) != nullptr; }, timeoutMs);
+        return w;
+    }();
+    box = MessageBoxInfo{};
+    if (!found)
+        return false;
+    box.hwnd = found;
+    box.text = WindowText(GetDlgItem(found, kMessageBoxTextId), timeoutMs);
+    box.caption = WindowText(found, timeoutMs);
+    return true;
+}
+
+bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId, DWORD timeoutMs)
+{
+    const HWND button = GetDlgItem(box.hwnd, buttonId);
+    if (!button || !IsWindowVisible(button) || !SendWithin(button, BM_CLICK, 0, 0, timeoutMs))
+        return false;
+    return WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, timeoutMs);
+}
+
+bool NoMessageBoxWithin(DWORD processId, DWORD ms)
+{
+    return !WaitUntil([&] { return FindMessageBox(processId) != nullptr; }, ms);
+}
+
+// Screen
+
+COLORREF ScreenPixel(int x, int y)
+{
+    fw::WindowDc screen(nullptr);
+    return GetPixel(screen.Dc(), x, y);
+}
+
+Dib CaptureClientFromScreen(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    Dib dib(client.right, client.bottom);
+    fw::WindowDc screen(nullptr);
+    fw::UniqueMemoryDc memory(CreateCompatibleDC(screen.Dc()));
+    {
+        fw::SelectObjectScope selected(memory.get(), dib.Handle());
+        BitBlt(memory.get(), 0, 0, dib.width, dib.height, screen.Dc(), origin.x, origin.y, SRCCOPY);
+    }
+    GdiFlush();
+    return dib;
+}
+
+}  // namespace testing_support
