@@ -62,8 +62,8 @@ void CClsMainFrame::TileToWindowSize()
         for (const auto& [n, r] : plan.placed) {
             HWND window = windows_[static_cast<size_t>(n)]->Handle();
             if (defer)
-                defer = DeferWindowPos(defer, window, previous, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                       SWP_NOACTIVATE);
+                defer = DeferWindowPos(defer, window, previous, r.left, r.top, r.right - r.left,
+                                       r.bottom - r.top, SWP_NOACTIVATE);
             previous = window;
         }
         if (defer)
@@ -103,11 +103,20 @@ void CClsMainFrame::RestoreWorkingLayout()
 {
     WaitScope wait(*this);
     const app::WorkingLayout layout = app::ReadWorkingLayout(settings_);
+    // Stored rectangles are kept reachable within the client area; while the frame is
+    // being created that area has no size yet, and the work area stands in for it.
     RECT client{};
     GetClientRect(Client(), &client);
+    if (IsRectEmpty(&client)) {
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        client = RECT{0, 0, work.right - work.left, work.bottom - work.top};
+    }
+    const int maxSize = std::min(GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK));
     for (int n = 0; n < lists::kListCount; ++n) {
         HWND window = windows_[static_cast<size_t>(n)]->Handle();
-        const RECT r = ToRect(app::SanitizeRect(layout.lists[static_cast<size_t>(n)], ToWindowRect(client)));
+        const RECT r =
+            ToRect(app::SanitizeRect(layout.lists[static_cast<size_t>(n)], ToWindowRect(client), maxSize));
         const int show = app::SanitizeShow(layout.show[static_cast<size_t>(n)]);
         // One placement sets the normal rectangle and the show state of a window in
         // any state, without activating it.
@@ -133,14 +142,15 @@ void CClsMainFrame::RestoreWorkingLayout()
     if (!IsZoomed(Handle())) {
         RECT work{};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        const RECT r = ToRect(app::SanitizeRect(layout.main, ToWindowRect(work)));
+        const RECT r = ToRect(app::SanitizeRect(layout.main, ToWindowRect(work), maxSize));
         UINT flags = SWP_FRAMECHANGED;
         if (settings_.GetFlag(app::settings::kLayoutNoMove))
             flags |= SWP_NOMOVE;
         SetWindowPos(Handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
     }
-    RedrawWindow(Handle(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
+    RedrawWindow(
+        Handle(), nullptr, nullptr,
+        RDW_INVALIDATE | RDW_ERASE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
 }
 
 void CClsMainFrame::CopyLayout(const char* source, const char* target)
@@ -152,7 +162,8 @@ void CClsMainFrame::CopyLayout(const char* source, const char* target)
 void CClsMainFrame::OnLayoutDialog()
 {
     SaveWorkingLayout();
-    CClsLayoutDlg dialog(settings_, [this](const char* source, const char* target) { CopyLayout(source, target); });
+    CClsLayoutDlg dialog(settings_,
+                         [this](const char* source, const char* target) { CopyLayout(source, target); });
     if (dialog.RunModal(GetModuleHandleW(nullptr), IDD_LAYOUT, Handle()) == IDOK)
         RestoreWorkingLayout();
 }

@@ -21,7 +21,8 @@ std::string RegisteredServer()
     char path[MAX_PATH] = "";
     DWORD size = sizeof path - 1;
     DWORD type = 0;
-    if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::string();
     path[size < sizeof path ? size : sizeof path - 1] = '\0';

@@ -25,7 +25,8 @@ bool CClsLayoutDlg::OnInitDialog()
         const LRESULT at = SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_ADDSTRING, 0,
                                                reinterpret_cast<LPARAM>(fw::AnsiToWide(layout.name).c_str()));
         if (at >= 0)
-            SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_SETITEMDATA, static_cast<WPARAM>(at), layout.id);
+            SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_SETITEMDATA, static_cast<WPARAM>(at),
+                                layout.id);
     }
     return true;
 }
@@ -54,7 +55,8 @@ int CClsLayoutDlg::SelectedId() const
     const LRESULT at = SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_GETCURSEL, 0, 0);
     if (at == LB_ERR)
         return -1;
-    return static_cast<int>(SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+    return static_cast<int>(
+        SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_GETITEMDATA, static_cast<WPARAM>(at), 0));
 }
 
 void CClsLayoutDlg::WriteList() const
@@ -95,8 +97,8 @@ void CClsLayoutDlg::OnDelete()
         MessageBeep(MB_OK);
         return;
     }
-    if (fw::Ask(L"削除してもよろしいですか？", fw::kMbYesNo | fw::kMbDefButton2, reinterpret_cast<intptr_t>(Handle())) !=
-        fw::kIdYes)
+    if (fw::Ask(L"削除してもよろしいですか？", fw::kMbYesNo | fw::kMbDefButton2,
+                reinterpret_cast<intptr_t>(Handle())) != fw::kIdYes)
         return;
     SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_DELETESTRING, static_cast<WPARAM>(at), 0);
     WriteList();

@@ -118,14 +118,15 @@ int SanitizeShow(int show)
     return show == kMinimize ? kMinimize : kShowNormal;
 }
 
-ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area)
+ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area, int maxSize)
 {
+    const int64_t largest = std::clamp(maxSize, kMinWindowSize, kMaxWindowSize);
     int64_t left = std::min<int64_t>(rect.left, rect.right);
     int64_t top = std::min<int64_t>(rect.top, rect.bottom);
     const int64_t width =
-        std::clamp<int64_t>(std::max<int64_t>(rect.left, rect.right) - left, kMinWindowSize, kMaxWindowSize);
+        std::clamp<int64_t>(std::max<int64_t>(rect.left, rect.right) - left, kMinWindowSize, largest);
     const int64_t height =
-        std::clamp<int64_t>(std::max<int64_t>(rect.top, rect.bottom) - top, kMinWindowSize, kMaxWindowSize);
+        std::clamp<int64_t>(std::max<int64_t>(rect.top, rect.bottom) - top, kMinWindowSize, largest);
     const int64_t areaWidth = std::max<int64_t>(0, int64_t{area.right} - area.left);
     const int64_t areaHeight = std::max<int64_t>(0, int64_t{area.bottom} - area.top);
     const int64_t keepX = std::min<int64_t>(kMinVisible, areaWidth);

@@ -83,7 +83,9 @@ int SanitizeShow(int show);
 //   the area and at least kMinVisible pixels of it horizontally (or the whole width
 //   of an area narrower than that).
 // Arithmetic is done in 64 bits, so any int values in the profile are safe.
-ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area);
+// `maxSize` is the largest window the system allows (it cuts larger ones itself,
+// which would undo the move below); it is held within kMaxWindowSize.
+ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area, int maxSize = kMaxWindowSize);
 
 // Copies the 36 list rectangles (with the grid defaults) and the main window's
 // rectangle from `source` to `target`. Show keys are not copied: calling up a named

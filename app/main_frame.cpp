@@ -60,11 +60,12 @@ CClsMainFrame::CClsMainFrame(fw::FileSystem& fs, fw::Profile& profile, std::stri
     : fs_(fs),
       helpFile_(std::move(helpFile)),
       settings_(profile),
-      lists_(fs, [&] {
-          wchar_t folder[MAX_PATH] = L"";
-          GetCurrentDirectoryW(MAX_PATH, folder);
-          return app::ListStartOptions(settings_, fw::WideToAnsi(folder));
-      }()),
+      lists_(fs,
+             [&] {
+                 wchar_t folder[MAX_PATH] = L"";
+                 GetCurrentDirectoryW(MAX_PATH, folder);
+                 return app::ListStartOptions(settings_, fw::WideToAnsi(folder));
+             }()),
       catalog_(lists_, fs, *this),
       keys_(lists_, *this)
 {
@@ -123,25 +124,25 @@ const fw::MessageMap& CClsMainFrame::Messages() const
 const fw::CommandMap<CClsMainFrame>& CClsMainFrame::Commands()
 {
     using F = CClsMainFrame;
-    static const fw::CommandMap<F> map = fw::CommandMap<F>()
-                                             .On(ID_TILE, &F::OnTile)
-                                             .On(ID_CASCADE, &F::OnCascade)
-                                             .On(ID_SHOW_ALL, &F::OnShowAll)
-                                             .On(ID_REFRESH, &F::OnRefresh)
-                                             .On(ID_RELOAD_IMAGES, &F::OnReloadImages)
-                                             .On(ID_EXCLUDE, &F::OnExclude, &F::CanExclude)
-                                             .On(ID_EDIT_UNDO, &F::OnUndo)
-                                             .On(ID_FILE_NEW, &F::OnFileNew)
-                                             .On(ID_FILE_OPEN, &F::OnFileOpen)
-                                             .On(ID_FILE_SAVE, &F::OnFileSave)
-                                             .On(ID_FILE_SAVE_AS, &F::OnFileSaveAs)
-                                             .On(ID_LAYOUT_DIALOG, &F::OnLayoutDialog)
-                                             .On(ID_LAYOUT_RESTORE, &F::OnLayoutRestore)
-                                             .On(ID_LAYOUT_SAVE, &F::OnLayoutSave)
-                                             .On(ID_AUTO_ADVANCE, &F::OnToggleAutoAdvance, nullptr,
-                                                 &F::IsAutoAdvancing)
-                                             .On(ID_APP_EXIT, &F::OnExit)
-                                             .On(ID_HELP_INDEX, &F::OnHelp);
+    static const fw::CommandMap<F> map =
+        fw::CommandMap<F>()
+            .On(ID_TILE, &F::OnTile)
+            .On(ID_CASCADE, &F::OnCascade)
+            .On(ID_SHOW_ALL, &F::OnShowAll)
+            .On(ID_REFRESH, &F::OnRefresh)
+            .On(ID_RELOAD_IMAGES, &F::OnReloadImages)
+            .On(ID_EXCLUDE, &F::OnExclude, &F::CanExclude)
+            .On(ID_EDIT_UNDO, &F::OnUndo)
+            .On(ID_FILE_NEW, &F::OnFileNew)
+            .On(ID_FILE_OPEN, &F::OnFileOpen)
+            .On(ID_FILE_SAVE, &F::OnFileSave)
+            .On(ID_FILE_SAVE_AS, &F::OnFileSaveAs)
+            .On(ID_LAYOUT_DIALOG, &F::OnLayoutDialog)
+            .On(ID_LAYOUT_RESTORE, &F::OnLayoutRestore)
+            .On(ID_LAYOUT_SAVE, &F::OnLayoutSave)
+            .On(ID_AUTO_ADVANCE, &F::OnToggleAutoAdvance, nullptr, &F::IsAutoAdvancing)
+            .On(ID_APP_EXIT, &F::OnExit)
+            .On(ID_HELP_INDEX, &F::OnHelp);
     return map;
 }
 
@@ -169,8 +170,8 @@ bool CClsMainFrame::OnCreate(const CREATESTRUCTW&)
 
 bool CClsMainFrame::CreateStatusBar()
 {
-    status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0, Handle(),
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0,
+                              Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!status_)
         return false;
     SetStatusText(std::wstring());
@@ -218,14 +219,14 @@ void CClsMainFrame::ApplyCacheSettings()
     args[1].iVal = size;  // Invoke takes the arguments last first
     args[0].iVal = out;
     DISPPARAMS params{args, nullptr, 2, 0};
-    dispatch->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    dispatch->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                     nullptr);
 }
 
 void CClsMainFrame::OnClose()
 {
-    if (lists_.TotalCount() > 0 &&
-        fw::Ask(kConfirmExit, fw::kMbYesNo | fw::kMbIconQuestion, reinterpret_cast<intptr_t>(Handle())) !=
-            fw::kIdYes)
+    if (lists_.TotalCount() > 0 && fw::Ask(kConfirmExit, fw::kMbYesNo | fw::kMbIconQuestion,
+                                           reinterpret_cast<intptr_t>(Handle())) != fw::kIdYes)
         return;
     if (!settings_.GetFlag(app::settings::kLayoutNoSave))
         SaveWorkingLayout();
@@ -450,8 +451,8 @@ bool CClsMainFrame::IsListMaximized(int list) const
 
 void CClsMainFrame::Activate(int list)
 {
-    SendMessageW(Client(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(windows_[static_cast<size_t>(list)]->Handle()),
-                 0);
+    SendMessageW(Client(), WM_MDIACTIVATE,
+                 reinterpret_cast<WPARAM>(windows_[static_cast<size_t>(list)]->Handle()), 0);
 }
 
 app::WindowRect CClsMainFrame::NormalRect(int list) const
@@ -463,8 +464,8 @@ app::WindowRect CClsMainFrame::NormalRect(int list) const
 
 void CClsMainFrame::MoveWindowTo(int list, const app::WindowRect& r)
 {
-    MoveWindow(windows_[static_cast<size_t>(list)]->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top,
-               TRUE);
+    MoveWindow(windows_[static_cast<size_t>(list)]->Handle(), r.left, r.top, r.right - r.left,
+               r.bottom - r.top, TRUE);
 }
 
 void CClsMainFrame::Beep()
@@ -487,7 +488,8 @@ void CClsMainFrame::ShowContextMenu(int list)
 void CClsMainFrame::ToggleMaximize(int list)
 {
     HWND window = windows_[static_cast<size_t>(list)]->Handle();
-    SendMessageW(Client(), IsZoomed(window) ? WM_MDIRESTORE : WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
+    SendMessageW(Client(), IsZoomed(window) ? WM_MDIRESTORE : WM_MDIMAXIMIZE,
+                 reinterpret_cast<WPARAM>(window), 0);
 }
 
 void CClsMainFrame::RestoreIfMaximized(int list)

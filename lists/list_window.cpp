@@ -92,7 +92,8 @@ void CClsLstWnd::OnSize(UINT type, int width, int height)
 
 void CClsLstWnd::OnVScroll(UINT code, int thumb, HWND scrollBar)
 {
-    DefaultProcedure(WM_VSCROLL, MAKEWPARAM(code, static_cast<WORD>(thumb)), reinterpret_cast<LPARAM>(scrollBar));
+    DefaultProcedure(WM_VSCROLL, MAKEWPARAM(code, static_cast<WORD>(thumb)),
+                     reinterpret_cast<LPARAM>(scrollBar));
     if (scrollBar)
         return;  // not the window's own scroll bar
     if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) {

@@ -31,8 +31,8 @@ protected:
     {
         CLIENTCREATESTRUCT ccs{windowMenu, firstChildId};
         client_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                                  WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0,
-                                  Handle(), nullptr, GetModuleHandleW(nullptr), &ccs);
+                                  WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0,
+                                  0, Handle(), nullptr, GetModuleHandleW(nullptr), &ccs);
         return client_ != nullptr;
     }
 

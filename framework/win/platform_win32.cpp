@@ -185,7 +185,8 @@ public:
         // A name the ANSI code page cannot hold would name another file: refuse it.
         BOOL lossy = FALSE;
         std::wstring chosen = name.data();
-        int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, chosen.c_str(), -1, nullptr, 0, nullptr, &lossy);
+        int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, chosen.c_str(), -1, nullptr, 0, nullptr,
+                                    &lossy);
         if (lossy || n <= 0 || n > MAX_PATH) {
             MessageBeep(MB_ICONHAND);
             return false;

@@ -366,7 +366,8 @@ public:
             const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
             // An MDI child gets its creation parameter through MDICREATESTRUCT.
             void* param = (cs->dwExStyle & WS_EX_MDICHILD)
-                              ? reinterpret_cast<void*>(static_cast<const MDICREATESTRUCTW*>(cs->lpCreateParams)->lParam)
+                              ? reinterpret_cast<void*>(
+                                    static_cast<const MDICREATESTRUCTW*>(cs->lpCreateParams)->lParam)
                               : cs->lpCreateParams;
             self = static_cast<Window*>(param);
             self->hwnd_ = hwnd;
