@@ -2,6 +2,7 @@
 // and dialogs. Shared by the resource script and the code.
 #pragma once
 
+#define IDC_STATIC -1
 #define IDR_MAINFRAME 128  // menu, accelerators, icon and title of the frame
 #define IDI_LISTWINDOW 129
 
@@ -57,3 +58,41 @@
 
 // The list window's thumbnail control.
 #define IDC_THUMBNAIL 130
+
+// Condition dialog.
+#define IDD_CONDITION 141
+#define IDC_COND_FOLDER 1030
+#define IDC_COND_BROWSE 1031
+#define IDC_COND_SUBFOLDERS 1032
+#define IDC_COND_PATTERN 1033
+#define IDC_COND_MIN_ON 1034
+#define IDC_COND_MAX_ON 1035
+#define IDC_COND_MIN 1036
+#define IDC_COND_MAX 1037
+
+// Settings dialog.
+#define IDD_SETTINGS 138
+#define IDC_SET_CACHE_SIZE 1013
+#define IDC_SET_CACHE_OUT 1014
+#define IDC_SET_CACHE_SIZE_SPIN 1016
+#define IDC_SET_CACHE_OUT_SPIN 1017
+#define IDC_SET_CONFIRM_CLEAR 1018
+#define IDC_SET_CONFIRM_FOLDER 1019
+#define IDC_SET_SUBDIR 1038
+#define IDC_SET_USECURRENT 1039
+#define IDC_SET_NOSAVE 1040
+#define IDC_SET_NOMOVE 1041
+
+// About dialog.
+#define IDD_ABOUT 100
+#define IDC_ABOUT_CONTROL 1000
+#define IDC_ABOUT_FILTER 1010
+#define IDC_ABOUT_CONTROL_ABOUT 1011
+
+// Properties dialog.
+#define IDD_PROPERTIES 142
+#define IDC_PROPERTIES_TEXT 1007
+
+// Strings of the framework's data exchange.
+#define IDS_NOT_INTEGER 61712
+#define IDS_INTEGER_RANGE 61714

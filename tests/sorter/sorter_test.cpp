@@ -75,7 +75,23 @@ TEST_F(SortingTest, SortsPullsUndoesRedoesAndExcludes)
     ASSERT_TRUE(Command(57643));  // the menu's undo moves the last move's target back
     EXPECT_EQ(WaitCaption(5, Caption('5', 0, 0, "")), Caption('5', 0, 0, ""));
     EXPECT_TRUE(ts::NoMessageBoxWithin(process_.Id(), 200));
+
+    // Closing asks while the lists hold entries; No keeps everything.
+    PostMessageW(frame_, WM_CLOSE, 0, 0);
+    Answer(kConfirmExit, IDNO);
+    EXPECT_TRUE(ts::WaitForInputProcessed(frame_));
+    EXPECT_TRUE(process_.Running());
     Exit();
+}
+
+TEST_F(SortingTest, AdvancesByItselfUntilAnotherKeyIsPressed)
+{
+    StartOnFive();
+    ASSERT_TRUE(Command(32789));
+    EXPECT_EQ(WaitCaption(0, Caption('0', 2, 5, paths[1])), Caption('0', 2, 5, paths[1]));
+    ASSERT_TRUE(Press(VK_UP));  // any key but the Down arrow stops it
+    EXPECT_EQ(Caption(0), Caption('0', 1, 5, paths[0]));
+    EXPECT_FALSE(ts::WaitForText(List(0), fw::AnsiToWide(Caption('0', 2, 5, paths[1])), 4000));
 }
 
 TEST_F(SortingTest, SwitchesListsAndRefusesMinimisedOnes)

@@ -213,7 +213,7 @@ std::vector<HWND> TopWindows(DWORD processId, const wchar_t* className, const wc
         std::vector<HWND> found;
     } filter{processId, className, title, {}};
     EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
+        [](HWND w, LPARAM lp) CALLBACK -> BOOL {
             auto& f = *reinterpret_cast<Filter*>(lp);
             if (ProcessOf(w) != f.pid || !IsWindowVisible(w))
                 return TRUE;
@@ -249,7 +249,7 @@ std::vector<HWND> ChildWindows(HWND parent, const wchar_t* className)
     } filter{className, {}};
     EnumChildWindows(
         parent,
-        [](HWND w, LPARAM lp) -> BOOL {
+        [](HWND w, LPARAM lp) CALLBACK -> BOOL {
             auto& f = *reinterpret_cast<Filter*>(lp);
             if (!f.className || ClassOf(w) == f.className)
                 f.found.push_back(w);

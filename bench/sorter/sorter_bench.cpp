@@ -1,0 +1,143 @@
+// Times the sorter as a user meets it:
+//   startup      process start until the frame shows 36 list windows with captions,
+//                without arguments and with a folder of 10,000 image names;
+//   load         a folder of 100,000 zero-byte .jpg files (random name order) on the
+//                command line until list 0's caption shows its first entry, against
+//                the floor: one enumeration of the folder plus one attribute query
+//                per file, measured in the same run;
+//   step         a held Down arrow over 10,000 entries (auto-repeat key downs, one
+//                key up): time per step until the caption shows the last position.
+//   sorter_bench PROGRAM DATA_FOLDER
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "framework/win/strings.h"
+#include "tests/support/driver.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The folder of `count` zero-byte .jpg files that run.sh made.
+std::string Folder(const std::string& data, int count)
+{
+    return data + "\\jpg" + std::to_string(count);
+}
+
+double Floor(const std::string& folder)
+{
+    const auto start = Clock::now();
+    WIN32_FIND_DATAA found{};
+    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &found);
+    int files = 0;
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                GetFileAttributesA((folder + "\\" + found.cFileName).c_str());
+                ++files;
+            }
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    return files > 0 ? Ms(Clock::now() - start) : -1;
+}
+
+struct Run {
+    ts::Process process;
+    HWND frame = nullptr;
+    HWND list0 = nullptr;
+};
+
+// Starts the program and waits until its 36 list windows show captions and list 0
+// shows `firstCaption` (any caption starting with "0:" when empty).
+double Start(Run& run, const std::wstring& program, const std::wstring& arguments, const std::wstring& prefix)
+{
+    const auto start = Clock::now();
+    run.process = ts::Process::Start(program, arguments);
+    run.frame = ts::WaitForWindow(run.process.Id(), L"CClsMainFrame", nullptr, 120000);
+    if (!run.frame)
+        return -1;
+    const bool ready = ts::WaitUntil(
+        [&] {
+            const auto clients = ts::ChildWindows(run.frame, L"MDIClient");
+            if (clients.empty())
+                return false;
+            const auto lists = ts::ChildWindows(clients[0], L"CClsLstWnd");
+            if (lists.size() != 36)
+                return false;
+            for (HWND list : lists) {
+                const std::wstring caption = ts::WindowText(list);
+                if (caption.empty())
+                    return false;
+                if (caption[0] == L'0')
+                    run.list0 = list;
+            }
+            return run.list0 && ts::WindowText(run.list0).rfind(prefix, 0) == 0;
+        },
+        300000);
+    return ready ? Ms(Clock::now() - start) : -1;
+}
+
+void Stop(Run& run)
+{
+    PostMessageW(run.frame, WM_CLOSE, 0, 0);
+    ts::MessageBoxInfo box;
+    if (ts::WaitForMessageBox(run.process.Id(), box, 3000))
+        ts::AnswerMessageBox(box, IDYES);
+    run.process.WaitExit(30000);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: sorter_bench PROGRAM DATA_FOLDER\n");
+        return 2;
+    }
+    const std::wstring program = fw::AnsiToWide(argv[1]);
+    const std::string data = argv[2];
+
+    {
+        Run run;
+        std::printf("startup_empty_ms %.0f\n", Start(run, program, L"", L"0:   0/  0"));
+        Stop(run);
+    }
+    const std::string ten = Folder(data, 10000);
+    {
+        Run run;
+        std::printf("startup_10000_ms %.0f\n", Start(run, program, fw::AnsiToWide("\"" + ten + "\""), L"0:   1/10000"));
+        // Held Down arrow: auto-repeated key downs, then one key up.
+        const auto start = Clock::now();
+        // (in batches: a thread's queue holds at most 10,000 posted messages)
+        for (int i = 0; i < 9999; ++i) {
+            PostMessageW(run.frame, WM_KEYDOWN, VK_DOWN, 0x40000001);
+            if (i % 1000 == 999)
+                ts::WaitForInputProcessed(run.frame, 60000);
+        }
+        PostMessageW(run.frame, WM_KEYUP, VK_DOWN, 0xC0000001);
+        const bool done = ts::WaitForText(
+            run.list0, [](const std::wstring& caption) { return caption.rfind(L"0: 10000/10000", 0) == 0; }, 120000);
+        std::printf("step_us %.1f\n", done ? Ms(Clock::now() - start) * 1000.0 / 9999 : -1.0);
+        Stop(run);
+    }
+    const std::string hundred = Folder(data, 100000);
+    Floor(hundred);  // warm the file system's caches the program will find warm too
+    const double floor = Floor(hundred);
+    Run run;
+    const double load = Start(run, program, fw::AnsiToWide("\"" + hundred + "\""), L"0:   1/100000");
+    std::printf("load_100000_ms %.0f\nfloor_100000_ms %.0f\nload_over_floor %.2f\n", load, floor,
+                floor > 0 ? load / floor : -1.0);
+    Stop(run);
+    return 0;
+}
