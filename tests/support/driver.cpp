@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 #include "framework/win/gdi.h"
 
@@ -52,6 +53,23 @@ bool SendWithin(HWND window, UINT message, WPARAM wp, LPARAM lp, DWORD timeoutMs
     if (result)
         *result = r;
     return answered;
+}
+
+BOOL CALLBACK Collect(HWND window, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// The top-level windows (parent null) or every descendant of `parent`, in z order.
+std::vector<HWND> Enumerated(HWND parent)
+{
+    std::vector<HWND> all;
+    if (parent)
+        EnumChildWindows(parent, &Collect, reinterpret_cast<LPARAM>(&all));
+    else
+        EnumWindows(&Collect, reinterpret_cast<LPARAM>(&all));
+    return all;
 }
 
 DWORD ProcessOf(HWND window)
@@ -206,26 +224,13 @@ void Process::Terminate()
 
 std::vector<HWND> TopWindows(DWORD processId, const wchar_t* className, const wchar_t* title)
 {
-    struct Filter {
-        DWORD pid;
-        const wchar_t* className;
-        const wchar_t* title;
-        std::vector<HWND> found;
-    } filter{processId, className, title, {}};
-    EnumWindows(
-        [](HWND w, LPARAM lp) CALLBACK -> BOOL {
-            auto& f = *reinterpret_cast<Filter*>(lp);
-            if (ProcessOf(w) != f.pid || !IsWindowVisible(w))
-                return TRUE;
-            if (f.className && ClassOf(w) != f.className)
-                return TRUE;
-            if (f.title && WindowText(w, 1000) != f.title)
-                return TRUE;
-            f.found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&filter));
-    return filter.found;
+    std::vector<HWND> found;
+    for (HWND w : Enumerated(nullptr)) {
+        if (ProcessOf(w) == processId && IsWindowVisible(w) && (!className || ClassOf(w) == className) &&
+            (!title || WindowText(w, 1000) == title))
+            found.push_back(w);
+    }
+    return found;
 }
 
 HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* title, DWORD timeoutMs)
@@ -243,20 +248,10 @@ HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* tit
 
 std::vector<HWND> ChildWindows(HWND parent, const wchar_t* className)
 {
-    struct Filter {
-        const wchar_t* className;
-        std::vector<HWND> found;
-    } filter{className, {}};
-    EnumChildWindows(
-        parent,
-        [](HWND w, LPARAM lp) CALLBACK -> BOOL {
-            auto& f = *reinterpret_cast<Filter*>(lp);
-            if (!f.className || ClassOf(w) == f.className)
-                f.found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&filter));
-    return filter.found;
+    std::vector<HWND> found = Enumerated(parent);
+    if (className)
+        std::erase_if(found, [&](HWND w) { return ClassOf(w) != className; });
+    return found;
 }
 
 std::wstring ClassOf(HWND window)
