@@ -6,6 +6,8 @@
 // its content, unless the user agreed to overwrite that one file. A file is
 // replaced only by renaming a complete file over it (a copy is staged beside it
 // first when the source is elsewhere), never deleted before its replacement exists.
+// A staged copy whose removal fails after a failed replace stays beside the
+// destination as "~mvN.tmp".
 #pragma once
 
 #include <cstdint>

@@ -332,7 +332,7 @@ TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
     const uint32_t faults[] = {fw::kErrorDiskFull, fw::kErrorAccessDenied, fw::kErrorFileExists};
     std::mt19937 rng(7);
     auto pick = [&](auto& array) { return array[rng() % std::size(array)]; };
-    for (int round = 0; round < 2000; ++round) {
+    for (int round = 0; round < 10000; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         fw::MemoryFileSystem fs;
         const std::string folder = rng() % 4 ? "C:\\dst\\" : "D:\\dst\\";
@@ -379,6 +379,7 @@ TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
             host.answers.push_back(pick(answers));
         host.escapeAtPoll = rng() % 12;
         const std::deque<OverwriteAnswer> given = host.answers;
+        const std::set<std::string, PathLess> original(list.Paths().begin(), list.Paths().end());
         const Action action = rng() % 2 ? Action::Move : Action::Copy;
         const bool reload = rng() % 2;
         fileops::RunResult result = fileops::RunPlan(plan, action, fs, host);
@@ -415,12 +416,16 @@ TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
             EXPECT_TRUE(kept || moved) << path << Dump(plan, before, fs, host, action);
         }
         for (const auto& [path, content] : readOnly)
-            EXPECT_TRUE(!fs.Exists(path) || fs.Content(path) == content) << "read-only " << path;
+            EXPECT_TRUE(going.count(path) || fs.Content(path) == content) << "read-only " << path;
         for (const std::string& path : fs.Files()) {
             bool destination = std::any_of(going.begin(), going.end(), [&](const auto& g) {
                 return lists::ComparePaths(g.second, path) == 0;
             });
-            EXPECT_TRUE(before.count(path) || destination) << "stray " << path;
+            // A staged copy stays only when removing it failed as well: a copy, nothing lost.
+            bool staged = path.find("\\~mv") != std::string::npos &&
+                          std::any_of(before.begin(), before.end(),
+                                      [&](const auto& b) { return b.second == fs.Content(path); });
+            EXPECT_TRUE(before.count(path) || destination || staged) << "stray " << path;
         }
 
         std::set<std::string, PathLess> listed(list.Paths().begin(), list.Paths().end());
@@ -435,7 +440,7 @@ TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
         }
         for (const std::string& path : result.arrived)
             EXPECT_TRUE(reload ? !fs.Exists(path) || listed.count(path)
-                               : !listed.count(path) || going.count(path))
+                               : !listed.count(path) || original.count(path))
                 << path;
     }
 }
