@@ -18,6 +18,19 @@ constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrNormal = 0x80;
 
+// System error codes the file changes report, with the Win32 values.
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorNotSameDevice = 17;
+constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorFileExists = 80;
+constexpr uint32_t kErrorDiskFull = 112;
+constexpr uint32_t kErrorCallNotImplemented = 120;
+constexpr uint32_t kErrorInvalidName = 123;
+constexpr uint32_t kErrorAlreadyExists = 183;
+constexpr uint32_t kErrorFilenameTooLong = 206;
+
 struct FileInfo {
     uint32_t attributes = kAttrInvalid;
     uint32_t sizeLow = 0;    // low 32 bits of the size in bytes
@@ -66,6 +79,27 @@ public:
     virtual bool Replace(const std::string& source, const std::string& target) = 0;
 
     virtual bool Remove(const std::string& path) = 0;
+
+    // Changes of single files for the move and copy commands. Each returns 0 on
+    // success or the system error code. A file system that only reads refuses them
+    // all (the defaults).
+
+    // CopyFileA with fail-if-exists: never replaces `target` (kErrorFileExists). The
+    // copy keeps the source's attributes.
+    virtual uint32_t CopyNew(const std::string&, const std::string&) { return kErrorCallNotImplemented; }
+    // MoveFileExA. Without `replace` an existing target makes it fail
+    // (kErrorAlreadyExists) and a move to another volume copies and deletes. With
+    // `replace` an existing target is replaced in one step, which works only on the
+    // same volume (kErrorNotSameDevice otherwise) and never on a read-only target.
+    virtual uint32_t MoveTo(const std::string&, const std::string&, bool) { return kErrorCallNotImplemented; }
+    // DeleteFileA: fails on a read-only file.
+    virtual uint32_t Delete(const std::string&) { return kErrorCallNotImplemented; }
+    // CreateDirectoryA.
+    virtual uint32_t MakeFolder(const std::string&) { return kErrorCallNotImplemented; }
+    // SetFileAttributesA.
+    virtual uint32_t SetAttributes(const std::string&, uint32_t) { return kErrorCallNotImplemented; }
+    // True when both paths name one existing file, however each is spelt.
+    virtual bool SameFile(const std::string&, const std::string&) { return false; }
 
     // The system's text for an error code, without a trailing line break.
     virtual std::string ErrorText(uint32_t code) = 0;

@@ -1,6 +1,9 @@
 #include "framework/core/memory_filesystem.h"
 
 #include <algorithm>
+#include <string_view>
+
+#include "framework/core/codepage.h"
 
 namespace fw {
 
@@ -34,15 +37,30 @@ std::string MemoryFileSystem::Key(const std::string& path)
     std::string key = path;
     while (key.size() > 3 && key.back() == '\\')
         key.pop_back();
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const CodePage& cp = SystemCodePage();
+    for (size_t i = 0; i < key.size();) {
+        size_t length = cp.CharLength(key.data(), i, key.size());
+        if (length == 1 && key[i] >= 'A' && key[i] <= 'Z')
+            key[i] = static_cast<char>(key[i] - 'A' + 'a');
+        i += length;
+    }
     return key;
+}
+
+size_t MemoryFileSystem::LastSeparator(const std::string& path)
+{
+    // By characters: the trail byte of a double-byte character may be 0x5C.
+    const CodePage& cp = SystemCodePage();
+    size_t cut = std::string::npos;
+    for (size_t i = 0; i < path.size(); i = cp.Next(path.data(), i, path.size()))
+        if (path[i] == '\\')
+            cut = i;
+    return cut;
 }
 
 std::string MemoryFileSystem::Parent(const std::string& path)
 {
-    size_t cut = path.find_last_of('\\');
+    size_t cut = LastSeparator(path);
     if (cut == std::string::npos || cut < 2)
         return std::string();
     return path.substr(0, cut == 2 ? 3 : cut);
@@ -117,7 +135,7 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
                                      const std::function<bool(const DirEntry&)>& onEntry)
 {
     // Only "folder\*.*" is supported, which is all the program asks for.
-    size_t cut = pattern.find_last_of('\\');
+    size_t cut = LastSeparator(pattern);
     if (cut == std::string::npos)
         return 3;  // ERROR_PATH_NOT_FOUND
     std::string folder = Key(pattern.substr(0, cut == 2 ? 3 : cut));
@@ -139,7 +157,7 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
     }
     for (const Node* node : children) {
         DirEntry entry;
-        entry.name = node->path.substr(node->path.find_last_of('\\') + 1);
+        entry.name = node->path.substr(LastSeparator(node->path) + 1);
         Find(node->path, entry.info);
         if (!onEntry(entry))
             break;
@@ -187,6 +205,144 @@ bool MemoryFileSystem::Replace(const std::string& source, const std::string& tar
 bool MemoryFileSystem::Remove(const std::string& path)
 {
     return nodes_.erase(Key(path)) != 0;
+}
+
+void MemoryFileSystem::Lock(const std::string& path, bool locked)
+{
+    if (locked)
+        locked_.insert(Key(path));
+    else
+        locked_.erase(Key(path));
+}
+
+uint32_t MemoryFileSystem::Fault(std::initializer_list<const std::string*> paths)
+{
+    auto it = failAt_.find(changes_++);
+    if (it != failAt_.end()) {
+        uint32_t code = it->second;
+        failAt_.erase(it);
+        return code;
+    }
+    for (const std::string* path : paths)
+        if (locked_.count(Key(*path)))
+            return kErrorSharingViolation;
+    return 0;
+}
+
+uint32_t MemoryFileSystem::RefuseTarget(const std::string& path) const
+{
+    if (path.size() > 259)
+        return kErrorFilenameTooLong;
+    const CodePage& cp = SystemCodePage();
+    size_t name = LastSeparator(path);
+    name = name == std::string::npos ? 0 : name + 1;
+    if (name == path.size())
+        return kErrorInvalidName;
+    for (size_t i = name; i < path.size(); i = cp.Next(path.data(), i, path.size())) {
+        auto c = static_cast<unsigned char>(path[i]);
+        if (cp.CharLength(path.data(), i, path.size()) == 1 &&
+            (c < 0x20 || std::string_view("<>:\"|?*/").find(static_cast<char>(c)) != std::string_view::npos))
+            return kErrorInvalidName;
+    }
+    std::string parent = Parent(path);
+    auto it = nodes_.find(Key(parent));
+    if (parent.empty() || it == nodes_.end() || !(it->second.attributes & kAttrDirectory))
+        return kErrorPathNotFound;
+    return 0;
+}
+
+uint32_t MemoryFileSystem::CopyNew(const std::string& source, const std::string& target)
+{
+    if (uint32_t fault = Fault({&source, &target}))
+        return fault;
+    auto from = nodes_.find(Key(source));
+    if (from == nodes_.end())
+        return kErrorFileNotFound;
+    if (from->second.attributes & kAttrDirectory)
+        return kErrorAccessDenied;
+    if (uint32_t refused = RefuseTarget(target))
+        return refused;
+    if (nodes_.count(Key(target)))
+        return kErrorFileExists;
+    Node copy = from->second;
+    copy.path = target;
+    copy.attributes |= kAttrArchive;
+    copy.order = nextOrder_++;
+    nodes_[Key(target)] = std::move(copy);
+    return 0;
+}
+
+uint32_t MemoryFileSystem::MoveTo(const std::string& source, const std::string& target, bool replace)
+{
+    if (uint32_t fault = Fault({&source, &target}))
+        return fault;
+    auto from = nodes_.find(Key(source));
+    if (from == nodes_.end())
+        return kErrorFileNotFound;
+    if (from->second.attributes & kAttrDirectory)
+        return kErrorAccessDenied;  // folders are not moved here
+    if (uint32_t refused = RefuseTarget(target))
+        return refused;
+    if (replace && Key(source).substr(0, 2) != Key(target).substr(0, 2))
+        return kErrorNotSameDevice;
+    if (Key(source) != Key(target)) {
+        auto to = nodes_.find(Key(target));
+        if (to != nodes_.end()) {
+            if (!replace)
+                return kErrorAlreadyExists;
+            if (to->second.attributes & (kAttrDirectory | kAttrReadOnly))
+                return kErrorAccessDenied;
+        }
+    }
+    Node node = std::move(from->second);
+    nodes_.erase(from);
+    node.path = target;
+    nodes_[Key(target)] = std::move(node);
+    return 0;
+}
+
+uint32_t MemoryFileSystem::Delete(const std::string& path)
+{
+    if (uint32_t fault = Fault({&path}))
+        return fault;
+    auto it = nodes_.find(Key(path));
+    if (it == nodes_.end())
+        return kErrorFileNotFound;
+    if (it->second.attributes & (kAttrDirectory | kAttrReadOnly))
+        return kErrorAccessDenied;
+    nodes_.erase(it);
+    return 0;
+}
+
+uint32_t MemoryFileSystem::MakeFolder(const std::string& folder)
+{
+    std::string path = folder;
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    if (uint32_t fault = Fault({&path}))
+        return fault;
+    if (nodes_.count(Key(path)))
+        return kErrorAlreadyExists;
+    if (uint32_t refused = RefuseTarget(path))
+        return refused;
+    AddFolder(path);
+    return 0;
+}
+
+uint32_t MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes)
+{
+    auto it = nodes_.find(Key(path));
+    if (it == nodes_.end())
+        return kErrorFileNotFound;
+    uint32_t kept = it->second.attributes & kAttrDirectory;
+    attributes &= ~(kAttrDirectory | kAttrNormal);
+    it->second.attributes = (kept | attributes) != 0 ? kept | attributes : kAttrNormal;
+    return 0;
+}
+
+bool MemoryFileSystem::SameFile(const std::string& a, const std::string& b)
+{
+    return Key(a) == Key(b) && nodes_.count(Key(a)) != 0;
 }
 
 std::string MemoryFileSystem::ErrorText(uint32_t code)

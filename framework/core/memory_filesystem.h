@@ -2,7 +2,9 @@
 // backslash separators), for tests and benchmarks on any platform.
 #pragma once
 
+#include <initializer_list>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,15 @@ public:
     void FailCreate(bool fail) { failCreate_ = fail; }
     void FailReplace(bool fail) { failReplace_ = fail; }
 
+    // Faults of the file changes (CopyNew, MoveTo, Delete, MakeFolder) as Windows
+    // reports them. A locked path (a file another program holds open) fails every
+    // change that touches it with kErrorSharingViolation.
+    void Lock(const std::string& path, bool locked = true);
+    // The change with this index, counting every change from 0, fails with `code`
+    // and changes nothing.
+    void FailChange(uint64_t index, uint32_t code) { failAt_[index] = code; }
+    uint64_t ChangeCount() const { return changes_; }
+
     uint32_t Attributes(const std::string& path) override;
     bool Find(const std::string& path, FileInfo& info) override;
     uint32_t Enumerate(const std::string& pattern,
@@ -36,6 +47,12 @@ public:
     bool Replace(const std::string& source, const std::string& target) override;
     bool Remove(const std::string& path) override;
     std::string ErrorText(uint32_t code) override;
+    uint32_t CopyNew(const std::string& source, const std::string& target) override;
+    uint32_t MoveTo(const std::string& source, const std::string& target, bool replace) override;
+    uint32_t Delete(const std::string& path) override;
+    uint32_t MakeFolder(const std::string& path) override;
+    uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
 
 private:
     struct Node {
@@ -49,13 +66,21 @@ private:
     class Output;
 
     static std::string Key(const std::string& path);
+    static size_t LastSeparator(const std::string& path);
     static std::string Parent(const std::string& path);
+    // Counts one change and gives the fault it meets (0: none).
+    uint32_t Fault(std::initializer_list<const std::string*> paths);
+    // Why a new file or folder cannot take this path (0: it can).
+    uint32_t RefuseTarget(const std::string& path) const;
 
     std::map<std::string, Node> nodes_;
     uint64_t nextOrder_ = 0;
     int64_t writeBudget_ = -1;
     bool failCreate_ = false;
     bool failReplace_ = false;
+    std::set<std::string> locked_;
+    std::map<uint64_t, uint32_t> failAt_;
+    uint64_t changes_ = 0;
 };
 
 }  // namespace fw

@@ -134,6 +134,37 @@ public:
 
     bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
 
+    uint32_t CopyNew(const std::string& source, const std::string& target) override
+    {
+        return Result(CopyFileA(source.c_str(), target.c_str(), TRUE));
+    }
+
+    uint32_t MoveTo(const std::string& source, const std::string& target, bool replace) override
+    {
+        DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH : MOVEFILE_COPY_ALLOWED;
+        return Result(MoveFileExA(source.c_str(), target.c_str(), flags));
+    }
+
+    uint32_t Delete(const std::string& path) override { return Result(DeleteFileA(path.c_str())); }
+
+    uint32_t MakeFolder(const std::string& path) override
+    {
+        return Result(CreateDirectoryA(path.c_str(), nullptr));
+    }
+
+    uint32_t SetAttributes(const std::string& path, uint32_t attributes) override
+    {
+        return Result(SetFileAttributesA(path.c_str(), attributes));
+    }
+
+    bool SameFile(const std::string& a, const std::string& b) override
+    {
+        BY_HANDLE_FILE_INFORMATION one;
+        BY_HANDLE_FILE_INFORMATION two;
+        return Identify(a, one) && Identify(b, two) && one.dwVolumeSerialNumber == two.dwVolumeSerialNumber &&
+               one.nFileIndexHigh == two.nFileIndexHigh && one.nFileIndexLow == two.nFileIndexLow;
+    }
+
     std::string ErrorText(uint32_t code) override
     {
         char* text = nullptr;
@@ -146,6 +177,23 @@ public:
         while (!result.empty() && (result.back() == '\n' || result.back() == '\r'))
             result.pop_back();
         return result;
+    }
+
+private:
+    // 0 after success, else the thread's last error (never 0 for a failure).
+    static uint32_t Result(BOOL ok)
+    {
+        if (ok)
+            return 0;
+        DWORD code = GetLastError();
+        return code ? code : ERROR_GEN_FAILURE;
+    }
+
+    static bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+    {
+        UniqueHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return file && GetFileInformationByHandle(file.get(), &info) != FALSE;
     }
 };
 

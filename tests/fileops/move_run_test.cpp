@@ -1,0 +1,431 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <random>
+#include <set>
+
+#include "fileops/move_command.h"
+#include "framework/core/memory_filesystem.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using fileops::Action;
+using fileops::MovePlan;
+using fileops::OverwriteAnswer;
+using testing_support::ScriptedPrompts;
+using testing_support::TestFiles;
+using testing_support::Utf8;
+
+// The run's questions from a script: overwrite answers in order, Escape at one poll.
+class ScriptedHost final : public fileops::MoveCommandHost {
+public:
+    OverwriteAnswer AskOverwrite(const std::string&, const std::string& destination) override
+    {
+        asked.push_back(destination);
+        if (answers.empty())
+            return OverwriteAnswer::None;
+        OverwriteAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    bool EscapePressed() override { return polls++ == escapeAtPoll; }
+    fileops::PreviewChoice Preview(MovePlan& plan) override
+    {
+        ++previews;
+        plan.Exclude(plan.InvalidRows());
+        return preview;
+    }
+
+    std::deque<OverwriteAnswer> answers;
+    std::vector<std::string> asked;
+    int polls = 0;
+    int escapeAtPoll = -1;  // the run polls once before its first row
+    int previews = 0;
+    fileops::PreviewChoice preview = fileops::PreviewChoice::Move;
+};
+
+// Sources in "src", the destination "dst", one list of the sources.
+class RunTest : public ::testing::Test {
+protected:
+    RunTest() : list(0, files.Fs()) { files.AddFolder("dst"); }
+
+    void List(const std::vector<std::string>& names)
+    {
+        for (const std::string& name : names)
+            list.Insert(files.AddFile("src\\" + name, "new " + name));
+    }
+    fileops::RunResult Run(Action action, bool reload = false)
+    {
+        plan = MovePlan::Build(list.Paths().Paths(), files.Path("dst\\"), list.Filter(), {}, files.Fs());
+        fileops::RunResult result = fileops::RunPlan(plan, action, files.Fs(), host);
+        fileops::ApplyRun(list, plan, result, action, reload);
+        return result;
+    }
+    std::vector<std::string> ListNames() const
+    {
+        std::vector<std::string> names;
+        for (const std::string& path : list.Paths())
+            names.push_back(path.substr(files.Root().size() + 1));
+        return names;
+    }
+
+    TestFiles files;
+    ScriptedPrompts prompts;
+    ScriptedHost host;
+    lists::ListModel list;
+    MovePlan plan = MovePlan::Build({}, "", lists::FilterPattern(), {}, files.Fs());
+};
+
+struct AnswerCase {
+    std::vector<OverwriteAnswer> answers;
+    size_t asks;
+    std::string overwritten;  // names whose old file was replaced
+};
+
+TEST_F(RunTest, OverwritesOnlyWhatTheAnswersAllow)
+{
+    using A = OverwriteAnswer;
+    const AnswerCase cases[] = {
+        {{A::Overwrite, A::Skip, A::Overwrite, A::Skip}, 4, "ac"},
+        {{A::OverwriteAll}, 1, "abcd"},
+        {{A::Skip, A::SkipAll}, 2, ""},
+        {{A::Overwrite, A::OverwriteAll}, 2, "abcd"},
+        {{A::None, A::None, A::None, A::None}, 4, ""},
+    };
+    for (const AnswerCase& c : cases) {
+        list.ClearList();
+        host = ScriptedHost();
+        host.answers.assign(c.answers.begin(), c.answers.end());
+        for (const char* name : {"a", "b", "c", "d"})
+            files.AddFile(std::string("dst\\") + name, "old");
+        List({"a", "b", "c", "d"});
+        Run(Action::Copy);
+        EXPECT_EQ(c.asks, host.asked.size());
+        std::string overwritten;
+        for (const char* name : {"a", "b", "c", "d"}) {
+            std::string now = files.Read(std::string("dst\\") + name);
+            EXPECT_TRUE(now == "old" || now == std::string("new ") + name);
+            overwritten += now == "old" ? "" : name;
+            EXPECT_EQ(std::string("new ") + name, files.Read(std::string("src\\") + name));
+        }
+        EXPECT_EQ(c.overwritten, overwritten);
+        EXPECT_EQ(4, list.GetCount());
+        EXPECT_EQ(0u, prompts.Count());
+    }
+}
+
+TEST_F(RunTest, MoveLeavesOnlyUncompletedEntriesInTheList)
+{
+    files.AddFile("dst\\b", "read-only");
+    ASSERT_EQ(0u, files.Fs().SetAttributes(files.Path("dst\\b"), fw::kAttrReadOnly));
+    list.Insert(files.AddFile("dst\\a", "in place"));
+    List({"b", "c", "d"});
+    host.escapeAtPoll = 4;  // before the row of d
+    prompts.Answer(fw::kIdOk);
+    fileops::RunResult result = Run(Action::Move, true);
+
+    EXPECT_TRUE(result.escaped);
+    EXPECT_TRUE(host.asked.empty());
+    ASSERT_EQ(1u, prompts.Count());
+    EXPECT_EQ(files.Path("dst\\b") + "\r\nは、読み込み専用属性のため上書きできません",
+              Utf8(prompts.Last().text));
+    EXPECT_EQ("in place", files.Read("dst\\a"));
+    EXPECT_EQ("read-only", files.Read("dst\\b"));
+    EXPECT_EQ("new c", files.Read("dst\\c"));
+    EXPECT_FALSE(files.Exists("src\\c"));
+    EXPECT_EQ(std::vector<std::string>{files.Path("dst\\c")}, result.arrived);
+    // a: completed in place and gone; b: refused; c: arrived and reloaded; d: never tried.
+    EXPECT_EQ((std::vector<std::string>{"dst\\c", "src\\b", "src\\d"}), ListNames());
+    files.Fs().SetAttributes(files.Path("dst\\b"), fw::kAttrNormal);
+}
+
+TEST_F(RunTest, FailuresAreReportedWithTheSystemTextAndTouchNothing)
+{
+    if (!files.Memory())
+        GTEST_SKIP() << "needs injected faults";
+    List({"a", "b"});
+    files.Memory()->Lock(files.Path("src\\a"));
+    files.AddFile("dst\\b", "old");
+    host.answers = {OverwriteAnswer::Overwrite};
+    prompts.Answer(fw::kIdOk).Answer(fw::kIdOk);
+    files.Memory()->FailChange(1, fw::kErrorDiskFull);  // the rename of b over the old file
+    Run(Action::Move);
+    ASSERT_EQ(2u, prompts.Count());
+    EXPECT_EQ("元:" + files.Path("src\\a") + "\r\n先:" + files.Path("dst\\a") + "\r\nError 32",
+              Utf8(prompts.At(0).text));
+    EXPECT_EQ("old", files.Read("dst\\b"));
+    EXPECT_EQ("new b", files.Read("src\\b"));
+    EXPECT_EQ((std::vector<std::string>{"src\\a", "src\\b"}), ListNames());
+    EXPECT_EQ(3u, files.Memory()->Files().size());
+}
+
+TEST_F(RunTest, TextOutputReplacesTheFileOnlyWhenComplete)
+{
+    List({"a", "b"});
+    files.Remove("src\\b");
+    std::string out = files.AddFile("out.txt", "before");
+    ASSERT_TRUE(fileops::WriteListFile(list, out, files.Fs()));
+    EXPECT_EQ(files.Path("src\\a") + "\r\n", files.Read("out.txt"));
+    if (!files.Memory())
+        return;
+    files.Memory()->FailWritesAfter(3);
+    prompts.Answer(fw::kIdOk);
+    EXPECT_FALSE(fileops::WriteListFile(list, out, files.Fs()));
+    EXPECT_EQ("ファイル書き込みに失敗しました。", Utf8(prompts.Last().text));
+    EXPECT_EQ(files.Path("src\\a") + "\r\n", files.Read("out.txt"));
+    EXPECT_EQ(2u, files.Memory()->Files().size());
+}
+
+TEST(CreateFolderPath, CreatesEachMissingFolderBelowTheDrive)
+{
+    struct Case {
+        std::string path;
+        bool created;
+    };
+    const Case cases[] = {{"C:\\a\\b\\c", true},
+                          {"C:\\a\\b\\c\\", true},
+                          {"C:\\a\\\x95\x5C\\d", true},
+                          {"C:\\f\\x", false},
+                          {"Q:\\a", false},
+                          {"\\\\srv\\share\\new", true},
+                          {"", false}};
+    for (const Case& c : cases) {
+        fw::MemoryFileSystem fs;
+        fs.AddFile("C:\\f");
+        fs.AddFolder("\\\\srv\\share");
+        EXPECT_EQ(c.created, fileops::CreateFolderPath(c.path, fs)) << c.path;
+        EXPECT_EQ(c.created, fs.Attributes(c.path) != fw::kAttrInvalid) << c.path;
+    }
+}
+
+TEST_F(RunTest, DeleteDropsOnlyTheFilesTheRecycleBinTook)
+{
+    class TakesX final : public fileops::Recycler {
+    public:
+        explicit TakesX(fw::FileSystem& fs) : fs_(fs) {}
+        void Recycle(const std::string& paths, intptr_t) override
+        {
+            buffer = paths;
+            for (size_t i = 0; i < paths.size() && paths[i]; i = paths.find('\0', i) + 1)
+                if (paths[paths.find('\0', i) - 1] == 'x')
+                    fs_.Delete(paths.c_str() + i);
+        }
+        std::string buffer;
+
+    private:
+        fw::FileSystem& fs_;
+    } recycler(files.Fs());
+    List({"a", "b.x"});
+    fileops::RecycleList(list, recycler);
+    EXPECT_EQ(files.Path("src\\a") + '\0' + files.Path("src\\b.x") + '\0' + '\0', recycler.buffer);
+    EXPECT_EQ(std::vector<std::string>{"src\\a"}, ListNames());
+}
+
+TEST_F(RunTest, PreviewOpensForAnInvalidPlanOrOnRequestAndDecidesTheAction)
+{
+    fileops::MoveSettings settings;
+    settings.folder = files.Path("dst");
+    settings.action = Action::Copy;
+    settings.details = false;
+    List({"a", "b"});
+    list.Insert(files.AddFile("other\\a", "other a"));
+    host.preview = fileops::PreviewChoice::Move;  // after excluding the clashing rows
+    EXPECT_TRUE(fileops::MoveOrCopy(list, settings, files.Fs(), host));
+    EXPECT_EQ(1, host.previews);
+    EXPECT_EQ(Action::Move, settings.action);
+    EXPECT_EQ(files.Path("dst\\"), list.LastFolder());
+    EXPECT_EQ((std::vector<std::string>{"other\\a", "src\\a"}), ListNames());
+    EXPECT_EQ("new b", files.Read("dst\\b"));
+
+    host.preview = fileops::PreviewChoice::Cancel;
+    settings.details = true;
+    EXPECT_FALSE(fileops::MoveOrCopy(list, settings, files.Fs(), host));
+    EXPECT_EQ(2, host.previews);
+    EXPECT_EQ(2, list.GetCount());
+    EXPECT_FALSE(files.Exists("dst\\a"));
+}
+
+TEST(MoveSettings, OkChecksTheFolderAndTheTemplate)
+{
+    struct Case {
+        const char* folder;
+        bool rename;
+        const char* pattern;
+        std::vector<int> answers;
+        bool accepted;
+        const char* lastMessage;
+        bool folderAfter;
+    };
+    const Case cases[] = {
+        {"  ", false, "", {fw::kIdOk}, false, "フォルダを指定してください", false},
+        {"C:\\f", false, "", {fw::kIdOk}, false, "ディレクトリではありません", true},
+        {" C:\\new\\sub ", false, "", {fw::kIdYes}, true, "フォルダがありません。作成しますか？", true},
+        {"C:\\new", false, "", {fw::kIdNo}, true, "フォルダがありません。作成しますか？", false},
+        {"Q:\\new", false, "", {fw::kIdYes, fw::kIdOk}, false, "フォルダが作成できません", false},
+        {"C:\\d", true, " \t", {fw::kIdOk}, false, "変名用テンプレートが空欄です", true},
+        {"C:\\d", true, " %f ", {}, true, "", true},
+    };
+    for (const Case& c : cases) {
+        fw::MemoryFileSystem fs;
+        fs.AddFile("C:\\f");
+        fs.AddFolder("C:\\d");
+        ScriptedPrompts prompts;
+        for (int answer : c.answers)
+            prompts.Answer(answer);
+        fileops::MoveSettings settings;
+        settings.folder = c.folder;
+        settings.rename = c.rename;
+        settings.pattern = c.pattern;
+        EXPECT_EQ(c.accepted, fileops::AcceptFolderSettings(settings, fs)) << c.folder;
+        EXPECT_EQ(c.lastMessage, prompts.Count() ? Utf8(prompts.Last().text) : "") << c.folder;
+        EXPECT_EQ(c.folderAfter, fs.Attributes(settings.folder) != fw::kAttrInvalid) << c.folder;
+    }
+}
+
+// Answers every message box with OK.
+class AcceptingPrompts final : public fw::Prompts {
+public:
+    AcceptingPrompts() : previous_(fw::SetPrompts(this)) {}
+    ~AcceptingPrompts() override { fw::SetPrompts(previous_); }
+    int Message(intptr_t, const std::wstring&, const std::wstring&, unsigned) override { return fw::kIdOk; }
+
+private:
+    fw::Prompts* previous_;
+};
+
+struct PathLess {
+    bool operator()(const std::string& a, const std::string& b) const
+    {
+        return lists::ComparePaths(a, b) < 0;
+    }
+};
+using PathMap = std::map<std::string, std::string, PathLess>;
+
+// Random lists into random folders with random answers, faults and Escape: every
+// file is still at its source or destination with its content unless its own
+// overwrite was agreed to, no stray file is left, and the list matches the disk.
+TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
+{
+    AcceptingPrompts prompts;
+    const char* const names[] = {"a", "A.jpg", "a.jpg", "b.jpg", "1.jpg", "0.jpg", "README", "~mv0.tmp"};
+    const char* const patterns[] = {"", "%f.%e", "%c.%e", "x.%e", "%if.%ie", "%c"};
+    const uint32_t faults[] = {fw::kErrorDiskFull, fw::kErrorAccessDenied, fw::kErrorFileExists};
+    std::mt19937 rng(7);
+    auto pick = [&](auto& array) { return array[rng() % std::size(array)]; };
+    for (int round = 0; round < 10000; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        fw::MemoryFileSystem fs;
+        const std::string folder = rng() % 4 ? "C:\\dst\\" : "D:\\dst\\";
+        fs.AddFolder(folder);
+        PathMap readOnly;
+        for (int i = rng() % 5; i > 0; --i) {
+            std::string path = folder + pick(names);
+            fs.AddFile(path, "old " + path);
+            if (rng() % 4 == 0)
+                fs.SetAttributes(path, fw::kAttrReadOnly);
+        }
+        lists::ListModel list(0, fs);
+        for (int i = 1 + rng() % 8; i > 0; --i) {
+            const char* const folders[] = {"C:\\src\\", "C:\\src2\\", folder.c_str()};
+            std::string path = pick(folders) + std::string(pick(names));
+            if (fs.Attributes(path) == fw::kAttrInvalid)
+                fs.AddFile(path, "new " + path);
+            list.Insert(path);
+        }
+        MovePlan plan =
+            MovePlan::Build(list.Paths().Paths(), folder, lists::FilterPattern("*"), pick(patterns), fs);
+        if (!plan.Validate() && rng() % 4)
+            plan.Exclude(plan.InvalidRows());  // as the preview ends; otherwise run an unchecked plan
+        if (rng() % 4 == 0)
+            plan.Exclude({rng() % plan.Rows().size()});
+        if (rng() % 4 == 0)
+            fs.Remove(list.Paths()[rng() % list.GetCount()]);  // gone before the run starts
+        if (rng() % 3 == 0 && !fs.Files().empty())
+            fs.Lock(fs.Files()[rng() % fs.Files().size()]);
+        for (int i = rng() % 3; i > 0; --i)
+            fs.FailChange(rng() % 12, pick(faults));
+
+        PathMap before;
+        for (const std::string& path : fs.Files()) {
+            before[path] = fs.Content(path);
+            if (fs.Attributes(path) & fw::kAttrReadOnly)
+                readOnly[path] = before[path];
+        }
+        ScriptedHost host;
+        const OverwriteAnswer answers[] = {OverwriteAnswer::Overwrite, OverwriteAnswer::Skip,
+                                           OverwriteAnswer::OverwriteAll, OverwriteAnswer::SkipAll,
+                                           OverwriteAnswer::None};
+        for (int i = 0; i < 8; ++i)
+            host.answers.push_back(pick(answers));
+        host.escapeAtPoll = rng() % 12;
+        const std::deque<OverwriteAnswer> given = host.answers;
+        const std::set<std::string, PathLess> original(list.Paths().begin(), list.Paths().end());
+        const Action action = rng() % 2 ? Action::Move : Action::Copy;
+        const bool reload = rng() % 2;
+        fileops::RunResult result = fileops::RunPlan(plan, action, fs, host);
+        fileops::ApplyRun(list, plan, result, action, reload);
+
+        // The destinations the user agreed to lose, and where each source was going.
+        std::set<std::string, PathLess> agreed;
+        PathMap going;
+        bool all = false;
+        size_t asked = 0;
+        for (const fileops::PlanRow& row : plan.Rows()) {
+            if (row.newName.empty())
+                continue;
+            std::string destination = folder + row.newName;
+            going[row.source] = destination;
+            if (asked < host.asked.size() && lists::ComparePaths(host.asked[asked], destination) == 0) {
+                OverwriteAnswer answer = given[asked++];
+                all = all || answer == OverwriteAnswer::OverwriteAll;
+                if (answer == OverwriteAnswer::Overwrite || answer == OverwriteAnswer::OverwriteAll)
+                    agreed.insert(destination);
+            }
+            if (all)
+                agreed.insert(destination);
+        }
+        for (const auto& [path, content] : before) {
+            if (agreed.count(path))
+                continue;
+            bool kept = fs.Exists(path) && fs.Content(path) == content;
+            auto to = going.find(path);
+            if (action == Action::Move && to != going.end() && agreed.count(to->second))
+                continue;  // moved there, then overwritten by agreement (two rows with one name)
+            bool moved = action == Action::Move && to != going.end() && fs.Exists(to->second) &&
+                         fs.Content(to->second) == content;
+            EXPECT_TRUE(kept || moved) << path;
+        }
+        for (const auto& [path, content] : readOnly)
+            EXPECT_TRUE(going.count(path) || fs.Content(path) == content) << "read-only " << path;
+        for (const std::string& path : fs.Files()) {
+            bool destination = std::any_of(going.begin(), going.end(), [&](const auto& g) {
+                return lists::ComparePaths(g.second, path) == 0;
+            });
+            // A staged copy stays only when removing it failed as well: a copy, nothing lost.
+            bool staged = path.find("\\~mv") != std::string::npos &&
+                          std::any_of(before.begin(), before.end(),
+                                      [&](const auto& b) { return b.second == fs.Content(path); });
+            EXPECT_TRUE(before.count(path) || destination || staged) << "stray " << path;
+        }
+
+        std::set<std::string, PathLess> listed(list.Paths().begin(), list.Paths().end());
+        std::set<std::string, PathLess> arrived(result.arrived.begin(), result.arrived.end());
+        for (const std::string& path : listed)
+            EXPECT_TRUE(fs.Exists(path)) << "listed but missing " << path;
+        for (const fileops::PlanRow& row : plan.Rows()) {
+            if (row.ExistingOnly() || !fs.Exists(row.source) || arrived.count(row.source))
+                continue;
+            bool gone = action == Action::Move && row.completed;
+            EXPECT_NE(gone, listed.count(row.source) != 0) << row.source;
+        }
+        for (const std::string& path : result.arrived)
+            EXPECT_TRUE(reload ? !fs.Exists(path) || listed.count(path)
+                               : !listed.count(path) || original.count(path))
+                << path;
+    }
+}
+
+}  // namespace
