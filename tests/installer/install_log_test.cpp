@@ -153,8 +153,9 @@ TEST(WininitRecord, InsertedAfterTheRenameLineKeepingEveryOtherLine)
     for (const auto& c : cases) {
         const std::optional<std::string> out = installer::InsertRenameRecord(c.before, "K", "V");
         EXPECT_EQ(out.has_value(), c.after != nullptr) << c.before;
-        if (out && c.after)
+        if (out && c.after) {
             EXPECT_EQ(*out, c.after);
+        }
     }
 }
 
