@@ -106,8 +106,9 @@ TEST(TransferData, ParseHDropTakesOnlyWhatTheBlockReallyHolds)
          Header(20, false) + long259 + '\0' + long260 + "\0C:\\c\0\0"s,
          {long259, "C:\\c"}},
         {"wide 260 skipped", Header(20, true) + Utf16(long260 + "\0C:\\c\0\0"s), {"C:\\c"}},
+        // U+0101 exists in neither code page 932 nor 1252.
         {"wide name without an exact ANSI form",
-         Header(20, true) + Utf16("C:\\") + Unit(u'\u3042') + Utf16("\0C:\\c\0\0"s),
+         Header(20, true) + Utf16("C:\\") + Unit(u'\u0101') + Utf16("\0C:\\c\0\0"s),
          {"C:\\c"}},
         {"wide lone surrogate", Header(20, true) + Unit(0xD800) + Utf16("\0C:\\c\0\0"s), {"C:\\c"}},
     };
