@@ -167,29 +167,6 @@ TEST(ListCommands, PasteSeesACutByTheMoveBit)
     EXPECT_FALSE(lists::PastedDataWasCut(nullptr, 4));
 }
 
-TEST(ListCommands, DropTargetAndDragEndDecisions)
-{
-    EXPECT_EQ(5u, lists::DragOverEffect(true));
-    EXPECT_EQ(0u, lists::DragOverEffect(false));
-    EXPECT_EQ(4u, lists::DropEffect(true));
-    EXPECT_EQ(0u, lists::DropEffect(false));
-    using L = lists::DropLocation;
-    using A = lists::AfterDrag;
-    const struct {
-        L location;
-        uint32_t effect;
-        A action;
-    } cases[] = {
-        {L::OutsideFrame, lists::kDropEffectCopy, A::RecheckMissing},
-        {L::OtherWindow, lists::kDropEffectMove, A::RecheckMissing},
-        {L::OtherWindow, lists::kDropEffectLink, A::Refresh},
-        {L::ThisWindow, lists::kDropEffectNone, A::Nothing},
-        {L::NoDrag, lists::kDropEffectNone, A::ShowContextMenu},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.action, lists::AfterDragAction(c.location, c.effect)) << static_cast<int>(c.location);
-}
-
 TEST(PropertiesText, ListsSizeAttributesAndTimesInTheirOrder)
 {
     const auto widen = [](const std::string& path) { return std::wstring(path.begin(), path.end()); };
@@ -221,7 +198,7 @@ TEST(PropertiesText, ListsSizeAttributesAndTimesInTheirOrder)
     EXPECT_EQ("ファイル情報を読み取れません", Utf8(lists::PropertiesText("C:\\a.jpg", file, widen)));
 }
 
-TEST(ConditionForm, SizeEditsMustHoldUnsignedNumbers)
+TEST(ConditionForm, SizeEditsMustHoldUnsignedNumbersAndTextsAreTrimmed)
 {
     const struct {
         const wchar_t *minimum, *maximum;
@@ -240,6 +217,8 @@ TEST(ConditionForm, SizeEditsMustHoldUnsignedNumbers)
     };
     for (const auto& c : cases) {
         lists::ConditionFields fields;
+        fields.folder = " \tC:\\my pics \r\n";
+        fields.namePattern = "  *.jpg;*.png ";
         fields.minimumText = c.minimum;
         fields.maximumText = c.maximum;
         lists::LoadCondition condition;
@@ -250,26 +229,14 @@ TEST(ConditionForm, SizeEditsMustHoldUnsignedNumbers)
         if (check.ok) {
             EXPECT_EQ(c.min, condition.minimumKBytes);
             EXPECT_EQ(c.max, condition.maximumKBytes);
+            EXPECT_EQ("C:\\my pics", condition.folder);
+            EXPECT_EQ("*.jpg;*.png", condition.namePattern);
         } else {
             EXPECT_EQ("正の整数を入力してください。", Utf8(check.message));
             EXPECT_EQ(99999u, condition.maximumKBytes);  // unchanged
         }
         EXPECT_EQ("t", condition.title);
     }
-}
-
-TEST(ConditionForm, FolderAndPatternLoseSurroundingWhiteSpace)
-{
-    lists::ConditionFields fields;
-    fields.folder = " \tC:\\my pics \r\n";
-    fields.namePattern = "  *.jpg;*.png ";
-    fields.subfolders = fields.minimumOn = true;
-    fields.minimumText = fields.maximumText = L"5";
-    lists::LoadCondition condition;
-    ASSERT_TRUE(lists::ReadConditionFields(fields, condition).ok);
-    EXPECT_EQ("C:\\my pics", condition.folder);
-    EXPECT_EQ("*.jpg;*.png", condition.namePattern);
-    EXPECT_TRUE(condition.subfolders && condition.minimumOn && !condition.maximumOn);
 }
 
 }  // namespace
