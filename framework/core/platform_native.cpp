@@ -3,6 +3,7 @@
 #ifndef _WIN32
 
 #include <chrono>
+#include <cstdint>
 
 #include "framework/core/ansi_text.h"
 #include "framework/core/clock.h"
@@ -75,6 +76,18 @@ std::wstring WidenAnsi(const std::string& text)
     for (char c : text)
         wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
     return wide;
+}
+
+bool NarrowAnsi(const std::wstring& text, std::string& ansi)
+{
+    ansi.clear();
+    ansi.reserve(text.size());
+    for (wchar_t c : text) {
+        if (static_cast<uint32_t>(c) > 0xFF)
+            return false;
+        ansi.push_back(static_cast<char>(c));
+    }
+    return true;
 }
 
 }  // namespace fw

@@ -39,6 +39,30 @@ std::wstring WidenAnsi(const std::string& text)
 {
     return ToWide(CP_ACP, text);
 }
+bool NarrowAnsi(const std::wstring& text, std::string& ansi)
+{
+    ansi.clear();
+    if (text.empty())
+        return true;
+    const int length = static_cast<int>(text.size());
+    // UTF-8 as the ANSI code page takes neither flag nor default-character report;
+    // there only unpaired surrogates cannot be converted.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* report = utf8 ? nullptr : &usedDefault;
+    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, report);
+    if (n <= 0 || usedDefault)
+        return false;
+    ansi.assign(static_cast<size_t>(n), '\0');
+    n = WideCharToMultiByte(CP_ACP, flags, text.data(), length, ansi.data(), n, nullptr, report);
+    if (n <= 0 || usedDefault) {
+        ansi.clear();
+        return false;
+    }
+    ansi.resize(static_cast<size_t>(n));
+    return true;
+}
 std::string WideToAnsi(const std::wstring& text)
 {
     return FromWide(CP_ACP, text);
