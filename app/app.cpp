@@ -44,6 +44,7 @@ bool CClsApp::InitInstance(const char* commandLine)
     wideDropNames_ = app::WideDropNames(nt, *profile_);
 
     frame_ = std::make_unique<CClsMainFrame>(*fw::SystemFileSystem(), *profile_, helpFile_);
+    frame_->SetWideDropNames(wideDropNames_);
     if (!frame_->LoadFrame())
         return false;
     ShowWindow(frame_->Handle(), SW_SHOW);
@@ -68,5 +69,8 @@ int CClsApp::ExitInstance(int code)
 {
     app::CloseAllHelp();
     frame_.reset();
+    // What the program put on the clipboard stays there after it has gone.
+    if (oleStarted_)
+        OleFlushClipboard();
     return code;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/app_dialogs.h"
 #include "app/command_line.h"
 #include "app/html_help.h"
 #include "app/layout_store.h"
@@ -531,4 +532,25 @@ void CClsMainFrame::LoadCommandLine(const std::string& commandLine)
         return;
     SendMessageW(Client(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(list0->Handle()), 0);
     lists::LoadCommandLine(lists_.List(0), app::SplitCommandLine(commandLine), fs_, *this);
+}
+
+void CClsMainFrame::OnSettings()
+{
+    const app::SettingsValues read = app::ReadSettings(settings_);
+    CClsSettingsDlg dialog(read);
+    if (dialog.RunModal(GetModuleHandleW(nullptr), IDD_SETTINGS, Handle()) != IDOK)
+        return;
+    const app::SettingsPlan plan = app::PlanSettingsWrites(read, dialog.Values());
+    app::WriteSettings(settings_, plan.cacheWrites);
+    if (!plan.cacheWrites.empty()) {
+        ApplyCacheSettings();
+        OnRefresh();
+    }
+    app::WriteSettings(settings_, plan.writes);
+}
+
+void CClsMainFrame::OnAbout()
+{
+    CClsAboutDlg dialog;
+    dialog.RunModal(GetModuleHandleW(nullptr), IDD_ABOUT, Handle());
 }

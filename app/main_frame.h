@@ -51,6 +51,12 @@ public:
     HWND ActiveListWindow() const override { return ActiveChild(); }
     void SetCurrentList(int listNumber) override { lists_.SetCurrentList(listNumber); }
     void SetStatusText(const std::wstring& text) override;
+    std::string& SharedLastFolder() override { return lists_.SharedLastFolder(); }
+    fw::FileSystem& Files() override { return fs_; }
+    bool ConfirmClear() const override { return settings_.GetFlag(app::settings::kConfirmClearList); }
+    bool ConfirmDropFolder() const override { return settings_.GetFlag(app::settings::kConfirmDropFolder); }
+    bool WideDropNames() const override { return wideDropNames_ != 0; }
+    void SetWideDropNames(int value) { wideDropNames_ = value; }
 
     // FrameWindows
     bool IsListMinimized(int list) const override;
@@ -114,6 +120,8 @@ private:
     bool IsAutoAdvancing() const { return autoAdvance_ != 0; }
     void OnExit();
     void OnHelp();
+    void OnSettings();
+    void OnAbout();
 
     // Arranging.
     void TileToWindowSize();
@@ -133,6 +141,7 @@ private:
     app::Catalog catalog_;
     app::KeySorter keys_;
     int autoAdvance_ = 0;
+    int wideDropNames_ = 1;
     int waitDepth_ = 0;
     HCURSOR savedCursor_ = nullptr;
 };

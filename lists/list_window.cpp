@@ -28,6 +28,9 @@ bool CClsLstWnd::Create(HWND client, IUnknown* cache)
 {
     if (!CreateChild(ListWindowClass(), client, L"", kWindowStyle, RECT{0, 0, 100, 100}))
         return false;
+    if (SUCCEEDED(fw::com::Make<CClsDropTarget>(dropTarget_, static_cast<DropSite&>(*this))))
+        dropRegistered_ = SUCCEEDED(RegisterDragDrop(Handle(), dropTarget_.Get()));
+    fw::com::Make<CClsDropSource>(dropSource_, static_cast<DropSite&>(*this));
     ::SetScrollRange(Handle(), SB_VERT, 0, 0, TRUE);
     RECT area{};
     GetClientRect(Handle(), &area);
@@ -36,6 +39,7 @@ bool CClsLstWnd::Create(HWND client, IUnknown* cache)
         return false;
     }
     model_.SetView(this);
+    control_.ConnectEvents([this](DISPID id, const DISPPARAMS&) { OnControlEvent(id); });
     if (cache)
         control_.IPictureCache(cache);
     model_.UpdateView(-1);
@@ -54,18 +58,28 @@ const fw::MessageMap& CClsLstWnd::Messages() const
                                           .OnMessage(WM_NCRBUTTONDOWN, &CClsLstWnd::OnNcRButtonDown)
                                           .On<WM_SETFOCUS>(&CClsLstWnd::OnSetFocus)
                                           .OnMessage(WM_SYSCOMMAND, &CClsLstWnd::OnSysCommand)
-                                          .On<WM_TIMER>(&CClsLstWnd::OnTimer);
+                                          .On<WM_TIMER>(&CClsLstWnd::OnTimer)
+                                          .On<WM_DROPFILES>(&CClsLstWnd::OnDropFiles)
+                                          .On<WM_DESTROY>(&CClsLstWnd::OnDestroy);
     return map;
 }
 
-bool CClsLstWnd::RouteCommand(UINT)
+bool CClsLstWnd::RouteCommand(UINT id)
 {
-    return false;
+    return Commands().Execute(*this, id);
 }
 
-fw::CommandState CClsLstWnd::CommandStateOf(UINT) const
+fw::CommandState CClsLstWnd::CommandStateOf(UINT id) const
 {
-    return {};
+    return Commands().State(*this, id);
+}
+
+void CClsLstWnd::OnDestroy()
+{
+    if (dropRegistered_)
+        RevokeDragDrop(Handle());
+    dropRegistered_ = false;
+    DefaultProcedure(WM_DESTROY, 0, 0);
 }
 
 void CClsLstWnd::OnPaint(HDC)

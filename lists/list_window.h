@@ -7,8 +7,12 @@
 #include <string>
 
 #include "app/thumb_ctl_wrapper.h"
+#include "framework/com/com_ptr.h"
+#include "framework/core/filesystem.h"
 #include "framework/win/commands.h"
 #include "framework/win/mdi.h"
+#include "lists/drop_objects.h"
+#include "lists/folder_loader.h"
 #include "lists/list_model.h"
 
 // What a list window needs from the main frame.
@@ -21,9 +25,20 @@ public:
     // A list window received the focus.
     virtual void SetCurrentList(int listNumber) = 0;
     virtual void SetStatusText(const std::wstring& text) = 0;
+    // The folder most recently used by any list window.
+    virtual std::string& SharedLastFolder() = 0;
+    virtual fw::FileSystem& Files() = 0;
+    // Profile switches, read when they are used.
+    virtual bool ConfirmClear() const = 0;        // CONFIRM/CLEARLIST
+    virtual bool ConfirmDropFolder() const = 0;   // CONFIRM/DROPFOLDER
+    // Whether file lists handed to the shell are UTF-16.
+    virtual bool WideDropNames() const = 0;
 };
 
-class CClsLstWnd final : public fw::MdiChild, public lists::ListView {
+class CClsLstWnd final : public fw::MdiChild,
+                         public lists::ListView,
+                         public lists::LoadEnvironment,
+                         private DropSite {
 public:
     static constexpr UINT_PTR kRecheckTimer = 10;
 
@@ -56,6 +71,12 @@ public:
     void StartRecheckTimer(unsigned milliseconds) override;
     void StopRecheckTimer() override;
 
+    // LoadEnvironment
+    bool EscapePressed() override { return GetAsyncKeyState(VK_ESCAPE) != 0; }
+    void BeginWait() override;
+    void EndWait() override;
+    intptr_t Owner() const override { return reinterpret_cast<intptr_t>(Handle()); }
+
 protected:
     const fw::MessageMap& Messages() const override;
 
@@ -69,8 +90,42 @@ private:
     void OnSetFocus(HWND previous);
     LRESULT OnSysCommand(UINT message, WPARAM wp, LPARAM lp);
     void OnTimer(UINT_PTR id);
+    void OnDropFiles(HDROP drop);
+    void OnDestroy();
+    void OnControlEvent(DISPID id);
+
+    static const fw::CommandMap<CClsLstWnd>& Commands();
+    bool HasEntries() const { return model_.GetCount() > 0; }
+    bool ClipboardHasFiles() const;
+
+    // Commands.
+    void OnLoadFolder();
+    void OnLoadFiles();
+    void OnClear();
+    void OnOpenFile();
+    void OnCopyShown();
+    void OnCopy();
+    void OnCut();
+    void OnConditionalCut();
+    void OnPaste();
+    void OnProperties();
+
+    // Drag and drop.
+    void OnRightClick();
+    void LoadDropped(const std::vector<std::string>& paths);
+    HWND SiteWindow() const override { return Handle(); }
+    HWND FrameWindow() const override { return host_.FrameWindow(); }
+    void LoadDrop(HGLOBAL drop) override;
+    void ActivateAfterDrop() override;
+    void SetDropLocation(int location) override { dropLocation_ = location; }
 
     lists::ListModel& model_;
     ListWindowHost& host_;
     CVelmoraThumbCtl control_;
+    fw::com::ComPtr<IDropTarget> dropTarget_;
+    fw::com::ComPtr<IDropSource> dropSource_;
+    bool dropRegistered_ = false;
+    int dropLocation_ = 3;
+    int waitDepth_ = 0;
+    HCURSOR savedCursor_ = nullptr;
 };

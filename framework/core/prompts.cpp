@@ -15,6 +15,11 @@ bool Prompts::ChooseFile(intptr_t, const FileChoice&, std::string&)
     return false;
 }
 
+bool Prompts::ChooseFiles(intptr_t, const FileChoice&, std::vector<std::string>&)
+{
+    return false;
+}
+
 Prompts& CurrentPrompts()
 {
     Prompts* p = g_prompts.load();

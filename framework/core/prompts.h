@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace fw {
 
@@ -39,6 +40,9 @@ public:
     // A file dialog owned by `owner`; false when cancelled (or unavailable). The
     // chosen path comes back in the ANSI code page.
     virtual bool ChooseFile(intptr_t owner, const FileChoice& choice, std::string& path);
+    // An open dialog with multiple selection: every chosen path, in the dialog's order.
+    // Names the ANSI code page cannot hold are left out.
+    virtual bool ChooseFiles(intptr_t owner, const FileChoice& choice, std::vector<std::string>& paths);
     // `owner` is a window handle (or 0); an empty caption is a box without a caption
     // of its own, which the system titles with its default.
     virtual int Message(intptr_t owner, const std::wstring& text, const std::wstring& caption,

@@ -213,34 +213,75 @@ public:
 
     bool ChooseFile(intptr_t owner, const FileChoice& choice, std::string& path) override
     {
+        std::vector<std::string> paths;
+        if (!Run(owner, choice, 32768, paths) || paths.size() != 1)
+            return false;
+        path = paths[0];
+        return true;
+    }
+
+    bool ChooseFiles(intptr_t owner, const FileChoice& choice, std::vector<std::string>& paths) override
+    {
+        // Room for a whole photo folder: a megabyte of names.
+        return Run(owner, choice, 1 << 19, paths);
+    }
+
+private:
+    // A name the ANSI code page cannot hold would name another file: it is left out.
+    static bool ToAnsi(const std::wstring& wide, std::string& ansi)
+    {
+        BOOL lossy = FALSE;
+        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+        if (lossy || n <= 0 || n > MAX_PATH)
+            return false;
+        ansi = WideToAnsi(wide);
+        return true;
+    }
+
+    static bool Run(intptr_t owner, const FileChoice& choice, size_t bufferChars, std::vector<std::string>& paths)
+    {
         std::wstring filter = choice.filter;
         for (wchar_t& c : filter)
             if (c == L'|')
                 c = L'\0';
-        std::wstring initial = AnsiToWide(choice.initialPath);
-        std::vector<wchar_t> name(32768, L'\0');
-        initial.copy(name.data(), std::min(initial.size(), name.size() - 1));
+        const std::wstring initial = AnsiToWide(choice.initialPath);
+        std::vector<wchar_t> names(bufferChars, L'\0');
+        initial.copy(names.data(), std::min(initial.size(), names.size() - 1));
         OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = reinterpret_cast<HWND>(owner);
         ofn.lpstrFilter = filter.c_str();
-        ofn.lpstrFile = name.data();
-        ofn.nMaxFile = static_cast<DWORD>(name.size());
+        ofn.lpstrFile = names.data();
+        ofn.nMaxFile = static_cast<DWORD>(names.size());
         ofn.lpstrDefExt = choice.defaultExtension.empty() ? nullptr : choice.defaultExtension.c_str();
         ofn.Flags = choice.flags | OFN_EXPLORER;
         if (!(choice.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)))
             return false;
-        // A name the ANSI code page cannot hold would name another file: refuse it.
-        BOOL lossy = FALSE;
-        std::wstring chosen = name.data();
-        int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, chosen.c_str(), -1, nullptr, 0, nullptr,
-                                    &lossy);
-        if (lossy || n <= 0 || n > MAX_PATH) {
-            MessageBeep(MB_ICONHAND);
+        // One name: the full path. Several: the folder, then each name, NUL-separated.
+        std::vector<std::wstring> parts;
+        for (const wchar_t* p = names.data(); *p && p < names.data() + names.size(); p += wcslen(p) + 1)
+            parts.emplace_back(p);
+        if (parts.empty())
             return false;
+        std::vector<std::wstring> chosen;
+        if (parts.size() == 1) {
+            chosen.push_back(parts[0]);
+        } else {
+            std::wstring folder = parts[0];
+            if (folder.back() != L'\\')
+                folder += L'\\';
+            for (size_t i = 1; i < parts.size(); ++i)
+                chosen.push_back(folder + parts[i]);
         }
-        path = WideToAnsi(chosen);
-        return true;
+        paths.clear();
+        for (const std::wstring& wide : chosen) {
+            std::string ansi;
+            if (ToAnsi(wide, ansi))
+                paths.push_back(std::move(ansi));
+        }
+        if (paths.empty())
+            MessageBeep(MB_ICONHAND);
+        return !paths.empty();
     }
 };
 
