@@ -143,7 +143,9 @@ const fw::CommandMap<CClsMainFrame>& CClsMainFrame::Commands()
             .On(ID_LAYOUT_SAVE, &F::OnLayoutSave)
             .On(ID_AUTO_ADVANCE, &F::OnToggleAutoAdvance, nullptr, &F::IsAutoAdvancing)
             .On(ID_APP_EXIT, &F::OnExit)
-            .On(ID_HELP_INDEX, &F::OnHelp);
+            .On(ID_HELP_INDEX, &F::OnHelp)
+            .On(ID_SETTINGS, &F::OnSettings)
+            .On(ID_APP_ABOUT, &F::OnAbout);
     return map;
 }
 

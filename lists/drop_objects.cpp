@@ -36,8 +36,9 @@ STDMETHODIMP CClsDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effec
         FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
         STGMEDIUM medium{};
         if (data && data->GetData(&format, &medium) == S_OK) {
-            HGLOBAL copy = medium.tymed == TYMED_HGLOBAL && medium.hGlobal ? fw::com::CopyGlobal(medium.hGlobal)
-                                                                           : nullptr;
+            HGLOBAL copy = medium.tymed == TYMED_HGLOBAL && medium.hGlobal
+                               ? fw::com::CopyGlobal(medium.hGlobal)
+                               : nullptr;
             ReleaseStgMedium(&medium);
             if (copy) {
                 site_.LoadDrop(copy);
@@ -101,8 +102,9 @@ bool DragBegins(HWND window, POINT start)
                 drag = true;
                 break;
             }
-        } else if (msg.message == WM_RBUTTONUP || msg.message == WM_LBUTTONDOWN || msg.message == WM_MBUTTONDOWN ||
-                   (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) || msg.message == WM_QUIT) {
+        } else if (msg.message == WM_RBUTTONUP || msg.message == WM_LBUTTONDOWN ||
+                   msg.message == WM_MBUTTONDOWN || (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) ||
+                   msg.message == WM_QUIT) {
             if (msg.message == WM_QUIT)
                 PostQuitMessage(static_cast<int>(msg.wParam));
             break;

@@ -57,7 +57,8 @@ bool CClsCondDlg::OnInitDialog()
         SetWindowTextW(Handle(), fw::AnsiToWide(condition_.title).c_str());
     SetItemText(IDC_COND_FOLDER, fw::AnsiToWide(condition_.folder));
     SetChecked(IDC_COND_SUBFOLDERS, condition_.subfolders);
-    SetItemText(IDC_COND_PATTERN, condition_.namePattern.empty() ? L"*.*" : fw::AnsiToWide(condition_.namePattern));
+    SetItemText(IDC_COND_PATTERN,
+                condition_.namePattern.empty() ? L"*.*" : fw::AnsiToWide(condition_.namePattern));
     SetChecked(IDC_COND_MIN_ON, condition_.minimumOn);
     SetItemText(IDC_COND_MIN, Number(condition_.minimumKBytes));
     SetChecked(IDC_COND_MAX_ON, condition_.maximumOn);
@@ -90,7 +91,8 @@ bool CClsCondDlg::OnCommand(UINT id, UINT code, HWND)
 void CClsCondDlg::OnBrowse()
 {
     std::string chosen;
-    if (!BrowseForFolder(Handle(), L"フォルダを指定してください", fw::WideToAnsi(ItemText(IDC_COND_FOLDER)), chosen))
+    if (!BrowseForFolder(Handle(), L"フォルダを指定してください", fw::WideToAnsi(ItemText(IDC_COND_FOLDER)),
+                         chosen))
         return;
     SetItemText(IDC_COND_FOLDER, fw::AnsiToWide(chosen));
     SetFocus(Item(IDC_COND_FOLDER));

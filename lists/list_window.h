@@ -29,8 +29,8 @@ public:
     virtual std::string& SharedLastFolder() = 0;
     virtual fw::FileSystem& Files() = 0;
     // Profile switches, read when they are used.
-    virtual bool ConfirmClear() const = 0;        // CONFIRM/CLEARLIST
-    virtual bool ConfirmDropFolder() const = 0;   // CONFIRM/DROPFOLDER
+    virtual bool ConfirmClear() const = 0;       // CONFIRM/CLEARLIST
+    virtual bool ConfirmDropFolder() const = 0;  // CONFIRM/DROPFOLDER
     // Whether file lists handed to the shell are UTF-16.
     virtual bool WideDropNames() const = 0;
 };

@@ -35,7 +35,8 @@ public:
     static fw::com::ComPtr<IDataObject> Make(const lists::TransferData& data)
     {
         fw::com::ComPtr<IDataObject> made;
-        if (FAILED(fw::com::Make<fw::com::DataObject>(made)) || !Fill(*static_cast<fw::com::DataObject*>(made.Get()), data))
+        if (FAILED(fw::com::Make<fw::com::DataObject>(made)) ||
+            !Fill(*static_cast<fw::com::DataObject*>(made.Get()), data))
             return nullptr;
         return made;
     }
@@ -44,9 +45,10 @@ private:
     static bool Fill(fw::com::DataObject& object, const lists::TransferData& data)
     {
         static const CLIPFORMAT fileName = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"FileName"));
-        static const CLIPFORMAT effect = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Preferred DropEffect"));
-        return (data.fileName.empty() || object.Set(fileName, data.fileName)) && object.Set(CF_HDROP, data.hdrop) &&
-               object.Set(CF_TEXT, data.text) &&
+        static const CLIPFORMAT effect =
+            static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Preferred DropEffect"));
+        return (data.fileName.empty() || object.Set(fileName, data.fileName)) &&
+               object.Set(CF_HDROP, data.hdrop) && object.Set(CF_TEXT, data.text) &&
                (data.preferredDropEffect.empty() || object.Set(effect, data.preferredDropEffect));
     }
 };
@@ -183,8 +185,8 @@ void CClsLstWnd::OnProperties()
 void CClsLstWnd::OnCopyShown()
 {
     OleClipboard clipboard;
-    lists::RunClipboardCommand(model_, lists::ClipboardCommand::CopyShown, host_.Files(), {host_.WideDropNames()},
-                               clipboard, host_.ConfirmClear(), Owner());
+    lists::RunClipboardCommand(model_, lists::ClipboardCommand::CopyShown, host_.Files(),
+                               {host_.WideDropNames()}, clipboard, host_.ConfirmClear(), Owner());
 }
 
 void CClsLstWnd::OnCopy()
@@ -220,7 +222,8 @@ void CClsLstWnd::OnPaste()
     if (FAILED(OleGetClipboard(&raw)) || !raw)
         return;
     fw::com::ComPtr<IDataObject> data = fw::com::ComPtr<IDataObject>::Attach(raw);
-    static const CLIPFORMAT effect = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Preferred DropEffect"));
+    static const CLIPFORMAT effect =
+        static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Preferred DropEffect"));
     const std::string hdrop = Block(data.Get(), CF_HDROP);
     if (hdrop.empty())
         return;
@@ -236,7 +239,8 @@ void CClsLstWnd::OnPaste()
 
 void CClsLstWnd::LoadDropped(const std::vector<std::string>& paths)
 {
-    lists::LoadDroppedFiles(model_, paths, host_.ConfirmDropFolder(), host_.SharedLastFolder(), host_.Files(), *this);
+    lists::LoadDroppedFiles(model_, paths, host_.ConfirmDropFolder(), host_.SharedLastFolder(), host_.Files(),
+                            *this);
 }
 
 void CClsLstWnd::LoadDrop(HGLOBAL drop)
@@ -282,7 +286,8 @@ void CClsLstWnd::OnRightClick()
     const bool all = GetKeyState(VK_SHIFT) < 0;
     lists::TransferData data;
     DWORD effect = DROPEFFECT_NONE;
-    if (lists::BuildTransferData(model_, all ? lists::TransferMode::AllEntries : lists::TransferMode::CurrentEntry,
+    if (lists::BuildTransferData(model_,
+                                 all ? lists::TransferMode::AllEntries : lists::TransferMode::CurrentEntry,
                                  nullptr, host_.Files(), host_.WideDropNames(), data)) {
         fw::com::ComPtr<IDataObject> object = OleClipboard::Make(data);
         if (object && dropSource_) {
@@ -290,8 +295,8 @@ void CClsLstWnd::OnRightClick()
             POINT start{};
             GetCursorPos(&start);
             if (DragBegins(Handle(), start))
-                DoDragDrop(object.Get(), dropSource_.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK,
-                           &effect);
+                DoDragDrop(object.Get(), dropSource_.Get(),
+                           DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
         }
     }
     if (lists::FinishDrag(model_, static_cast<lists::DropLocation>(dropLocation_), effect))

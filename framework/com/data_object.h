@@ -25,7 +25,10 @@ public:
     STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override;
     STDMETHODIMP SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
     STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override;
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override
+    {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
     STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
     STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 

@@ -231,14 +231,16 @@ private:
     static bool ToAnsi(const std::wstring& wide, std::string& ansi)
     {
         BOOL lossy = FALSE;
-        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+        const int n =
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
         if (lossy || n <= 0 || n > MAX_PATH)
             return false;
         ansi = WideToAnsi(wide);
         return true;
     }
 
-    static bool Run(intptr_t owner, const FileChoice& choice, size_t bufferChars, std::vector<std::string>& paths)
+    static bool Run(intptr_t owner, const FileChoice& choice, size_t bufferChars,
+                    std::vector<std::string>& paths)
     {
         std::wstring filter = choice.filter;
         for (wchar_t& c : filter)
