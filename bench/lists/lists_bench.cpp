@@ -9,7 +9,9 @@
 
 #include "app/catalog.h"
 #include "framework/core/memory_filesystem.h"
+#include "lists/drop_loader.h"
 #include "lists/folder_loader.h"
+#include "lists/list_commands.h"
 #include "lists/list_set.h"
 
 namespace {
@@ -144,6 +146,77 @@ void BM_LoadFolder(benchmark::State& state)
     }
 }
 BENCHMARK(BM_LoadFolder)->Unit(benchmark::kMillisecond);
+
+// 10,000 files pasted into list 0 while the 36 lists hold 100,000 entries: the load,
+// taking the whole of list 0 out of the other lists, and the view.
+void BM_PasteIntoLists(benchmark::State& state)
+{
+    const std::vector<std::string>& paths = RandomPaths();
+    fw::MemoryFileSystem fs;
+    std::vector<std::string> pasted;
+    for (size_t i = 0; i < 10000; ++i) {
+        pasted.push_back("D:\\Pasted\\photo" + std::to_string(i) + ".jpg");
+        fs.AddFile(pasted.back());
+    }
+    NoEscape env;
+    for (auto _ : state) {
+        state.PauseTiming();
+        lists::ListSet set(fs);
+        std::vector<std::vector<std::string>> parts(lists::kListCount);
+        for (size_t i = 0; i < paths.size(); ++i)
+            parts[i % lists::kListCount].push_back(paths[i]);
+        for (int n = 0; n < lists::kListCount; ++n) {
+            set.List(n).SetFilter("*.jpg");
+            set.List(n).InsertMany(std::move(parts[static_cast<size_t>(n)]));
+        }
+        std::string shared;
+        state.ResumeTiming();
+        int shown = lists::LoadDroppedFiles(set.List(0), pasted, false, shared, fs, env);
+        benchmark::DoNotOptimize(shown);
+    }
+}
+BENCHMARK(BM_PasteIntoLists)->Unit(benchmark::kMillisecond);
+
+// The report at the end of the cut is answered at once.
+class SilentPrompts final : public fw::Prompts {
+public:
+    int Message(intptr_t, const std::wstring&, const std::wstring&, unsigned) override { return fw::kIdOk; }
+};
+
+class NullClipboard final : public lists::TransferSink {
+public:
+    bool Put(const lists::TransferData& data) override
+    {
+        benchmark::DoNotOptimize(data.hdrop.size());
+        return true;
+    }
+};
+
+// A conditional cut with a size bound over a list of 100,000 entries, a third of
+// which are large enough to match.
+void BM_ConditionalCut(benchmark::State& state)
+{
+    const std::vector<std::string>& paths = RandomPaths();
+    fw::MemoryFileSystem fs;
+    for (size_t i = 0; i < paths.size(); ++i)
+        fs.AddFile(paths[i], std::string(), 1, i % 3 == 0 ? 200 * 1024 : 10 * 1024);
+    lists::LoadCondition condition;
+    condition.minimumOn = true;
+    condition.minimumKBytes = 100;
+    NullClipboard clipboard;
+    SilentPrompts prompts;
+    fw::Prompts* previous = fw::SetPrompts(&prompts);
+    for (auto _ : state) {
+        state.PauseTiming();
+        lists::ListSet set(fs);
+        set.List(0).InsertMany(paths);
+        state.ResumeTiming();
+        int cut = lists::ConditionalCut(set.List(0), condition, fs, lists::TransferOptions{false}, clipboard);
+        benchmark::DoNotOptimize(cut);
+    }
+    fw::SetPrompts(previous);
+}
+BENCHMARK(BM_ConditionalCut)->Unit(benchmark::kMillisecond);
 
 class NoDialogs final : public app::CatalogHost {
 public:

@@ -116,7 +116,8 @@ int main(int argc, char** argv)
     const std::string ten = Folder(data, 10000);
     {
         Run run;
-        std::printf("startup_10000_ms %.0f\n", Start(run, program, fw::AnsiToWide("\"" + ten + "\""), L"0:   1/10000"));
+        std::printf("startup_10000_ms %.0f\n",
+                    Start(run, program, fw::AnsiToWide("\"" + ten + "\""), L"0:   1/10000"));
         // Held Down arrow: auto-repeated key downs, then one key up.
         const auto start = Clock::now();
         // (in batches: a thread's queue holds at most 10,000 posted messages)
@@ -127,7 +128,8 @@ int main(int argc, char** argv)
         }
         PostMessageW(run.frame, WM_KEYUP, VK_DOWN, 0xC0000001);
         const bool done = ts::WaitForText(
-            run.list0, [](const std::wstring& caption) { return caption.rfind(L"0: 10000/10000", 0) == 0; }, 120000);
+            run.list0, [](const std::wstring& caption) { return caption.rfind(L"0: 10000/10000", 0) == 0; },
+            120000);
         std::printf("step_us %.1f\n", done ? Ms(Clock::now() - start) * 1000.0 / 9999 : -1.0);
         Stop(run);
     }

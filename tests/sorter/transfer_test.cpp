@@ -225,5 +225,52 @@ TEST_F(TransferTest, ClearsAfterTheQuestionAndShowsProperties)
     EXPECT_EQ(WaitCaption(0, Caption('0', 0, 0, "")), Caption('0', 0, 0, ""));
 }
 
+TEST_F(TransferTest, LoadsSeveralFilesChosenInTheFileDialog)
+{
+    for (const char* name : {"a.bmp", "b.bmp", "c.txt"})
+        paths.push_back(AddImage(name));
+    Start();
+    ASSERT_TRUE(Command(32773));
+    AnswerFileDialog("\"a.bmp\" \"c.txt\"");  // any file may be chosen, not only images
+    EXPECT_EQ(WaitCaption(0, Caption('0', 1, 2, paths[0])), Caption('0', 1, 2, paths[0]));
+}
+
+// Moves the pointer to a window's centre, as the mouse would.
+void PointAt(HWND window, DWORD buttons)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ((r.left + r.right) / 2) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = ((r.top + r.bottom) / 2) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    SendInput(1, &input, sizeof input);
+}
+
+TEST_F(TransferTest, RightDragMovesTheImageToAnotherListAndAShortClickOpensTheMenu)
+{
+    StartOnThree();
+    SendMessageW(client_, WM_MDIRESTORE, reinterpret_cast<WPARAM>(List(0)), 0);
+    ASSERT_TRUE(ts::Activate(frame_));
+    PointAt(List(0), 0);
+    PointAt(List(0), MOUSEEVENTF_RIGHTDOWN);
+    ts::WaitForInputProcessed(frame_);
+    for (int step = 0; step < 10; ++step) {
+        PointAt(step < 5 ? List(0) : List(1), 0);
+        Sleep(50);  // the drag loop looks at the pointer as it moves
+    }
+    PointAt(List(1), MOUSEEVENTF_RIGHTUP);
+    EXPECT_EQ(WaitCaption(1, Caption('1', 1, 1, paths[0])), Caption('1', 1, 1, paths[0]));
+    EXPECT_EQ(WaitCaption(0, Caption('0', 1, 2, paths[1])), Caption('0', 1, 2, paths[1]));
+
+    // A right click without moving: the edit menu comes up at the pointer.
+    PointAt(List(0), MOUSEEVENTF_RIGHTDOWN);
+    PointAt(List(0), MOUSEEVENTF_RIGHTUP);
+    EXPECT_NE(ts::WaitForWindow(process_.Id(), L"#32768"), nullptr);
+    ts::KeyDown(VK_ESCAPE);
+    ts::KeyUp(VK_ESCAPE);
+}
+
 }  // namespace
 }  // namespace sorter_test
