@@ -154,6 +154,8 @@ bool CClsMainFrame::OnCreate(const CREATESTRUCTW&)
     if (!CreateClient() || !CreateStatusBar())
         return false;
     CreatePictureCache();
+    // The windows are created and placed without painting; they draw once at the end.
+    SendMessageW(Client(), WM_SETREDRAW, FALSE, 0);
     if (!CreateListWindows()) {
         fw::Ask(kNotInstalled, fw::kMbOk, reinterpret_cast<intptr_t>(Handle()));
         return false;
@@ -168,6 +170,8 @@ bool CClsMainFrame::OnCreate(const CREATESTRUCTW&)
     } else {
         RestoreWorkingLayout();
     }
+    SendMessageW(Client(), WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(Client(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     return true;
 }
 
@@ -312,9 +316,19 @@ bool CClsMainFrame::PreTranslate(MSG& msg)
     if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
         const bool shift = GetKeyState(VK_SHIFT) < 0;
         const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-        if (keys_.PreTranslate(static_cast<unsigned>(msg.wParam), msg.message == WM_KEYDOWN, shift, ctrl))
+        // A held key repeats faster than a caption paints under some systems: while
+        // more keys wait, the lists only remember what to show.
+        MSG next{};
+        const bool burst = PeekMessageW(&next, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) != FALSE;
+        SetViewDeferral(burst);
+        const bool consumed =
+            keys_.PreTranslate(static_cast<unsigned>(msg.wParam), msg.message == WM_KEYDOWN, shift, ctrl);
+        if (!burst)
+            SetViewDeferral(false);
+        if (consumed)
             return true;
     }
+    SetViewDeferral(false);
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         if (Client() && TranslateMDISysAccel(Client(), &msg))
             return true;
@@ -322,6 +336,16 @@ bool CClsMainFrame::PreTranslate(MSG& msg)
             return true;
     }
     return false;
+}
+
+void CClsMainFrame::SetViewDeferral(bool defer)
+{
+    if (defer == deferringViews_)
+        return;
+    deferringViews_ = defer;
+    for (const auto& window : windows_)
+        if (window)
+            window->DeferViewUpdates(defer);
 }
 
 void CClsMainFrame::OnCommand(UINT id, UINT code, HWND control)

@@ -95,6 +95,8 @@ private:
     void OnInitMenuPopup(HMENU popup, UINT position, bool windowMenu);
     LRESULT OnMenuSelect(UINT message, WPARAM wp, LPARAM lp);
 
+    // Lists remember rather than paint caption and position (see PreTranslate).
+    void SetViewDeferral(bool defer);
     bool CreateStatusBar();
     void CreatePictureCache();
     bool CreateListWindows();
@@ -142,6 +144,7 @@ private:
     app::KeySorter keys_;
     int autoAdvance_ = 0;
     int wideDropNames_ = 1;
+    bool deferringViews_ = false;
     int waitDepth_ = 0;
     HCURSOR savedCursor_ = nullptr;
 };

@@ -183,7 +183,22 @@ void CClsLstWnd::SetScrollRange(int maximum, bool redraw)
 
 void CClsLstWnd::SetScrollPosition(int position, bool redraw)
 {
+    if (deferring_) {
+        pendingPosition_ = position;
+        return;
+    }
     ::SetScrollPos(Handle(), SB_VERT, position, redraw);
+}
+
+void CClsLstWnd::DeferViewUpdates(bool defer)
+{
+    deferring_ = defer;
+    if (defer)
+        return;
+    if (pendingPosition_)
+        ::SetScrollPos(Handle(), SB_VERT, *std::exchange(pendingPosition_, std::nullopt), TRUE);
+    if (pendingCaption_)
+        SetCaption(*std::exchange(pendingCaption_, std::nullopt));
 }
 
 bool CClsLstWnd::IsActive() const
@@ -203,6 +218,10 @@ void CClsLstWnd::DisplayFile(const std::string& path)
 
 void CClsLstWnd::SetCaption(const std::string& caption)
 {
+    if (deferring_) {
+        pendingCaption_ = caption;
+        return;
+    }
     SetWindowTextW(Handle(), fw::AnsiToWide(caption).c_str());
 }
 

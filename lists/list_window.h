@@ -4,6 +4,7 @@
 // position, count and path.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/thumb_ctl_wrapper.h"
@@ -60,6 +61,10 @@ public:
 
     // The "編集(&E)" popup of the frame's menu at the pointer (or below the title).
     void ShowContextMenu();
+
+    // While keys come faster than a caption can be painted, the caption and the scroll
+    // position are only remembered; turning this off shows the latest of each.
+    void DeferViewUpdates(bool defer);
 
     // ListView
     void SetScrollRange(int maximum, bool redraw) override;
@@ -126,6 +131,9 @@ private:
     fw::com::ComPtr<IDropSource> dropSource_;
     bool dropRegistered_ = false;
     int dropLocation_ = 3;
+    bool deferring_ = false;
+    std::optional<std::string> pendingCaption_;
+    std::optional<int> pendingPosition_;
     int waitDepth_ = 0;
     HCURSOR savedCursor_ = nullptr;
 };

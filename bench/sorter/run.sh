@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sorter benchmark under Wine: start-up, command-line loading of 100,000 files against
 # the file system's floor, and key stepping. Data folders are made once in the build tree.
-#   bench/sorter/run.sh
+#   bench/sorter/run.sh [STEPS]
 set -euo pipefail
 SUITE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 SUITE_BUILD="${SUITE_BUILD:-$SUITE_ROOT/build}"
@@ -35,4 +35,4 @@ suite_start_wineserver
 winpath() { echo "Z:${1//\//\\}"; }
 timeout 120 "$WINE64" regsvr32 /s "$(winpath "$SUITE_BUILD/win64/thumbctl/control/VelmoraThumbCtl.dll")"
 timeout 3000 "$WINE64" "$SUITE_BUILD/win64/bench/sorter/sorter_bench.exe" \
-  "$(winpath "$WORK/Lumsor20.exe")" "$(winpath "$DATA")"
+  "$(winpath "$WORK/Lumsor20.exe")" "$(winpath "$DATA")" "$@"
