@@ -190,12 +190,6 @@ TEST_F(SetupTest, InstallUseAndUninstallTheSorter)
     EXPECT_FALSE(ControlCreatable());
 }
 
-}  // namespace
-}  // namespace setup_test
-
-namespace setup_test {
-namespace {
-
 // Without its script the program installs the (empty) defaults at once and says so.
 TEST_F(SetupTest, WithoutTheScriptNothingIsInstalledAndTheEndIsAnnounced)
 {
@@ -264,6 +258,32 @@ TEST_F(SetupTest, AFailedRegistrationIsReportedAndTheRunGoesOn)
     ts::PostCommand(finish, IDOK);
     EXPECT_TRUE(WaitExit());
     EXPECT_TRUE(FileExists(target + L"\\setup.exe"));
+}
+
+// Declining the terms ends the program before anything is made.
+TEST_F(SetupTest, DecliningTheTermsEndsWithNothingInstalled)
+{
+    StartSetup(PackageFolder());
+    const HWND terms = WaitPage(L"使用許諾条件");
+    ASSERT_TRUE(terms);
+    EXPECT_EQ(ts::WindowText(GetDlgItem(terms, IDCANCEL)), L"同意しない");
+    ts::PostCommand(terms, IDCANCEL);
+    EXPECT_TRUE(WaitExit());
+    EXPECT_FALSE(FileExists(L"C:\\Program Files\\Lumsor"));
+}
+
+// "/UNINSTALL" beside a script that is no install log: the message, nothing started.
+TEST_F(SetupTest, TheUninstallParameterWithoutALogOnlySaysSo)
+{
+    process_ = ts::Process::Start(PackageFolder() + L"\\setup.exe", L"/UNINSTALL", PackageFolder());
+    ASSERT_TRUE(process_);
+    processId_ = process_.Id();
+    const ts::MessageBoxInfo box = WaitBox(ts::kDriverTimeoutMs);
+    EXPECT_EQ(box.text,
+              L"アンインストールが指示されましたが、\nアンインストール情報が設定ファイルにありません。");
+    ASSERT_TRUE(ts::AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(WaitExit());
+    EXPECT_FALSE(FindWindowW(kMainClass, nullptr));
 }
 
 }  // namespace
