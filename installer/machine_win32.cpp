@@ -140,7 +140,7 @@ ServerOutcome Win32Machine::CallServer(const std::string& path, bool unregister)
     if (!entry)
         return {ServerCall::NoEntryPoint, 0};
     const HRESULT hr = entry();
-    if (!unregister && SUCCEEDED(hr) && hr == S_OK)
+    if (!unregister)
         registered_.push_back(std::move(module));
     return {ServerCall::Called, static_cast<long>(hr)};
 }

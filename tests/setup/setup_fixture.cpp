@@ -105,7 +105,10 @@ HWND SetupTest::WalkToCopying(const Walk& walk)
     EXPECT_TRUE(terms) << "no terms page";
     if (!terms)
         return nullptr;
-    EXPECT_NE(ts::WindowText(GetDlgItem(terms, 1000)).find(L"Lumsor 2.0 使用許諾条件"), std::wstring::npos);
+    // The whole terms file, as the code page reads it.
+    const std::wstring termsText = fw::AnsiToWide(ReadBytes(PackageFolder() + L"\\license.txt"));
+    EXPECT_NE(termsText.find(L"Lumsor 2.0 使用許諾条件"), std::wstring::npos);
+    EXPECT_EQ(ts::WindowText(GetDlgItem(terms, 1000)), termsText);
     EXPECT_EQ(ts::WindowText(GetDlgItem(terms, IDOK)), L"同意する");
     ts::PostCommand(terms, IDOK);
 
