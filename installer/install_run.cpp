@@ -212,10 +212,12 @@ InstallRun::Outcome InstallRun::RunVerb(const InstallStep& step)
 bool InstallRun::ReplaceInUse(const std::vector<ReplaceStep>& steps)
 {
     bool ok = false;
+    const ReplaceStep* movedAside = nullptr;
     for (const ReplaceStep& step : steps) {
         switch (step.op) {
             case ReplaceOp::MoveAside:
-                machine_.MoveReplacing(step.a, step.b);
+                if (machine_.MoveReplacing(step.a, step.b))
+                    movedAside = &step;
                 break;
             case ReplaceOp::DeleteAtRestart:
                 machine_.DeleteAtRestart(step.a);
@@ -226,8 +228,12 @@ bool InstallRun::ReplaceInUse(const std::vector<ReplaceStep>& steps)
                 break;
             case ReplaceOp::Copy:
                 ok = machine_.CopyFile(step.a, step.b);
-                if (!ok)
+                if (!ok) {
+                    // The old file goes back; where that fails it stays beside, unscheduled.
+                    if (movedAside && !machine_.FileExists(movedAside->a))
+                        machine_.MoveReplacing(movedAside->b, movedAside->a);
                     return false;
+                }
                 break;
             case ReplaceOp::RecordRename:
                 RecordWininit(machine_, machine_.ShortPath(step.a), machine_.ShortPath(step.b));

@@ -23,8 +23,8 @@ std::vector<ReplaceStep> PlanInUseReplacement(bool ntFamily, int mode, const std
     if (ntFamily) {
         const std::string aside = target + ".DeleteOnReboot";
         return {{ReplaceOp::MoveAside, target, aside},
-                {ReplaceOp::DeleteAtRestart, aside, {}},
-                {ReplaceOp::Copy, source, target}};
+                {ReplaceOp::Copy, source, target},
+                {ReplaceOp::DeleteAtRestart, aside, {}}};
     }
     if (mode == 2)
         return {{ReplaceOp::DeleteAgain, target, source}, {ReplaceOp::KeepOld, target, {}}};

@@ -28,10 +28,11 @@ bool ShouldCopy(int versionCheck, bool targetExists, const std::optional<FileVer
                 const std::optional<FileVersion>& target);
 
 enum class ReplaceOp {
-    MoveAside,        // move `a` to `b`, replacing; its outcome does not matter
+    MoveAside,        // move `a` to `b`, replacing; a later failed Copy moves it back
     DeleteAtRestart,  // schedule `a` for deletion at the next restart; outcome does not matter
     DeleteAgain,      // delete `a` once more; when that works, copy `b` over `a` and finish with its outcome
-    Copy,             // copy `a` to `b`; a failure ends the replacement with failure
+    Copy,             // copy `a` to `b`; a failure ends the replacement with failure (after moving
+                      // a file moved aside back to its place)
     RecordRename,  // WININIT.INI [rename] record for the targets `a` (new file) and `b` (old file), by short
                    // paths; sets restart needed
     KeepOld,       // leave the old file; success
@@ -47,8 +48,9 @@ struct ReplaceStep {
 // The in-use replacement of `target` (which exists and could not be deleted) by
 // `source`, with DELETEONREBOOT `mode` (1 or 2). The steps run in order; the
 // replacement succeeds when the last one that runs succeeds.
-//   NT family: move the target aside to target.DeleteOnReboot, schedule that for
-//   deletion, copy the source to the target.
+//   NT family: move the target aside to target.DeleteOnReboot, copy the source to
+//   the target, then schedule the moved file for deletion. When the copy fails, the
+//   old file goes back to its place and nothing is scheduled: it is never lost.
 //   Otherwise: delete once more (then copy as usual); mode 2 keeps the old file;
 //   mode 1 copies the source to target.replace and records the rename for restart.
 std::vector<ReplaceStep> PlanInUseReplacement(bool ntFamily, int mode, const std::string& source,

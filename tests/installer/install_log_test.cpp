@@ -184,8 +184,8 @@ TEST(ReplaceRule, InUsePlansByPlatformAndMode)
     using Steps = std::vector<installer::ReplaceStep>;
     EXPECT_EQ(installer::PlanInUseReplacement(true, 1, "s", "T"),
               (Steps{{ReplaceOp::MoveAside, "T", "T.DeleteOnReboot"},
-                     {ReplaceOp::DeleteAtRestart, "T.DeleteOnReboot", ""},
-                     {ReplaceOp::Copy, "s", "T"}}));
+                     {ReplaceOp::Copy, "s", "T"},
+                     {ReplaceOp::DeleteAtRestart, "T.DeleteOnReboot", ""}}));
     EXPECT_EQ(installer::PlanInUseReplacement(true, 2, "s", "T"),
               installer::PlanInUseReplacement(true, 1, "s", "T"));
     EXPECT_EQ(installer::PlanInUseReplacement(false, 1, "s", "T"),

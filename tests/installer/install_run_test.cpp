@@ -239,8 +239,8 @@ const LockedCase kLocked[] = {
      {},
      true,
      false,
-     {"move " + kT + " > " + kT + ".DeleteOnReboot", "delete at restart " + kT + ".DeleteOnReboot",
-      "copy a.dll > " + kT},
+     {"move " + kT + " > " + kT + ".DeleteOnReboot", "copy a.dll > " + kT,
+      "delete at restart " + kT + ".DeleteOnReboot"},
      "[rename]\r\n"},
     {"NT, mode 2, read-only",
      true,
@@ -249,8 +249,8 @@ const LockedCase kLocked[] = {
      {},
      true,
      false,
-     {"move " + kT + " > " + kT + ".DeleteOnReboot", "delete at restart " + kT + ".DeleteOnReboot",
-      "copy a.dll > " + kT},
+     {"move " + kT + " > " + kT + ".DeleteOnReboot", "copy a.dll > " + kT,
+      "delete at restart " + kT + ".DeleteOnReboot"},
      "[rename]\r\n"},
     {"outside NT, mode 1: beside it and WININIT",
      false,
@@ -465,3 +465,36 @@ TEST(InstallRun, UninstallerAndLogSwitches)
 }
 
 }  // namespace
+
+// On the NT family a target in use is moved aside before the copy; when that copy
+// fails, the old file must not stay aside and scheduled for deletion.
+TEST(InstallRun, AFailedCopyAfterTheMoveAsidePutsTheOldFileBack)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> answers;
+        bool success;
+    };
+    const Case cases[] = {
+        {"aborted", {installer::kIdAbort}, false},
+        {"ignored", {installer::kIdIgnore}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunFixture f;
+        f.places.ntFamily = true;
+        f.machine.AddFolder("C:\\Apps\\Tool");
+        f.machine.AddFile(kT, "old").locked = true;  // the source a.dll is missing
+        for (int answer : c.answers)
+            f.prompts.Answer(answer);
+        f.machine.trace.clear();
+        const InstallResult result = f.Install(
+            "[UNINSTALL]\nLOG=1\n[COMPONENT01]\ndefault=1\ncount=1\nfile01=a.dll\nDELETEONREBOOT01=1\n");
+        EXPECT_EQ(result.success, c.success);
+        EXPECT_EQ(f.machine.Content(kT), "old");
+        EXPECT_FALSE(f.machine.HasFile(kT + ".DeleteOnReboot"));
+        for (const std::string& step : f.machine.trace)
+            EXPECT_EQ(step.find("delete at restart"), std::string::npos) << step;
+        EXPECT_EQ(f.Shown(0), "ファイルのコピーに失敗しました\r\na.dll > " + kT + "\r\nerror 2(code:2)");
+    }
+}

@@ -1,0 +1,140 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "framework/com/registrar_win32.h"
+#include "framework/win/ini_profile.h"
+#include "installer/machine_win32.h"
+#include "installer/pages.h"
+#include "installer/uninstall_run.h"
+#include "resources/orkvane/resource.h"
+
+namespace installer {
+
+namespace {
+
+// The install folder the uninstall entry names: the folder of the uninstaller in
+// its UninstallString (the parameter after the path is dropped).
+std::string InstallFolderOfEntry(const std::string& applic, const std::string& parameter)
+{
+    const std::wstring key = Wide(UninstallKey(applic));
+    wchar_t value[1024] = L"";
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"UninstallString", RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS)
+        return {};
+    std::wstring command = value;
+    const std::wstring tail = L" " + Wide(parameter);
+    if (command.size() > tail.size() && command.ends_with(tail))
+        command.resize(command.size() - tail.size());
+    const size_t slash = command.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+        return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, command.c_str(), static_cast<int>(slash), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string folder(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, command.c_str(), static_cast<int>(slash), folder.data(), n, nullptr,
+                        nullptr);
+    return folder;
+}
+
+}  // namespace
+
+void CopyPage::OnInit()
+{
+    SendDlgItemMessageW(hwnd_, IDC_RUN_LIST, LB_SETHORIZONTALEXTENT, 2000, 0);
+    ShowWindow(hwnd_, SW_SHOW);
+}
+
+bool CopyPage::OnMessage(UINT message, WPARAM wp, LPARAM)
+{
+    // The work starts once the page is visible.
+    if (message == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && !started_) {
+        started_ = true;
+        PostMessageW(hwnd_, WM_COMMAND, IDC_START_RUN, 0);
+    }
+    return false;
+}
+
+void CopyPage::OnCommand(UINT id, UINT)
+{
+    if (id == IDC_START_RUN) {
+        if (uninstall_)
+            RunUninstall();
+        else
+            RunInstall();
+    } else if (id == IDCANCEL) {
+        // "中止" ends the program at any time; "完了" goes on to the finish page.
+        Finish(done_ && !uninstall_ ? PageEvent::Next : PageEvent::Decline);
+    }
+}
+
+void CopyPage::RunInstall()
+{
+    Win32Machine machine(session_.main, &PumpPending);
+    fw::com::Win32Registry registry;
+    InstallRun run(session_.script, session_.choices, session_.places, machine, *this, registry);
+    const InstallResult result = run.Run();
+    session_.restartNeeded = result.restartNeeded;
+    if (!result.success) {
+        if (PageDialog::Alive())
+            Finish(PageEvent::RunFailed);
+        return;
+    }
+    done_ = true;
+    SetText(IDCANCEL, L"完了");
+}
+
+void CopyPage::RunUninstall()
+{
+    fw::IniProfile script(session_.scriptPath);
+    const InstallLog log = ReadInstallLog(script);
+    UninstallContext context;
+    context.ntFamily = session_.places.ntFamily;
+    context.runningProgram = session_.programPath;
+    context.runningScript = session_.scriptPath;
+    context.applic = session_.script.look.applic;
+    const Places& places = session_.places;
+    context.extraFolders = {places.desktopUser, places.desktopAll, places.startupUser, places.startupAll};
+    const std::string installFolder =
+        InstallFolderOfEntry(context.applic, session_.script.uninstall.exeParam);
+    if (!installFolder.empty())
+        context.extraFolders.push_back(installFolder);
+
+    Win32Machine machine(session_.main, &PumpPending);
+    fw::com::Win32Registry registry;
+    UninstallRun run(context, machine, *this, registry);
+    const UninstallResult result = run.Run(PlanUninstall(log, context));
+    if (!result.success) {
+        if (PageDialog::Alive())
+            Finish(PageEvent::Decline);
+        return;
+    }
+    done_ = true;
+    SetText(IDCANCEL, L"終了");
+}
+
+void CopyPage::AddLine(const std::wstring& line, bool select)
+{
+    const LRESULT index =
+        SendDlgItemMessageW(hwnd_, IDC_RUN_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    if (select && index >= 0)
+        SendDlgItemMessageW(hwnd_, IDC_RUN_LIST, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void CopyPage::SetRange(int high)
+{
+    SendDlgItemMessageW(hwnd_, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, high));
+}
+
+void CopyPage::SetPosition(int position)
+{
+    SendDlgItemMessageW(hwnd_, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void CopyPage::Pump()
+{
+    PumpPending();
+}
+
+}  // namespace installer

@@ -1,0 +1,124 @@
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "framework/win/strings.h"
+#include "installer/pages.h"
+#include "resources/orkvane/resource.h"
+
+namespace installer {
+
+namespace {
+
+std::wstring LoadText(HINSTANCE instance, UINT id)
+{
+    const wchar_t* text = nullptr;
+    const int n = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
+    return n > 0 ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
+}
+
+}  // namespace
+
+void FolderPage::OnInit()
+{
+    const TargetOptions& target = session_.script.target;
+    const InstallChoices& choices = session_.choices;
+    const bool nt = session_.places.ntFamily;
+    Enable(IDC_FOLDER_BACK, session_.flow.BackEnabled());
+    SendDlgItemMessageW(hwnd_, IDC_FOLDER_EDIT, EM_LIMITTEXT, MAX_PATH - 1, 0);
+    SetText(IDC_FOLDER_EDIT, Wide(choices.installFolder));
+    Check(IDC_LINK_DESKTOP, target.desktop);
+    Enable(IDC_LINK_DESKTOP, target.desktop);
+    Check(IDC_LINK_STARTMENU, target.startMenu);
+    Enable(IDC_LINK_STARTMENU, target.startMenu);
+    Enable(IDC_GROUP_COMBO, target.startMenu);
+    const UninstallOptions& uninstall = session_.script.uninstall;
+    Check(IDC_UNINSTALL_ENTRY, uninstall.regist);
+    Enable(IDC_UNINSTALL_ENTRY, uninstall.uninstaller && uninstall.regist);
+    Enable(IDC_LINK_PRIVATE, target.desktop || target.startMenu);
+    Check(IDC_LINK_PRIVATE, target.privateLinks && nt);
+    Show(IDC_LINK_PRIVATE, nt);
+    session_.choices.privateLinks = target.privateLinks && nt;
+    FillGroups();
+    ShowWindow(hwnd_, SW_SHOW);
+}
+
+// The sub-folders of the programs menu (per-user or shared), and the group name.
+void FolderPage::FillGroups()
+{
+    const HWND combo = Item(IDC_GROUP_COMBO);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    const Places& places = session_.places;
+    const std::string& programs = session_.choices.privateLinks ? places.programsUser : places.programsAll;
+    WIN32_FIND_DATAA found{};
+    const HANDLE find = FindFirstFileA(JoinPath(programs, "*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.')
+                SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(found.cFileName).c_str()));
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    SetWindowTextW(combo, Wide(session_.script.target.groupName).c_str());
+}
+
+void FolderPage::Browse()
+{
+    const std::wstring title = LoadText(session_.instance, IDS_BROWSE_TITLE);
+    const std::string titleAnsi = fw::WideToAnsi(title);
+    char display[MAX_PATH] = "";
+    BROWSEINFOA info{};
+    info.hwndOwner = session_.main;
+    info.pszDisplayName = display;
+    info.lpszTitle = titleAnsi.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
+    if (!list)
+        return;
+    char path[MAX_PATH] = "";
+    if (SHGetPathFromIDListA(list, path)) {
+        SetText(IDC_FOLDER_EDIT, Wide(path));
+        SetFocus(Item(IDC_FOLDER_EDIT));
+        SendDlgItemMessageW(hwnd_, IDC_FOLDER_EDIT, EM_SETSEL, 0, -1);
+    }
+    CoTaskMemFree(list);
+}
+
+void FolderPage::OnCommand(UINT id, UINT code)
+{
+    InstallChoices& choices = session_.choices;
+    switch (id) {
+        case IDC_FOLDER_BROWSE:
+            Browse();
+            break;
+        case IDC_LINK_PRIVATE:
+            if (code == BN_CLICKED) {
+                choices.privateLinks = Checked(IDC_LINK_PRIVATE);
+                FillGroups();
+            }
+            break;
+        case IDC_LINK_STARTMENU:
+            if (code == BN_CLICKED)
+                Enable(IDC_GROUP_COMBO, Checked(IDC_LINK_STARTMENU));
+            break;
+        case IDC_FOLDER_BACK:
+            Finish(PageEvent::Back);
+            break;
+        case IDOK:
+            choices.desktop = Checked(IDC_LINK_DESKTOP);
+            choices.startMenu = Checked(IDC_LINK_STARTMENU);
+            choices.privateLinks = Checked(IDC_LINK_PRIVATE);
+            choices.uninstallEntry = Checked(IDC_UNINSTALL_ENTRY);
+            choices.installFolder = AnsiText(IDC_FOLDER_EDIT, MAX_PATH - 1);
+            choices.groupName = AnsiText(IDC_GROUP_COMBO, MAX_PATH - 1);
+            Finish(PageEvent::Next);
+            break;
+        case IDCANCEL:
+            Finish(PageEvent::Decline);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace installer

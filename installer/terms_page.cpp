@@ -1,0 +1,48 @@
+#include <fstream>
+#include <iterator>
+
+#include "installer/pages.h"
+#include "resources/orkvane/resource.h"
+
+namespace installer {
+
+namespace {
+
+// The edit control breaks lines only at CR LF: a text with bare LF still shows its lines.
+std::wstring WithCrLf(const std::wstring& text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r'))
+            out += L'\r';
+        out += text[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+void TermsPage::OnInit()
+{
+    const LicensePage& license = session_.script.license;
+    SetWindowTextW(hwnd_, Wide(license.title).c_str());
+    SetText(IDOK, Wide(license.ok));
+    SetText(IDCANCEL, Wide(license.cancel));
+    std::ifstream in(license.file, std::ios::binary);
+    if (in) {
+        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        SetText(IDC_LICENSE_TEXT, WithCrLf(Wide(text)));
+    }
+    ShowWindow(hwnd_, SW_SHOW);
+}
+
+void TermsPage::OnCommand(UINT id, UINT)
+{
+    if (id == IDOK)
+        Finish(PageEvent::Next);
+    else if (id == IDCANCEL)
+        Finish(PageEvent::Decline);
+}
+
+}  // namespace installer
