@@ -153,7 +153,9 @@ RunResult RunPlan(MovePlan& plan, Action action, fw::FileSystem& fs, RunHost& ho
             Warn(FailureText(source, destination, fs.ErrorText(code)), host.Owner());
             continue;
         }
-        result.arrived.push_back(destination);
+        // The name the file system gave it: Windows drops trailing dots and spaces, and
+        // the list must not hold a second spelling of the file.
+        result.arrived.push_back(plan.Folder() + std::string(NameKey(row.newName, cp)));
         row.completed = true;
     }
     return result;

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "fileops/move_command.h"
+#include "tests/fileops/run_check.h"
 #include "framework/core/memory_filesystem.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/test_files.h"
@@ -15,37 +16,10 @@ namespace {
 using fileops::Action;
 using fileops::MovePlan;
 using fileops::OverwriteAnswer;
+using run_check::ScriptedHost;
 using testing_support::ScriptedPrompts;
 using testing_support::TestFiles;
 using testing_support::Utf8;
-
-// The run's questions from a script: overwrite answers in order, Escape at one poll.
-class ScriptedHost final : public fileops::MoveCommandHost {
-public:
-    OverwriteAnswer AskOverwrite(const std::string&, const std::string& destination) override
-    {
-        asked.push_back(destination);
-        if (answers.empty())
-            return OverwriteAnswer::None;
-        OverwriteAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    bool EscapePressed() override { return polls++ == escapeAtPoll; }
-    fileops::PreviewChoice Preview(MovePlan& plan) override
-    {
-        ++previews;
-        plan.Exclude(plan.InvalidRows());
-        return preview;
-    }
-
-    std::deque<OverwriteAnswer> answers;
-    std::vector<std::string> asked;
-    int polls = 0;
-    int escapeAtPoll = -1;  // the run polls once before its first row
-    int previews = 0;
-    fileops::PreviewChoice preview = fileops::PreviewChoice::Move;
-};
 
 // Sources in "src", the destination "dst", one list of the sources.
 class RunTest : public ::testing::Test {
@@ -285,31 +259,12 @@ TEST(MoveSettings, OkChecksTheFolderAndTheTemplate)
     }
 }
 
-// Answers every message box with OK.
-class AcceptingPrompts final : public fw::Prompts {
-public:
-    AcceptingPrompts() : previous_(fw::SetPrompts(this)) {}
-    ~AcceptingPrompts() override { fw::SetPrompts(previous_); }
-    int Message(intptr_t, const std::wstring&, const std::wstring&, unsigned) override { return fw::kIdOk; }
-
-private:
-    fw::Prompts* previous_;
-};
-
-struct PathLess {
-    bool operator()(const std::string& a, const std::string& b) const
-    {
-        return lists::ComparePaths(a, b) < 0;
-    }
-};
-using PathMap = std::map<std::string, std::string, PathLess>;
-
 // Random lists into random folders with random answers, faults and Escape: every
 // file is still at its source or destination with its content unless its own
 // overwrite was agreed to, no stray file is left, and the list matches the disk.
 TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
 {
-    AcceptingPrompts prompts;
+    run_check::AcceptingPrompts prompts;
     const char* const names[] = {"a", "A.jpg", "a.jpg", "b.jpg", "1.jpg", "0.jpg", "README", "~mv0.tmp"};
     const char* const patterns[] = {"", "%f.%e", "%c.%e", "x.%e", "%if.%ie", "%c"};
     const uint32_t faults[] = {fw::kErrorDiskFull, fw::kErrorAccessDenied, fw::kErrorFileExists};
@@ -320,7 +275,6 @@ TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
         fw::MemoryFileSystem fs;
         const std::string folder = rng() % 4 ? "C:\\dst\\" : "D:\\dst\\";
         fs.AddFolder(folder);
-        PathMap readOnly;
         for (int i = rng() % 5; i > 0; --i) {
             std::string path = folder + pick(names);
             fs.AddFile(path, "old " + path);
@@ -348,11 +302,11 @@ TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
         for (int i = rng() % 3; i > 0; --i)
             fs.FailChange(rng() % 12, pick(faults));
 
-        PathMap before;
+        run_check::RunRecord run;
         for (const std::string& path : fs.Files()) {
-            before[path] = fs.Content(path);
+            run.before[path] = fs.Content(path);
             if (fs.Attributes(path) & fw::kAttrReadOnly)
-                readOnly[path] = before[path];
+                run.readOnly.insert(path);
         }
         ScriptedHost host;
         const OverwriteAnswer answers[] = {OverwriteAnswer::Overwrite, OverwriteAnswer::Skip,
@@ -361,70 +315,20 @@ TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
         for (int i = 0; i < 8; ++i)
             host.answers.push_back(pick(answers));
         host.escapeAtPoll = rng() % 12;
-        const std::deque<OverwriteAnswer> given = host.answers;
-        const std::set<std::string, PathLess> original(list.Paths().begin(), list.Paths().end());
-        const Action action = rng() % 2 ? Action::Move : Action::Copy;
-        const bool reload = rng() % 2;
-        fileops::RunResult result = fileops::RunPlan(plan, action, fs, host);
-        fileops::ApplyRun(list, plan, result, action, reload);
+        run.given = host.answers;
+        run.original.insert(list.Paths().begin(), list.Paths().end());
+        run.action = rng() % 2 ? Action::Move : Action::Copy;
+        run.reload = rng() % 2;
+        fileops::RunResult result = fileops::RunPlan(plan, run.action, fs, host);
+        fileops::ApplyRun(list, plan, result, run.action, run.reload);
 
-        // The destinations the user agreed to lose, and where each source was going.
-        std::set<std::string, PathLess> agreed;
-        PathMap going;
-        bool all = false;
-        size_t asked = 0;
-        for (const fileops::PlanRow& row : plan.Rows()) {
-            if (row.newName.empty())
-                continue;
-            std::string destination = folder + row.newName;
-            going[row.source] = destination;
-            if (asked < host.asked.size() && lists::ComparePaths(host.asked[asked], destination) == 0) {
-                OverwriteAnswer answer = given[asked++];
-                all = all || answer == OverwriteAnswer::OverwriteAll;
-                if (answer == OverwriteAnswer::Overwrite || answer == OverwriteAnswer::OverwriteAll)
-                    agreed.insert(destination);
-            }
-            if (all)
-                agreed.insert(destination);
-        }
-        for (const auto& [path, content] : before) {
-            if (agreed.count(path))
-                continue;
-            bool kept = fs.Exists(path) && fs.Content(path) == content;
-            auto to = going.find(path);
-            if (action == Action::Move && to != going.end() && agreed.count(to->second))
-                continue;  // moved there, then overwritten by agreement (two rows with one name)
-            bool moved = action == Action::Move && to != going.end() && fs.Exists(to->second) &&
-                         fs.Content(to->second) == content;
-            EXPECT_TRUE(kept || moved) << path;
-        }
-        for (const auto& [path, content] : readOnly)
-            EXPECT_TRUE(going.count(path) || fs.Content(path) == content) << "read-only " << path;
-        for (const std::string& path : fs.Files()) {
-            bool destination = std::any_of(going.begin(), going.end(), [&](const auto& g) {
-                return lists::ComparePaths(g.second, path) == 0;
-            });
-            // A staged copy stays only when removing it failed as well: a copy, nothing lost.
-            bool staged = path.find("\\~mv") != std::string::npos &&
-                          std::any_of(before.begin(), before.end(),
-                                      [&](const auto& b) { return b.second == fs.Content(path); });
-            EXPECT_TRUE(before.count(path) || destination || staged) << "stray " << path;
-        }
-
-        std::set<std::string, PathLess> listed(list.Paths().begin(), list.Paths().end());
-        std::set<std::string, PathLess> arrived(result.arrived.begin(), result.arrived.end());
-        for (const std::string& path : listed)
-            EXPECT_TRUE(fs.Exists(path)) << "listed but missing " << path;
-        for (const fileops::PlanRow& row : plan.Rows()) {
-            if (row.ExistingOnly() || !fs.Exists(row.source) || arrived.count(row.source))
-                continue;
-            bool gone = action == Action::Move && row.completed;
-            EXPECT_NE(gone, listed.count(row.source) != 0) << row.source;
-        }
-        for (const std::string& path : result.arrived)
-            EXPECT_TRUE(reload ? !fs.Exists(path) || listed.count(path)
-                               : !listed.count(path) || original.count(path))
-                << path;
+        run.host = &host;
+        run.plan = &plan;
+        run.result = &result;
+        run_check::PathMap after;
+        for (const std::string& path : fs.Files())
+            after[path] = fs.Content(path);
+        run_check::CheckRun(run, after, list);
     }
 }
 
