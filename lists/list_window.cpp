@@ -39,6 +39,7 @@ bool CClsLstWnd::Create(HWND client, IUnknown* cache)
         return false;
     }
     model_.SetView(this);
+    cache_ = cache;
     control_.ConnectEvents([this](DISPID id, const DISPPARAMS&) { OnControlEvent(id); });
     if (cache)
         control_.IPictureCache(cache);

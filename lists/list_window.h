@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/thumb_ctl_wrapper.h"
+#include "fileops/move_list_command.h"
 #include "framework/com/com_ptr.h"
 #include "framework/core/filesystem.h"
 #include "framework/win/commands.h"
@@ -114,6 +115,7 @@ private:
     void OnConditionalCut();
     void OnPaste();
     void OnProperties();
+    void OnMoveList();
 
     // Drag and drop.
     void OnRightClick();
@@ -127,6 +129,8 @@ private:
     lists::ListModel& model_;
     ListWindowHost& host_;
     CVelmoraThumbCtl control_;
+    IUnknown* cache_ = nullptr;  // the frame's, which outlives its windows
+    fileops::MoveWindowState moveState_;
     fw::com::ComPtr<IDropTarget> dropTarget_;
     fw::com::ComPtr<IDropSource> dropSource_;
     bool dropRegistered_ = false;

@@ -95,7 +95,8 @@ const fw::CommandMap<CClsLstWnd>& CClsLstWnd::Commands()
                                              .On(ID_PROPERTIES, &W::OnProperties, &W::HasEntries)
                                              .On(ID_EDIT_COPY, &W::OnCopy, &W::HasEntries)
                                              .On(ID_EDIT_CUT, &W::OnCut, &W::HasEntries)
-                                             .On(ID_EDIT_PASTE, &W::OnPaste, &W::ClipboardHasFiles);
+                                             .On(ID_EDIT_PASTE, &W::OnPaste, &W::ClipboardHasFiles)
+                                             .On(ID_MOVE_LIST, &W::OnMoveList, &W::HasEntries);
     return map;
 }
 
@@ -144,6 +145,12 @@ void CClsLstWnd::OnLoadFiles()
         return;
     const auto inserted = model_.InsertMany(std::move(chosen));
     model_.CompleteLoad(inserted.smallestNewIndex);
+}
+
+void CClsLstWnd::OnMoveList()
+{
+    fileops::RunMoveListCommand(Handle(), model_, moveState_, host_.SharedLastFolder(), host_.Files(),
+                                cache_);
 }
 
 void CClsLstWnd::OnClear()
