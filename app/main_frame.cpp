@@ -541,14 +541,12 @@ bool CClsMainFrame::ChooseCatalogFile(bool save, std::string& path)
 
 void CClsMainFrame::BeginWait()
 {
-    if (waitDepth_++ == 0)
-        savedCursor_ = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    wait_.Begin();
 }
 
 void CClsMainFrame::EndWait()
 {
-    if (waitDepth_ > 0 && --waitDepth_ == 0)
-        SetCursor(savedCursor_ ? savedCursor_ : LoadCursorA(nullptr, IDC_ARROW));
+    wait_.End();
 }
 
 void CClsMainFrame::LoadCommandLine(const std::string& commandLine)

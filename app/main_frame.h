@@ -14,6 +14,7 @@
 #include "framework/com/com_ptr.h"
 #include "framework/win/commands.h"
 #include "framework/win/mdi.h"
+#include "framework/win/wait_cursor.h"
 #include "lists/folder_loader.h"
 #include "lists/list_set.h"
 #include "lists/list_window.h"
@@ -145,6 +146,5 @@ private:
     int autoAdvance_ = 0;
     int wideDropNames_ = 1;
     bool deferringViews_ = false;
-    int waitDepth_ = 0;
-    HCURSOR savedCursor_ = nullptr;
+    fw::WaitCursor wait_;
 };

@@ -1,5 +1,7 @@
 #include "installer/setup_machine.h"
 
+#include "framework/core/utf8.h"
+
 #include "framework/core/ansi_text.h"
 #include "framework/core/codepage.h"
 
@@ -59,31 +61,7 @@ std::wstring Wide(const std::string& ansi)
 
 std::string Utf8(const std::string& ansi)
 {
-    const std::wstring wide = Wide(ansi);
-    std::string out;
-    for (size_t i = 0; i < wide.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(wide[i]) & (sizeof(wchar_t) == 2 ? 0xFFFFu : 0x1FFFFFu);
-        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + ((static_cast<uint32_t>(wide[i + 1]) & 0x3FFu));
-            ++i;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return fw::Utf8FromWide(Wide(ansi));
 }
 
 }  // namespace installer

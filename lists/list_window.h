@@ -13,6 +13,7 @@
 #include "framework/core/filesystem.h"
 #include "framework/win/commands.h"
 #include "framework/win/mdi.h"
+#include "framework/win/wait_cursor.h"
 #include "lists/drop_objects.h"
 #include "lists/folder_loader.h"
 #include "lists/list_model.h"
@@ -138,6 +139,5 @@ private:
     bool deferring_ = false;
     std::optional<std::string> pendingCaption_;
     std::optional<int> pendingPosition_;
-    int waitDepth_ = 0;
-    HCURSOR savedCursor_ = nullptr;
+    fw::WaitCursor wait_;
 };

@@ -107,14 +107,12 @@ bool CClsLstWnd::ClipboardHasFiles() const
 
 void CClsLstWnd::BeginWait()
 {
-    if (waitDepth_++ == 0)
-        savedCursor_ = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    wait_.Begin();
 }
 
 void CClsLstWnd::EndWait()
 {
-    if (waitDepth_ > 0 && --waitDepth_ == 0)
-        SetCursor(savedCursor_ ? savedCursor_ : LoadCursorA(nullptr, IDC_ARROW));
+    wait_.End();
 }
 
 void CClsLstWnd::OnLoadFolder()
