@@ -23,6 +23,12 @@ public:
 
     void UpperChar(unsigned char& lead, unsigned char& trail, bool doubleByte) const override
     {
+        // ASCII is the same in every ANSI code page: no system call for it.
+        if (!doubleByte && lead < 0x80) {
+            if (lead >= 'a' && lead <= 'z')
+                lead = static_cast<unsigned char>(lead - 'a' + 'A');
+            return;
+        }
         char buffer[2] = {static_cast<char>(lead), static_cast<char>(trail)};
         CharUpperBuffA(buffer, doubleByte ? 2 : 1);
         lead = static_cast<unsigned char>(buffer[0]);

@@ -204,6 +204,17 @@ TEST_F(TransferTest, SettingsDialogChecksAndWritesItsKeys)
     EXPECT_EQ(ProfileInt("LAYOUT", "NOSAVE", -1), 0);
 }
 
+TEST_F(TransferTest, AboutShowsTheControlsFilter)
+{
+    Start();
+    ASSERT_TRUE(Command(57664));
+    HWND dialog = Dialog(L"Lumsorix2xのﾊﾞｰｼﾞｮﾝ情報");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ts::WindowText(GetDlgItem(dialog, 1010)), L"*.jpeg;*.jpg;*.gif;*.bmp");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(ts::WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
 TEST_F(TransferTest, ClearsAfterTheQuestionAndShowsProperties)
 {
     StartOnThree();
