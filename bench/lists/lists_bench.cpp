@@ -9,6 +9,7 @@
 
 #include "app/catalog.h"
 #include "framework/core/memory_filesystem.h"
+#include "framework/core/prompts.h"
 #include "lists/drop_loader.h"
 #include "lists/folder_loader.h"
 #include "lists/list_commands.h"
