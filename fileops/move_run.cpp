@@ -123,6 +123,18 @@ RunResult RunPlan(MovePlan& plan, Action action, fw::FileSystem& fs, RunHost& ho
             continue;
         }
 
+        // Where the folder had no file of this name when the plan was made, the plain
+        // move or copy that never replaces is tried first: in a large folder it spares a
+        // look-up that costs as much as the move itself. A name with '~' may be a short
+        // name of the source itself, and any failure takes the careful way below.
+        if (row.existingName.empty() && row.newName.find('~') == std::string::npos &&
+            (action == Action::Move ? fs.MoveTo(source, destination, false) : fs.CopyNew(source, destination)) ==
+                0) {
+            result.arrived.push_back(plan.Folder() + std::string(NameKey(row.newName, cp)));
+            row.completed = true;
+            continue;
+        }
+
         bool overwrite = false;
         const uint32_t attributes = fs.Attributes(destination);
         if (attributes != fw::kAttrInvalid) {

@@ -125,7 +125,9 @@ TEST_F(RunTest, FailuresAreReportedWithTheSystemTextAndTouchNothing)
     files.AddFile("dst\\b", "old");
     host.answers = {OverwriteAnswer::Overwrite};
     prompts.Answer(fw::kIdOk).Answer(fw::kIdOk);
-    files.Memory()->FailChange(1, fw::kErrorDiskFull);  // the rename of b over the old file
+    // Each name is first tried by a move that never replaces; then, the careful way, a
+    // fails again and b is renamed over the old file: the fourth change.
+    files.Memory()->FailChange(3, fw::kErrorDiskFull);
     Run(Action::Move);
     ASSERT_EQ(2u, prompts.Count());
     EXPECT_EQ("元:" + files.Path("src\\a") + "\r\n先:" + files.Path("dst\\a") + "\r\nError 32",

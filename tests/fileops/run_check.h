@@ -154,7 +154,9 @@ inline void CheckRun(const RunRecord& run, const PathMap& after, const lists::Li
     }
     for (const std::string& path : run.readOnly)
         EXPECT_TRUE(going.count(path) || content(path) == run.before.at(path)) << "read-only " << path;
-    for (const auto& [path, now] : after) {
+    for (const auto& entry : after) {
+        const std::string& path = entry.first;
+        const auto& now = entry.second;
         bool destination =
             std::any_of(going.begin(), going.end(), [&](const auto& g) { return same(g.second, path); });
         // A staged copy stays only when removing it failed as well: a copy, nothing lost.
