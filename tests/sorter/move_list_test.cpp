@@ -35,5 +35,94 @@ TEST_F(SorterTest, MovesAListIntoAFolderAndTheListFollows)
     EXPECT_NE(GetFileAttributesA(Path("sorted\\old.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+class MoveCommandTest : public SorterTest {
+protected:
+    // Two images in "pics", loaded; F8 opens the move dialog with `action` chosen.
+    HWND Open(int action, const std::string& folder)
+    {
+        for (const char* name : {"a.bmp", "b.bmp"})
+            paths.push_back(AddImage(std::string("pics\\") + name));
+        Start("\"" + Path("pics") + "\"");
+        EXPECT_TRUE(Press(VK_F8));
+        HWND dialog = ts::WaitForWindow(process_.Id(), L"#32770", L"フォルダへ移動");
+        EXPECT_NE(dialog, nullptr);
+        if (!folder.empty())
+            SendMessageW(GetDlgItem(dialog, 1001), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(std::wstring(folder.begin(), folder.end()).c_str()));
+        PostMessageW(GetDlgItem(dialog, action), BM_CLICK, 0, 0);
+        EXPECT_TRUE(ts::WaitForInputProcessed(dialog));
+        return dialog;
+    }
+    void Ok(HWND dialog) { PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); }
+    static bool Exists(const std::string& path)
+    {
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    std::vector<std::string> paths;
+};
+
+TEST_F(MoveCommandTest, CopiesAndReloadsTheCopies)
+{
+    AddImage("copies\\old.txt", "kept");
+    HWND dialog = Open(1004, Path("copies"));
+    ASSERT_NE(dialog, nullptr);
+    SendMessageW(GetDlgItem(dialog, 1044), BM_SETCHECK, BST_CHECKED, 0);
+    Ok(dialog);
+    HWND preview = ts::WaitForWindow(process_.Id(), L"#32770", L"フォルダを指定してコピー・移動");
+    ASSERT_NE(preview, nullptr);
+    PostMessageW(GetDlgItem(preview, IDOK), BM_CLICK, 0, 0);  // copy
+    EXPECT_EQ(WaitCaption(0, Caption('0', 1, 4, Path("copies\\a.bmp"))),
+              Caption('0', 1, 4, Path("copies\\a.bmp")));
+    for (const std::string& p : paths)
+        EXPECT_TRUE(Exists(p)) << p;
+    EXPECT_TRUE(Exists(Path("copies\\b.bmp")));
+}
+
+TEST_F(MoveCommandTest, WritesTheListAsText)
+{
+    HWND dialog = Open(1005, "");
+    ASSERT_NE(dialog, nullptr);
+    Ok(dialog);
+    AnswerFileDialog(Path("list.txt"));
+    ASSERT_TRUE(ts::WaitUntil([&] { return Exists(Path("list.txt")); }));
+    ASSERT_TRUE(ts::WaitForInputProcessed(frame_));
+    HANDLE file = CreateFileA(Path("list.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char text[512] = "";
+    DWORD read = 0;
+    ReadFile(file, text, sizeof text - 1, &read, nullptr);
+    CloseHandle(file);
+    EXPECT_EQ(std::string(text, read), paths[0] + "\r\n" + paths[1] + "\r\n");
+    EXPECT_EQ(Caption(0), Caption('0', 1, 2, paths[0]));
+}
+
+TEST_F(MoveCommandTest, DeletesToTheRecycleBin)
+{
+    HWND dialog = Open(1006, "");
+    ASSERT_NE(dialog, nullptr);
+    Ok(dialog);
+    // Whatever asks to confirm is answered Yes.
+    ASSERT_TRUE(ts::WaitUntil(
+        [&] {
+            for (HWND box : ts::TopWindows(process_.Id(), L"#32770"))
+                if (HWND yes = GetDlgItem(box, IDYES); yes && box != dialog)
+                    PostMessageW(yes, BM_CLICK, 0, 0);
+            return !Exists(paths[0]) && !Exists(paths[1]);
+        },
+        15000));
+    EXPECT_EQ(WaitCaption(0, Caption('0', 0, 0, "")), Caption('0', 0, 0, ""));
+    // Wine keeps what it recycles in the desktop's trash below the user's home folder,
+    // which it names in WINEHOMEDIR ("\\??\\Z:\\...").
+    char home[MAX_PATH] = "";
+    ASSERT_TRUE(GetEnvironmentVariableA("WINEHOMEDIR", home, MAX_PATH));
+    std::string trash = home;
+    if (trash.rfind("\\??\\", 0) == 0)
+        trash.erase(0, 4);
+    trash += "\\.local\\share\\Trash\\files\\a.bmp";
+    EXPECT_TRUE(Exists(trash)) << trash;
+    DeleteFileA(trash.c_str());  // the next run must find its own
+}
+
 }  // namespace
 }  // namespace sorter_test

@@ -196,16 +196,24 @@ void SorterTest::Answer(const std::wstring& text, int button)
 
 void SorterTest::AnswerFileDialog(const std::string& path)
 {
-    HWND dialog = ts::WaitForWindow(process_.Id(), L"#32770", nullptr, 15000);
-    ASSERT_NE(dialog, nullptr);
+    // The file dialog is the one with the file name box (other dialogs may be open).
     constexpr int kNameCombo = 0x47C;
+    HWND dialog = nullptr;
     HWND edit = nullptr;
-    ASSERT_TRUE(ts::WaitUntil([&] {
-        HWND combo = GetDlgItem(dialog, kNameCombo);
-        const auto edits = combo ? ts::ChildWindows(combo, L"Edit") : std::vector<HWND>{};
-        edit = edits.empty() ? nullptr : edits[0];
-        return edit != nullptr;
-    }));
+    ASSERT_TRUE(ts::WaitUntil(
+        [&] {
+            for (HWND candidate : ts::TopWindows(process_.Id(), L"#32770")) {
+                HWND combo = GetDlgItem(candidate, kNameCombo);
+                const auto edits = combo ? ts::ChildWindows(combo, L"Edit") : std::vector<HWND>{};
+                if (!edits.empty()) {
+                    dialog = candidate;
+                    edit = edits[0];
+                    return true;
+                }
+            }
+            return false;
+        },
+        15000));
     const std::wstring name = fw::AnsiToWide(path);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG,
