@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "framework/core/clock.h"
@@ -19,7 +20,15 @@ namespace {
 
 class AnsiCodePage final : public CodePage {
 public:
-    bool IsLeadByte(unsigned char c) const override { return IsDBCSLeadByte(c) != FALSE; }
+    // The lead bytes of the process's code page, asked once: every scan of a path asks
+    // for each of its bytes.
+    AnsiCodePage()
+    {
+        for (int c = 0; c < 256; ++c)
+            lead_[static_cast<size_t>(c)] = IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE;
+    }
+
+    bool IsLeadByte(unsigned char c) const override { return lead_[c]; }
 
     void UpperChar(unsigned char& lead, unsigned char& trail, bool doubleByte) const override
     {
@@ -35,6 +44,9 @@ public:
         if (doubleByte)
             trail = static_cast<unsigned char>(buffer[1]);
     }
+
+private:
+    std::array<bool, 256> lead_{};
 };
 
 uint64_t Join(const FILETIME& t)
