@@ -38,10 +38,10 @@ TEST_F(SorterTest, MovesAListIntoAFolderAndTheListFollows)
 class MoveCommandTest : public SorterTest {
 protected:
     // Two images in "pics", loaded; F8 opens the move dialog with `action` chosen.
-    HWND Open(int action, const std::string& folder)
+    HWND Open(int action, const std::string& folder, std::vector<std::string> names = {"a.bmp", "b.bmp"})
     {
-        for (const char* name : {"a.bmp", "b.bmp"})
-            paths.push_back(AddImage(std::string("pics\\") + name));
+        for (const std::string& name : names)
+            paths.push_back(AddImage("pics\\" + name));
         Start("\"" + Path("pics") + "\"");
         EXPECT_TRUE(Press(VK_F8));
         HWND dialog = ts::WaitForWindow(process_.Id(), L"#32770", L"フォルダへ移動");
@@ -99,7 +99,9 @@ TEST_F(MoveCommandTest, WritesTheListAsText)
 
 TEST_F(MoveCommandTest, DeletesToTheRecycleBin)
 {
-    HWND dialog = Open(1006, "");
+    // Names of this run only, so that the trash cannot hold them from an earlier one.
+    const std::string unique = root_.substr(root_.rfind('\\') + 1);
+    HWND dialog = Open(1006, "", {unique + "-a.bmp", unique + "-b.bmp"});
     ASSERT_NE(dialog, nullptr);
     Ok(dialog);
     // Whatever asks to confirm is answered Yes.
@@ -113,15 +115,25 @@ TEST_F(MoveCommandTest, DeletesToTheRecycleBin)
         15000));
     EXPECT_EQ(WaitCaption(0, Caption('0', 0, 0, "")), Caption('0', 0, 0, ""));
     // Wine keeps what it recycles in the desktop's trash below the user's home folder,
-    // which it names in WINEHOMEDIR ("\\??\\Z:\\...").
+    // which it names in WINEHOMEDIR ("\\??\\Z:\\..."); a name it already holds gets a suffix.
     char home[MAX_PATH] = "";
     ASSERT_TRUE(GetEnvironmentVariableA("WINEHOMEDIR", home, MAX_PATH));
     std::string trash = home;
     if (trash.rfind("\\??\\", 0) == 0)
         trash.erase(0, 4);
-    trash += "\\.local\\share\\Trash\\files\\a.bmp";
-    EXPECT_TRUE(Exists(trash)) << trash;
-    DeleteFileA(trash.c_str());  // the next run must find its own
+    trash += "\\.local\\share\\Trash\\";
+    int found = 0;
+    WIN32_FIND_DATAA entry{};
+    HANDLE find = FindFirstFileA((trash + "files\\" + unique + "-*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            ++found;
+            DeleteFileA((trash + "files\\" + entry.cFileName).c_str());
+            DeleteFileA((trash + "info\\" + entry.cFileName + ".trashinfo").c_str());
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    EXPECT_GE(found, 2) << trash;
 }
 
 }  // namespace
