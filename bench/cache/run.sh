@@ -50,3 +50,13 @@ awk -v floor="$djpeg_ms" '/^summary/ {
   printf "bare OleLoadPicture / native djpeg: %.2fx; cache / djpeg: %.2fx\n", v["bare_mean_ms"] / floor, v["cache_mean_ms"] / floor
   printf "hit latency %.2f us (target <= 50 us: %s)\n", v["hit_us"], (v["hit_us"] <= 50) ? "met" : "missed"
 }' "$out"
+
+# Peak memory of 100 photos of 24 MP through one window at the largest cache the
+# sorter allows (94 slots, 64 per window): without a budget and with the default.
+MEMBENCH="$SUITE_BUILD/win64/bench/cache/memory_bench.exe"
+[ -x "$MEMBENCH" ] || cmake --build "$SUITE_BUILD/win64" --target memory_bench -j 2 >/dev/null
+mkdir -p "$DATA/walk"
+winwalk="Z:$(echo "$DATA/walk" | tr / '\\')"
+for budget in 0 1024; do
+  timeout 1200 bash "$SUITE_ROOT/scripts/wine" "$MEMBENCH" "$winwalk" "$budget" 100 | tr -d '\r'
+done

@@ -63,6 +63,30 @@ TEST(LibrarySettingsTest, ReadsTheTwoNumbersOnlyAsExactLowerCaseKeys)
     }
 }
 
+TEST(LibrarySettingsTest, MemoryBudgetIsASettingInMiBThatNeitherFiltersNorMaps)
+{
+    const struct {
+        const char* file;
+        uint64_t bytes;
+    } cases[] = {
+        {"", uint64_t{kDefaultMemoryBudgetMiB} << 20},
+        {"memorybudget=300\n", uint64_t{300} << 20},
+        {"memorybudget=0\n", 0},
+        {"memorybudget=-5\n", 0},
+        {"memorybudget=abc\n", 0},
+        {"memorybudget=4096\n", uint64_t{4096} << 20},  // beyond 32 bits
+        {"MemoryBudget=300\n", uint64_t{kDefaultMemoryBudgetMiB} << 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(c.bytes, Parse(c.file).MemoryBudgetBytes());
+    }
+    LibrarySettings s = Parse("memorybudget=300\nMemoryBudget=x.spi\npng=p.spi\n");
+    EXPECT_EQ("*.jpeg;*.jpg;*.gif;*.bmp;*.png", s.FilterText());
+    EXPECT_FALSE(s.DecoderFor("C:\\a.memorybudget", Cp()).plugin);
+    EXPECT_FALSE(s.DecoderFor("C:\\a.MEMORYBUDGET", Cp()).plugin);
+}
+
 TEST(LibrarySettingsTest, RecordsKeepIndentedKeysAndTrailingBlanksOfValues)
 {
     LibrarySettings s = Parse("  png = x.spi  \nk=\n=v\n");

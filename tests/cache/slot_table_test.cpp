@@ -32,17 +32,22 @@ std::atomic<int> g_pictureReleases{0};
 
 class FakePicture final : public Picture {
 public:
-    FakePicture(uintptr_t handle, bool isBitmap) : handle_(handle), isBitmap_(isBitmap) {}
+    FakePicture(uintptr_t handle, bool isBitmap, size_t bytes = 0)
+        : handle_(handle), isBitmap_(isBitmap), bytes_(bytes)
+    {
+    }
     ~FakePicture() override { ++g_pictureReleases; }
     bool BitmapHandle(uintptr_t& handle) override
     {
         handle = handle_;
         return isBitmap_;
     }
+    size_t Bytes() override { return bytes_; }
 
 private:
     uintptr_t handle_;
     bool isBitmap_;
+    size_t bytes_;
 };
 
 constexpr uintptr_t kW1 = 0x1001;
@@ -79,11 +84,11 @@ protected:
 
     // What the dispatcher and a loader do for the newest pending entry.
     std::shared_ptr<PictureEntry> Decode(SlotTable& t, uintptr_t handle, bool isBitmap = true,
-                                         EntryState state = EntryState::kReadyBitmap)
+                                         EntryState state = EntryState::kReadyBitmap, size_t bytes = 0)
     {
         auto entry = t.TakeNewestPending();
         if (entry)
-            t.Publish(*entry, state, std::make_unique<FakePicture>(handle, isBitmap));
+            t.Publish(*entry, state, std::make_unique<FakePicture>(handle, isBitmap, bytes));
         return entry;
     }
 
@@ -373,6 +378,46 @@ TEST_F(SlotTableTest, EntryDroppedWhileLoadingIsReleasedOnceWhenItsLoaderEnds)
     EXPECT_EQ(1, g_pictureReleases.load());
     t.reset();
     EXPECT_EQ(1, g_pictureReleases.load());
+}
+
+TEST_F(SlotTableTest, MemoryBudgetEvictsTheLeastRecentlyUsedPicturesButNeverTheShownOnes)
+{
+    constexpr size_t kMiB = size_t{1} << 20;
+    auto t = Make(8, 8);
+    t->SetMemoryBudget(250 * kMiB);
+    // W1 shows a, W2 shows b; W1 walks on through c, d, e (100 MiB each).
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+        Request(*t, std::string(name) == "b" ? kW2 : kW1, Path(name));
+        Decode(*t, 1, true, EntryState::kReadyBitmap, 100 * kMiB);
+    }
+    // a, c and d went, oldest first (their slots were reused); b is W2's
+    // picture on screen and e W1's.
+    EXPECT_EQ((std::vector<std::string>{"-", Path("b"), Path("e"), "-", "-", "-", "-", "-"}), Paths(*t));
+    EXPECT_EQ(200 * kMiB, t->HeldBytes());
+    EXPECT_EQ(0, g_beeps.load());
+
+    // One picture larger than the whole budget still arrives and is delivered.
+    files.AddFile(Path("huge"), "x", 100);
+    Request(*t, kW1, Path("huge"));
+    Decode(*t, 7, true, EntryState::kReadyBitmap, 400 * kMiB);
+    uintptr_t handle = 0;
+    EXPECT_TRUE(Request(*t, kW1, Path("huge"), &handle));
+    EXPECT_EQ(7u, handle);
+    EXPECT_EQ(500 * kMiB, t->HeldBytes());  // b and the huge one are both on screen
+
+    // Entries without a picture cost nothing; SetCacheSize keeps the budget.
+    t->SetCacheSize(8, 8);
+    for (const char* name : {"a", "b", "c"}) {
+        Request(*t, kW1, Path(name));
+        Decode(*t, 1, true, EntryState::kReadyBitmap, 100 * kMiB);
+    }
+    EXPECT_EQ(200 * kMiB, t->HeldBytes());
+
+    // Without a budget nothing is evicted for its size.
+    t->SetMemoryBudget(0);
+    Request(*t, kW1, Path("d"));
+    Decode(*t, 1, true, EntryState::kReadyBitmap, 900 * kMiB);
+    EXPECT_EQ(1100 * kMiB, t->HeldBytes());
 }
 
 TEST_F(SlotTableTest, CallersDispatcherAndResizesOnSeveralThreads)

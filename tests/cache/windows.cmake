@@ -19,13 +19,18 @@ while(cache_plugin_variants)
   list(APPEND cache_plugins ${target})
 endwhile()
 
-add_library(cache_test_support STATIC cache_test_support.cpp)
-target_link_libraries(cache_test_support PUBLIC suite_options thumbctl_cache test_support)
+add_library(cache_test_support STATIC cache_test_support.cpp photo_walk.cpp)
+target_link_libraries(cache_test_support PUBLIC suite_options thumbctl_cache test_support windowscodecs psapi ole32)
 
 suite_test(cache_loading_tests
   SOURCES loading_test.cpp decoders_test.cpp
   LIBS cache_test_support thumbctl_cache test_support)
 add_dependencies(cache_loading_tests ${cache_plugins})
+
+# Large photos through one window within the memory budget (minutes under Wine).
+suite_test(cache_memory_tests
+  SOURCES memory_walk_test.cpp
+  LIBS cache_test_support thumbctl_cache test_support)
 
 # The cache through the built server library, copied beside the test program.
 suite_test(cache_com_tests

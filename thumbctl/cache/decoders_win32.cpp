@@ -17,6 +17,16 @@
 namespace thumbctl::cache {
 namespace {
 
+// The pixel memory of a bitmap as GDI describes it.
+size_t BitmapBytes(uintptr_t handle)
+{
+    BITMAP info{};
+    if (!handle || !GetObjectA(reinterpret_cast<HGDIOBJ>(handle), sizeof info, &info))
+        return 0;
+    return static_cast<size_t>(info.bmWidthBytes) *
+           static_cast<size_t>(info.bmHeight > 0 ? info.bmHeight : 0);
+}
+
 // Whether a picture object made by OleLoadPicture deletes its GDI handle when
 // it is released. Windows' does; Wine's (given fRunmode TRUE) does not, and
 // every decoded picture would then leak its bitmap. Found out once with a 1x1
@@ -107,6 +117,12 @@ public:
         return bitmap_ != 0;
     }
 
+    size_t Bytes() override
+    {
+        uintptr_t handle = 0;
+        return BitmapHandle(handle) ? BitmapBytes(handle) : 0;
+    }
+
 private:
     bool Property(DISPID id, LONG& out)
     {
@@ -144,6 +160,7 @@ public:
         handle = reinterpret_cast<uintptr_t>(bitmap_.get());
         return bitmap_.get() != nullptr;
     }
+    size_t Bytes() override { return BitmapBytes(reinterpret_cast<uintptr_t>(bitmap_.get())); }
 
 private:
     fw::UniqueGdiObject bitmap_;

@@ -60,6 +60,7 @@ PictureCacheEngine::PictureCacheEngine(int16_t slotCount, int16_t cacheOutLimit)
 {
     table_ = std::make_unique<SlotTable>(SlotTable::Environment{fw::SystemClock(), &LookUpFile, lock_, &Beep},
                                          slotCount, cacheOutLimit);
+    table_->SetMemoryBudget(CurrentSettings().MemoryBudgetBytes());
     stopEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     startedEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!lock_ || !stopEvent_ || !startedEvent_)

@@ -30,8 +30,10 @@ std::string CutToBytes(std::string_view text, size_t limit, const fw::CodePage& 
 }
 
 // Setting names and the default patterns never appear among the extra patterns.
-constexpr std::string_view kReservedKeys[] = {"jpg",    "bmp",       "jpeg",         "gif",
-                                              "filter", "cachesize", "bufferingsize"};
+constexpr std::string_view kReservedKeys[] = {"jpg",    "bmp",       "jpeg",          "gif",
+                                              "filter", "cachesize", "bufferingsize", "memorybudget"};
+// A setting that is never taken for an extension.
+constexpr std::string_view kBudgetKey = "memorybudget";
 constexpr std::string_view kDefaultFilter = "*.jpeg;*.jpg;*.gif;*.bmp";
 
 }  // namespace
@@ -113,7 +115,14 @@ void LibrarySettings::Finish()
             cacheSize_ = AsciiToLong(r.value);
         else if (r.key == "bufferingsize")
             bufferingSize_ = AsciiToLong(r.value);
+        else if (r.key == kBudgetKey)
+            memoryBudgetMiB_ = AsciiToLong(r.value);
     }
+}
+
+uint64_t LibrarySettings::MemoryBudgetBytes() const
+{
+    return memoryBudgetMiB_ > 0 ? static_cast<uint64_t>(memoryBudgetMiB_) << 20 : 0;
 }
 
 LibrarySettings LibrarySettings::Parse(std::string_view text, const fw::CodePage& cp)
@@ -166,6 +175,8 @@ DecoderChoice LibrarySettings::DecoderFor(std::string_view path, const fw::CodeP
     std::string_view extension = path.substr(i + 1);
     // Every record takes part; unused ones have an empty key.
     for (const SettingsRecord& r : records_) {
+        if (EqualsIgnoringAsciiCase(r.key, kBudgetKey))
+            continue;
         if (EqualsIgnoringAsciiCase(r.key, extension)) {
             if (!r.value.empty()) {
                 choice.plugin = true;

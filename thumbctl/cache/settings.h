@@ -21,6 +21,8 @@ constexpr size_t kMaxPathBytes = 259;
 
 constexpr long kDefaultCacheSize = 8;
 constexpr long kDefaultBufferingSize = 2;
+// MiB of decoded pictures one cache keeps: room to spare in a 32-bit process.
+constexpr long kDefaultMemoryBudgetMiB = sizeof(void*) == 8 ? 1024 : 768;
 
 struct SettingsRecord {
     std::string key;    // at most kKeySize - 1 bytes
@@ -41,7 +43,7 @@ public:
     // a line feed). Returns false once the table is full: the reader stops there.
     bool AcceptLine(std::string_view line, const fw::CodePage& cp);
 
-    // Applies "cachesize" and "bufferingsize" from the records, in order.
+    // Applies "cachesize", "bufferingsize" and "memorybudget" from the records, in order.
     void Finish();
 
     // Reads a whole settings file given as its bytes, splitting it as fgets does
@@ -58,6 +60,9 @@ public:
 
     long CacheSize() const { return cacheSize_; }
     long BufferingSize() const { return bufferingSize_; }
+    // The memory budget of every new cache in bytes; 0 (also for a negative
+    // setting) means no budget.
+    uint64_t MemoryBudgetBytes() const;
     size_t RecordCount() const { return used_; }
     const SettingsRecord& Record(size_t i) const { return records_.at(i); }
 
@@ -66,6 +71,7 @@ private:
     size_t used_ = 0;
     long cacheSize_ = kDefaultCacheSize;
     long bufferingSize_ = kDefaultBufferingSize;
+    long memoryBudgetMiB_ = kDefaultMemoryBudgetMiB;
 };
 
 // Byte-wise comparison with ASCII letters folded (the C library's _stricmp).

@@ -167,13 +167,68 @@ std::shared_ptr<PictureEntry> SlotTable::TakeNewestPending()
 void SlotTable::Publish(PictureEntry& entry, EntryState state, std::unique_ptr<Picture> picture)
 {
     std::unique_ptr<Picture> old;
+    // Asked before the picture is shared: nobody else can reach it yet.
+    const size_t bytes = picture ? picture->Bytes() : 0;
     {
         TableLockScope lock(env_.lock);
         if (picture) {
             old = std::move(entry.picture);
             entry.picture = std::move(picture);
+            entry.bytes = bytes;
         }
         entry.state = state;
+        if (bytes)
+            KeepWithinBudget(entry);
+    }
+}
+
+void SlotTable::SetMemoryBudget(uint64_t bytes)
+{
+    TableLockScope lock(env_.lock);
+    budget_ = bytes;
+}
+
+uint64_t SlotTable::HeldBytes()
+{
+    TableLockScope lock(env_.lock);
+    return SumBytes();
+}
+
+uint64_t SlotTable::SumBytes() const
+{
+    uint64_t sum = 0;
+    for (const auto& e : slots_) {
+        if (e && e->picture)
+            sum += e->bytes;
+    }
+    return sum;
+}
+
+// Evicts by the same least-recently-used rule as a full table: never a current
+// request (the pictures on screen), never a loading entry, never the picture
+// that just arrived, so one picture larger than the whole budget still shows.
+void SlotTable::KeepWithinBudget(const PictureEntry& arrived)
+{
+    if (budget_ == 0)
+        return;
+    uint64_t held = SumBytes();
+    while (held > budget_) {
+        size_t victim = slots_.size();
+        uint32_t best = 0xFFFFFFFFu;
+        for (size_t i = 0; i < slots_.size(); ++i) {
+            const auto& e = slots_[i];
+            if (!e || !e->picture || e.get() == &arrived || e->current ||
+                e->state.load() == EntryState::kLoading)
+                continue;
+            if (victim == slots_.size() || e->lastUse < best) {
+                best = e->lastUse;
+                victim = i;
+            }
+        }
+        if (victim == slots_.size())
+            return;
+        held -= slots_[victim]->bytes;
+        slots_[victim].reset();
     }
 }
 

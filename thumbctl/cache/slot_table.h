@@ -29,6 +29,8 @@ public:
     virtual ~Picture() = default;
     // The bitmap handle to hand out, or false when the picture is not a bitmap.
     virtual bool BitmapHandle(uintptr_t& handle) = 0;
+    // The memory its pixels take, counted against the cache's memory budget.
+    virtual size_t Bytes() { return 0; }
 };
 
 // One cached file request. Shared between the table and a loader working on
@@ -42,6 +44,7 @@ struct PictureEntry {
     std::unique_ptr<Picture> picture;  // guarded by the table lock
     uint32_t lastUse = 0;              // tick of the latest request
     bool current = false;              // latest request of its owner window
+    size_t bytes = 0;                  // of the picture, guarded by the table lock
 };
 
 // The table lock: a Win32 mutex in the library (a loader thread can be
@@ -105,6 +108,11 @@ public:
     // Drops every entry, at destruction of the cache.
     void Clear();
 
+    // The most bytes the pictures of the table may take together (0: no limit).
+    // Kept across SetCacheSize; applied as new pictures arrive.
+    void SetMemoryBudget(uint64_t bytes);
+    uint64_t HeldBytes();
+
     // The dispatcher's choice: the pending entry with the largest last-use tick,
     // marked loading before the lock is released. Null when nothing is pending.
     std::shared_ptr<PictureEntry> TakeNewestPending();
@@ -125,10 +133,13 @@ private:
     void TrimPerWindow();
     bool ChooseSlot(size_t& slot);
     void DropAll();
+    uint64_t SumBytes() const;
+    void KeepWithinBudget(const PictureEntry& arrived);
 
     Environment env_;
     std::vector<std::shared_ptr<PictureEntry>> slots_;
     int cacheOutLimit_ = 0;
+    uint64_t budget_ = 0;
 };
 
 }  // namespace thumbctl::cache

@@ -1,0 +1,63 @@
+// Peak memory of a walk through 24-megapixel photos in one window with the
+// largest cache the sorter allows, with and without a memory budget.
+//   memory_bench.exe FOLDER BUDGET_MIB COUNT
+#include <objbase.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "framework/core/codepage.h"
+#include "tests/cache/cache_test_support.h"
+#include "tests/cache/photo_walk.h"
+#include "thumbctl/cache/settings.h"
+
+using namespace thumbctl::cache;
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: memory_bench FOLDER BUDGET_MIB COUNT\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    const int count = std::atoi(argv[3]);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    InstallSettings(
+        LibrarySettings::Parse(std::string("memorybudget=") + argv[2] + "\n", fw::SystemCodePage()));
+
+    const std::string first = folder + "\\walk000.jpg";
+    if (GetFileAttributesA(first.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const std::string photo = cache_test::GradientJpeg(6000, 4000);
+        HANDLE file = CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        if (photo.empty() || file == INVALID_HANDLE_VALUE ||
+            !WriteFile(file, photo.data(), static_cast<DWORD>(photo.size()), &written, nullptr)) {
+            std::fprintf(stderr, "memory_bench: cannot write %s\n", first.c_str());
+            return 1;
+        }
+        CloseHandle(file);
+    }
+    std::vector<std::string> paths{first};
+    for (int i = 1; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "\\walk%03d.jpg", i);
+        paths.push_back(folder + name);
+        CopyFileA(first.c_str(), paths.back().c_str(), TRUE);
+    }
+    cache_test::WalkResult walk;
+    {
+        PictureCacheEngine engine(94, 64);
+        cache_test::ReadyWindow window;
+        walk = cache_test::WalkPhotos(engine, window.Handle(), paths, 6000, 4000, 30000);
+    }
+    std::printf(
+        "walk budget_mib %s pictures %d arrived %d most_held_mib %llu peak_working_set_mib %llu "
+        "seconds %.1f\n",
+        argv[2], count, walk.arrived, static_cast<unsigned long long>(walk.maxHeld >> 20),
+        static_cast<unsigned long long>(walk.peakMemory >> 20), walk.seconds);
+    CoUninitialize();
+    return walk.arrived == count ? 0 : 1;
+}
