@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "framework/core/prompts.h"
@@ -191,8 +192,12 @@ bool Catalog::Load(const std::string& path, CatalogCounts* countsOut)
 bool Catalog::Write(const std::string& path)
 {
     WaitCursor wait(host_);
-    const std::string temp = path + ".tmp";
-    std::unique_ptr<fw::OutputFile> out = fs_.Create(temp);
+    // The lists go to a file of their own first, never one the user already has.
+    std::string temp = path + ".tmp";
+    for (int n = 1; n < 100 && fs_.Attributes(temp) != fw::kAttrInvalid; ++n)
+        temp = path + ".tmp" + std::to_string(n);
+    std::unique_ptr<fw::OutputFile> out =
+        fs_.Attributes(temp) == fw::kAttrInvalid ? fs_.Create(temp) : nullptr;
     if (!out) {
         Ask(kCannotCreate, fw::kMbOk);
         return false;

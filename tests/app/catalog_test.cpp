@@ -291,11 +291,14 @@ TEST_F(CatalogTest, SaveWritesAllHeadersAndEntriesExactly)
     for (int n = 0; n < lists::kListCount; ++n)
         EXPECT_EQ(Paths(n), again.List(n).Paths().Paths());
 
-    // Saving again replaces the file.
+    // Saving again replaces the file; a file of the user's that happens to
+    // carry the scratch name stays as it was.
+    files.AddFile("out.txt.tmp", "mine");
     lists.List(1).ClearList();
     catalog.Save();
     EXPECT_EQ("*0\r\n" + a + "\r\n" + b + "\r\n" + HeadersFrom(1), files.Read("out.txt"));
-    EXPECT_FALSE(files.Exists("out.txt.tmp"));
+    EXPECT_EQ("mine", files.Read("out.txt.tmp"));
+    EXPECT_FALSE(files.Exists("out.txt.tmp1"));
 }
 
 TEST_F(CatalogTest, SavingEmptyListsWrites36Headers)
