@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "framework/core/codepage.h"
+#include "framework/core/local_time.h"
 
 namespace fileops {
 
@@ -26,18 +27,8 @@ inline constexpr size_t kMaxPathBytes = 259;
 
 // A file's last-write time in local time. All fields are 0 when the time is not
 // known (the file could not be looked up): the date codes then write 0000, 00 ...
-struct LocalTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
-
-// A FILETIME value (100 ns units since 1601, UTC) in local time: the system's time
-// zone on Windows, UTC elsewhere. Zero fields when the value cannot be converted.
-LocalTime ToLocalTime(uint64_t fileTime);
+using fw::LocalTime;
+using fw::ToLocalTime;
 
 // The new name for `name` by `pattern`. Never fails and validates nothing.
 //  - The name splits at its last "." that is not its first character: base before,

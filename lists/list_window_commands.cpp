@@ -71,13 +71,9 @@ std::string Block(IDataObject* data, CLIPFORMAT format)
     return bytes;
 }
 
-lists::LocalTime LocalTimeOf(const FILETIME& utc)
+uint64_t FileTimeValue(const FILETIME& time)
 {
-    FILETIME local{};
-    SYSTEMTIME t{};
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t))
-        return {};
-    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
 }  // namespace
@@ -180,8 +176,8 @@ void CClsLstWnd::OnProperties()
         file.found = true;
         file.attributes = found.dwFileAttributes;
         file.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        file.lastWrite = LocalTimeOf(found.ftLastWriteTime);
-        file.created = LocalTimeOf(found.ftCreationTime);
+        file.lastWrite = fw::ToLocalTime(FileTimeValue(found.ftLastWriteTime));
+        file.created = fw::ToLocalTime(FileTimeValue(found.ftCreationTime));
     }
     CClsPropertiesDlg dialog(lists::PropertiesText(path, file, fw::AnsiToWide));
     dialog.RunModal(GetModuleHandleW(nullptr), IDD_PROPERTIES, Handle());

@@ -5,18 +5,11 @@
 #include <functional>
 #include <string>
 
+#include "framework/core/local_time.h"
+
 namespace lists {
 
-// A time as the system gives it after conversion to local time.
-struct LocalTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int milliseconds = 0;
-};
+using fw::LocalTime;
 
 // What a directory search for exactly the path found.
 struct FileProperties {

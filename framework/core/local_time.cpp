@@ -1,10 +1,28 @@
-// FILETIME to calendar fields without a time zone database: UTC.
-#ifndef _WIN32
+#include "framework/core/local_time.h"
 
-#include "fileops/rename_template.h"
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
-namespace fileops {
+namespace fw {
 
+#ifdef _WIN32
+
+LocalTime ToLocalTime(uint64_t fileTime)
+{
+    FILETIME utc;
+    utc.dwLowDateTime = static_cast<DWORD>(fileTime);
+    utc.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st))
+        return LocalTime();
+    return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+#else
+
+// Without a time zone database: UTC.
 LocalTime ToLocalTime(uint64_t fileTime)
 {
     constexpr uint64_t kTicksPerSecond = 10000000;
@@ -29,9 +47,10 @@ LocalTime ToLocalTime(uint64_t fileTime)
     t.hour = static_cast<int>(rest / 3600);
     t.minute = static_cast<int>(rest / 60 % 60);
     t.second = static_cast<int>(rest % 60);
+    t.milliseconds = static_cast<int>(fileTime % kTicksPerSecond / 10000);
     return t;
 }
 
-}  // namespace fileops
-
 #endif
+
+}  // namespace fw
