@@ -53,6 +53,30 @@ TEST(PluginDecoderTest, RequiredExportsAndResultsDecideTheDecode)
     }
 }
 
+TEST(PluginDecoderTest, RelativePluginPathsAreFoundBesideTheLibrary)
+{
+    testing_support::TestFiles files;
+    files.AddFile("lib\\x.spi", "x");
+    files.AddFile("lib\\sub\\y.spi", "y");
+    const std::string lib = files.Root() + "\\lib\\";
+    const std::string library = lib + "\x95\x5C.dll";  // its trail byte is no separator
+    const struct {
+        std::string value;
+        std::string expected;
+    } cases[] = {
+        {"x.spi", lib + "x.spi"},
+        {"sub\\y.spi", lib + "sub\\y.spi"},
+        {"missing.spi", "missing.spi"},  // left to LoadLibraryA's search
+        {"sub", "sub"},                  // a folder is no plug-in
+        {lib + "x.spi", lib + "x.spi"},
+        {"\\x.spi", "\\x.spi"},
+        {"C:x.spi", "C:x.spi"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, PluginFileFor(c.value, library)) << c.value;
+}
+
 TEST(PluginDecoderTest, AccessViolationInThePluginShowsTheCrashMessage)
 {
     testing_support::TestFiles files;

@@ -25,8 +25,16 @@ DecodeResult DecodeWithOle(const std::string& path);
 // access violation inside the plug-in shows the crash message and fails.
 DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path);
 
-// The decoder the settings choose for `path`.
+// The decoder the settings choose for `path`. A relative plug-in path is taken
+// from beside the library when the file is there (see PluginFileFor).
 DecodeResult Decode(const std::string& path);
+
+// The file LoadLibraryA is given for a plug-in setting `value`: a relative path
+// ("VelmoraWic.spi", "plugins\\x.spi") that names a file beside `libraryPath`
+// becomes that file's full path, since LoadLibraryA would search the program's
+// folder instead, and a library may be loaded from another one. Anything else
+// stays as it is.
+std::string PluginFileFor(const std::string& value, const std::string& libraryPath);
 
 // Checks a plug-in's packed DIB against the sizes of its two memory blocks:
 // header size, planes, bit count, compression, dimensions, colour table and

@@ -384,10 +384,39 @@ DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path
     return result;  // the blocks are freed, then the plug-in is unloaded
 }
 
+std::string PluginFileFor(const std::string& value, const std::string& libraryPath)
+{
+    const bool relative =
+        !value.empty() && value[0] != '\\' && value[0] != '/' && (value.size() < 2 || value[1] != ':');
+    if (!relative)
+        return value;
+    // The library's folder, ended by its last separator (never a trail byte).
+    const fw::CodePage& cp = fw::SystemCodePage();
+    size_t folderEnd = 0;
+    for (size_t i = 0; i < libraryPath.size(); i = cp.Next(libraryPath.data(), i, libraryPath.size())) {
+        if (libraryPath[i] == '\\' || libraryPath[i] == '/')
+            folderEnd = i + 1;
+    }
+    if (folderEnd == 0)
+        return value;
+    const std::string beside = libraryPath.substr(0, folderEnd) + value;
+    const DWORD attributes = GetFileAttributesA(beside.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? beside : value;
+}
+
 DecodeResult Decode(const std::string& path)
 {
     DecoderChoice choice = CurrentSettings().DecoderFor(path, fw::SystemCodePage());
-    return choice.plugin ? DecodeWithPlugin(choice.pluginPath, path) : DecodeWithOle(path);
+    if (!choice.plugin)
+        return DecodeWithOle(path);
+    // This code is linked into the library: its module is the library's.
+    HMODULE library = nullptr;
+    char libraryPath[MAX_PATH] = "";
+    if (GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&PluginFileFor), &library))
+        GetModuleFileNameA(library, libraryPath, MAX_PATH);
+    return DecodeWithPlugin(PluginFileFor(choice.pluginPath, libraryPath), path);
 }
 
 }  // namespace thumbctl::cache
