@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Puts one architecture's package together: the installer as setup.exe, its setup
 # script, the terms of use and the README in code page 932 with CR LF line ends, and
-# the sorter with the thumbnail control and its settings.
-#   scripts/assemble-package.sh OUTDIR Orkvane.exe Lumsor20.exe VelmoraThumbCtl.dll
+# the sorter with the thumbnail control, its settings and its image plug-in.
+#   scripts/assemble-package.sh OUTDIR Orkvane.exe Lumsor20.exe VelmoraThumbCtl.dll VelmoraWic.spi
 # With STRIP set (the architecture's strip tool), the programs lose their debug info.
 set -euo pipefail
-[ $# -eq 4 ] || { echo "usage: $0 OUTDIR Orkvane.exe Lumsor20.exe VelmoraThumbCtl.dll" >&2; exit 2; }
+[ $# -eq 5 ] || { echo "usage: $0 OUTDIR Orkvane.exe Lumsor20.exe VelmoraThumbCtl.dll VelmoraWic.spi" >&2; exit 2; }
 out=$1
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../resources/package" && pwd)"
 rm -rf "$out"
@@ -13,8 +13,9 @@ mkdir -p "$out"
 cp "$2" "$out/setup.exe"
 cp "$3" "$out/Lumsor20.exe"
 cp "$4" "$out/VelmoraThumbCtl.dll"
+cp "$5" "$out/VelmoraWic.spi"
 if [ -n "${STRIP:-}" ]; then
-  "$STRIP" --strip-debug "$out/setup.exe" "$out/Lumsor20.exe" "$out/VelmoraThumbCtl.dll"
+  "$STRIP" --strip-debug "$out/setup.exe" "$out/Lumsor20.exe" "$out/VelmoraThumbCtl.dll" "$out/VelmoraWic.spi"
 fi
 for text in setup.ini license.txt README.txt VelmoraThumbCtl.ini; do
   # Comment lines of the script's source stay out of the package.

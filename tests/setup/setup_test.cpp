@@ -62,12 +62,13 @@ std::vector<std::wstring> ExpectedLog(const std::wstring& desktopLink, const std
     component(L"VelmoraThumbCtl.dll");
     lines[lines.size() - 2] = L"UNREGIST02=1";
     component(L"VelmoraThumbCtl.ini");
+    component(L"VelmoraWic.spi");
     component(L"README.txt");
     component(L"license.txt");
     for (const std::wstring& line :
-         {L"FILE06=" + desktopLink, L"FOLDER02=" + groupFolder, L"FILE07=" + groupLink,
-          L"FILE08=" + kDir + L"\\setup.ini", L"FILE09=" + kDir + L"\\setup.exe",
-          std::wstring(L"UNINSTALL_SETUP=1"), std::wstring(L"FILE=9"), std::wstring(L"DIRECTORY=2")})
+         {L"FILE07=" + desktopLink, L"FOLDER02=" + groupFolder, L"FILE08=" + groupLink,
+          L"FILE09=" + kDir + L"\\setup.ini", L"FILE10=" + kDir + L"\\setup.exe",
+          std::wstring(L"UNINSTALL_SETUP=1"), std::wstring(L"FILE=10"), std::wstring(L"DIRECTORY=2")})
         lines.push_back(line);
     for (const wchar_t* line :
          {L"[WINDOW]", L"TITLE=Lumsor 2.0 セットアップ", L"APPLIC=Lumsor20", L"CLASS=ORKVANE",
@@ -111,7 +112,7 @@ TEST_F(SetupTest, InstallUseAndUninstallTheSorter)
 
     // Files, registration, shortcuts, uninstall entry, log.
     for (const wchar_t* name : {L"Lumsor20.exe", L"VelmoraThumbCtl.dll", L"VelmoraThumbCtl.ini",
-                                L"README.txt", L"license.txt", L"setup.exe", L"setup.ini"})
+                                L"VelmoraWic.spi", L"README.txt", L"license.txt", L"setup.exe", L"setup.ini"})
         EXPECT_TRUE(FileExists(kDir + L"\\" + name)) << fw::WideToUtf8(name);
     EXPECT_EQ(ReadBytes(kDir + L"\\VelmoraThumbCtl.dll"),
               ReadBytes(PackageFolder() + L"\\VelmoraThumbCtl.dll"));
@@ -179,7 +180,7 @@ TEST_F(SetupTest, InstallUseAndUninstallTheSorter)
     EXPECT_EQ(WaitForSingleObject(copy.get(), kRunTimeoutMs), WAIT_OBJECT_0);
 
     for (const wchar_t* name : {L"Lumsor20.exe", L"VelmoraThumbCtl.dll", L"VelmoraThumbCtl.ini",
-                                L"README.txt", L"license.txt", L"setup.exe", L"setup.ini"})
+                                L"VelmoraWic.spi", L"README.txt", L"license.txt", L"setup.exe", L"setup.ini"})
         EXPECT_FALSE(FileExists(kDir + L"\\" + name)) << fw::WideToUtf8(name);
     EXPECT_TRUE(FileExists(userFile));
     EXPECT_FALSE(FileExists(desktopLink));
