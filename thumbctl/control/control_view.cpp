@@ -7,6 +7,7 @@
 #include "framework/win/gdi.h"
 #include "framework/win/handles.h"
 #include "framework/win/strings.h"
+#include "thumbctl/control/timing_log.h"
 
 namespace thumbctl {
 namespace {
@@ -112,11 +113,14 @@ void ControlView::DrawContent(HDC dc, const RECT& bounds, bool record)
         FillRect(dc, &bounds, brush);
         return;
     }
+    const long long asked = TimingNow();
     if (FAILED(source_->LoadBitmap(Handle(), fileName_, &bitmap, &info)) || !bitmap) {
         FillRect(dc, &bounds, brush);
         TextOutA(dc, bounds.left, bounds.top, "*", 1);
+        TimingLog("paint", "miss lookup_us=%lld", TimingNow() - asked);
         return;
     }
+    const long long found = TimingNow();
 
     const Placement p = view_.Place(bounds.right - bounds.left, bounds.bottom - bounds.top, info.bmWidth,
                                     info.bmHeight, record);
@@ -136,6 +140,10 @@ void ControlView::DrawContent(HDC dc, const RECT& bounds, bool record)
     const RECT d = ToRect(p.destination, bounds);
     StretchBlt(dc, d.left, d.top, d.right - d.left, d.bottom - d.top, memory.get(), p.source.left,
                p.source.top, p.source.Width(), p.source.Height(), SRCCOPY);
+    if (TimingLogOn())
+        TimingLog("paint", "hit lookup_us=%lld blit_us=%lld source=%dx%d drawn=%ldx%ld", found - asked,
+                  TimingNow() - found, p.source.Width(), p.source.Height(), d.right - d.left,
+                  d.bottom - d.top);
 }
 
 void ControlView::OnPaint(HDC given)
@@ -251,6 +259,7 @@ void ControlView::OnDropFiles(HDROP drop)
 
 LRESULT ControlView::OnPictureReady(UINT, WPARAM, LPARAM)
 {
+    TimingLog("ready", fileName_);
     Repaint();
     return 0;
 }

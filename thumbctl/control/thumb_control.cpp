@@ -6,6 +6,7 @@
 #include "framework/core/prompts.h"
 #include "thumbctl/control/class_table.h"
 #include "thumbctl/control/library_settings.h"
+#include "thumbctl/control/timing_log.h"
 
 namespace thumbctl {
 namespace {
@@ -93,7 +94,9 @@ STDMETHODIMP ThumbControl::displayFile(BSTR strFileName)
                 window_.SetPictureSource(&source_);
             }
         }
+        TimingLog("display", FromBstr(strFileName));
         window_.ShowFile(FromBstr(strFileName));
+        TimingLog("shown", L"");
         return S_OK;
     });
 }
@@ -130,6 +133,7 @@ STDMETHODIMP ThumbControl::loadFile(BSTR strFileName)
             return E_FAIL;
         if (SysStringLen(strFileName) == 0)
             return S_OK;
+        TimingLog("preload", FromBstr(strFileName));
         wchar_t methodName[] = L"LoadBitmap";
         LPOLESTR names[] = {methodName};
         DISPID id = DISPID_UNKNOWN;
