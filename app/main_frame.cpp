@@ -317,13 +317,15 @@ bool CClsMainFrame::PreTranslate(MSG& msg)
         const bool shift = GetKeyState(VK_SHIFT) < 0;
         const bool ctrl = GetKeyState(VK_CONTROL) < 0;
         // A held key repeats faster than a caption paints under some systems: while
-        // more keys wait, the lists only remember what to show.
-        MSG next{};
-        const bool burst = PeekMessageW(&next, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) != FALSE;
-        SetViewDeferral(burst);
+        // more keys wait, the lists only remember what to show. A release shows the
+        // image stepped to; the caption and scroll position remembered meanwhile
+        // follow it instead of going before it, once no more keys wait.
+        const bool burst = KeysWaiting();
+        if (burst || msg.message != WM_KEYUP)
+            SetViewDeferral(burst);
         const bool consumed =
             keys_.PreTranslate(static_cast<unsigned>(msg.wParam), msg.message == WM_KEYDOWN, shift, ctrl);
-        if (!burst)
+        if (!burst && !KeysWaiting())
             SetViewDeferral(false);
         if (consumed)
             return true;
@@ -336,6 +338,12 @@ bool CClsMainFrame::PreTranslate(MSG& msg)
             return true;
     }
     return false;
+}
+
+bool CClsMainFrame::KeysWaiting()
+{
+    MSG next{};
+    return PeekMessageW(&next, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) != FALSE;
 }
 
 void CClsMainFrame::SetViewDeferral(bool defer)

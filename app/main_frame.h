@@ -98,6 +98,8 @@ private:
 
     // Lists remember rather than paint caption and position (see PreTranslate).
     void SetViewDeferral(bool defer);
+    // Whether key messages wait in this thread's queue.
+    static bool KeysWaiting();
     bool CreateStatusBar();
     void CreatePictureCache();
     bool CreateListWindows();

@@ -173,6 +173,8 @@ bool ListModel::ClearList()
 
 void ListModel::MoveBy(int delta, bool display)
 {
+    if (delta != 0)
+        backward_ = delta < 0;
     long long next = static_cast<long long>(position_) + delta;
     if (next < 0)
         next = 0;
@@ -213,8 +215,10 @@ void ListModel::ShowEntry(int index)
     if (!ValidIndex(index)) {
         view_->DisplayFile(std::string());
     } else {
-        if (ValidIndex(index + 1) && view_->IsActive())
-            view_->PreloadFile(paths_[static_cast<size_t>(index) + 1]);
+        // The neighbour in the direction of the last step is the likely next one.
+        const int ahead = backward_ ? index - 1 : index + 1;
+        if (ValidIndex(ahead) && view_->IsActive())
+            view_->PreloadFile(paths_[static_cast<size_t>(ahead)]);
         view_->DisplayFile(paths_[static_cast<size_t>(index)]);
     }
     if (index >= 0)
@@ -228,10 +232,12 @@ void ListModel::Scroll(ScrollCode code, int thumbPosition)
         case ScrollCode::LineUp:
         case ScrollCode::PageUp:
             next = position_ - 1;
+            backward_ = true;
             break;
         case ScrollCode::LineDown:
         case ScrollCode::PageDown:
             next = position_ + 1;
+            backward_ = false;
             break;
         case ScrollCode::ThumbPosition:
         case ScrollCode::ThumbTrack:

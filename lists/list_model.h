@@ -144,12 +144,15 @@ public:
     bool ClearList();
 
     // Moves the position by delta, clamped to the list; shows the entry when `display`.
+    // A nonzero delta also sets the direction in which ShowEntry preloads.
     void MoveBy(int delta, bool display);
     // Redraws the range and shows the current entry again with its caption.
     void RefreshView();
     // Caption (and, for index >= 0, the entry at index clamped to the list).
     void UpdateView(int index);
-    // Shows the entry at index (nothing when invalid) and makes it current.
+    // Shows the entry at index (nothing when invalid) and makes it current. An active
+    // window first preloads the neighbour in the direction of the last step (the next
+    // entry until a step went back).
     void ShowEntry(int index);
     // The window's own scroll bar: lines and pages move by one entry, the thumb sets the
     // position; only the end of a scroll action shows the image. The window copies its
@@ -179,6 +182,7 @@ private:
     fw::FileSystem& fs_;
     SortedPathSet paths_;
     int position_ = 0;
+    bool backward_ = false;  // the last step went towards the first entry
     FilterPattern filter_;
     std::string lastFolder_;
     LoadCondition condition_;

@@ -223,7 +223,17 @@ void CClsLstWnd::SetCaption(const std::string& caption)
         pendingCaption_ = caption;
         return;
     }
-    SetWindowTextW(Handle(), fw::AnsiToWide(caption).c_str());
+    // Setting a caption repaints the title bars (the frame's too while maximised),
+    // which costs more than a flip: the same text is left alone.
+    const std::wstring text = fw::AnsiToWide(caption);
+    const int length = GetWindowTextLengthW(Handle());
+    if (length == static_cast<int>(text.size())) {
+        std::wstring shown(static_cast<size_t>(length) + 1, L'\0');
+        shown.resize(static_cast<size_t>(GetWindowTextW(Handle(), shown.data(), length + 1)));
+        if (shown == text)
+            return;
+    }
+    SetWindowTextW(Handle(), text.c_str());
 }
 
 void CClsLstWnd::StartRecheckTimer(unsigned milliseconds)

@@ -294,6 +294,21 @@ TEST_F(SlotTableTest, NewestPendingRequestIsDecodedFirst)
     }
 }
 
+TEST_F(SlotTableTest, RequestsWithinOneTickAreDecodedNewestFirst)
+{
+    // A list window asks for the file after the shown one, then for the shown one,
+    // within one millisecond: the shown one, in the later slot, is decoded first.
+    auto t = Make(8, 8);
+    t->RequestBitmap(kW1, Path("b"), [](uintptr_t) {});
+    t->RequestBitmap(kW1, Path("a"), [](uintptr_t) {});
+    t->RequestBitmap(kW2, Path("c"), [](uintptr_t) {});
+    t->RequestBitmap(kW1, Path("b"), [](uintptr_t) {});  // asked again: the newest now
+    std::vector<std::string> order;
+    while (auto e = t->TakeNewestPending())
+        order.push_back(e->path);
+    EXPECT_EQ((std::vector<std::string>{Path("b"), Path("c"), Path("a")}), order);
+}
+
 TEST_F(SlotTableTest, PendingEntryWithTickZeroIsStillDecoded)
 {
     auto t = Make(2, 2);

@@ -259,6 +259,18 @@ TEST_F(ControlViewTest, ShowsAStarUntilThePictureIsReadyThenThePicture)
     EXPECT_TRUE(ShowsPicture(CaptureClient(View()), {100, 60, 200, 140}, Solid));
 }
 
+TEST_F(ControlViewTest, PictureReadyForAFileLoadedAheadDoesNotPaintTheShownOneAgain)
+{
+    source_.Add(L"C:\\shown.jpg", 100, 80, Solid);
+    source_.Add(L"C:\\ahead.jpg", 100, 80, Solid, false);
+    view_.ShowFile(L"C:\\shown.jpg");
+    ASSERT_TRUE(ShowsPicture(CaptureClient(View()), {100, 60, 200, 140}, Solid));
+    const size_t asked = source_.requests.size();
+    DeliverFromAnotherThread(source_.pictures[L"C:\\ahead.jpg"], View());
+    EXPECT_EQ(source_.requests.size(), asked) << "the picture on screen is not asked for and drawn again";
+    EXPECT_TRUE(ShowsPicture(CaptureClient(View()), {100, 60, 200, 140}, Solid));
+}
+
 // A picture whose left half is red and right half blue.
 uint32_t Halves(int x, int)
 {

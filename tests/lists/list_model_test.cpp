@@ -148,11 +148,24 @@ TEST_F(ListTest, MoveByWithDisplayShowsTheEntryAndOnlyTheActiveWindowPreloads)
 
     view.active = true;
     view.Reset();
-    list.MoveBy(-1, true);
-    EXPECT_EQ((std::vector<std::string>{"preload " + Name(1), "display " + Name(0)}), view.Shown());
+    list.MoveBy(1, true);
+    EXPECT_EQ((std::vector<std::string>{"display " + Name(2)}), view.Shown())
+        << "the last entry has nothing after it to preload";
     view.Reset();
-    list.MoveBy(10, true);  // the last entry has nothing after it to preload
-    EXPECT_EQ((std::vector<std::string>{"display " + Name(2)}), view.Shown());
+    list.MoveBy(-1, true);  // stepping back preloads the entry before
+    EXPECT_EQ((std::vector<std::string>{"preload " + Name(0), "display " + Name(1)}), view.Shown());
+    view.Reset();
+    list.MoveBy(-1, false);  // a held key: the step sets the direction, the release shows
+    list.MoveBy(0, true);
+    EXPECT_EQ((std::vector<std::string>{"display " + Name(0)}), view.Shown());
+    view.Reset();
+    list.MoveBy(1, true);
+    EXPECT_EQ((std::vector<std::string>{"preload " + Name(2), "display " + Name(1)}), view.Shown());
+    view.Reset();
+    list.Scroll(lists::ScrollCode::LineDown, 0);
+    list.Scroll(lists::ScrollCode::LineUp, 0);  // the scroll bar's steps set it too
+    list.Scroll(lists::ScrollCode::EndScroll, 0);
+    EXPECT_EQ((std::vector<std::string>{"preload " + Name(0), "display " + Name(1)}), view.Shown());
 
     list.ClearList();
     view.Reset();

@@ -37,6 +37,7 @@ bool SlotTable::RequestBitmap(uintptr_t window, const std::string& path,
             // A hit renews the request whatever the state: a pending entry asked
             // for again becomes the newest and is decoded first.
             entry->lastUse = now;
+            entry->requestOrder = ++requests_;
             entry->owner = window;
             entry->current = true;
             return Deliver(*entry, deliver);
@@ -55,6 +56,7 @@ bool SlotTable::RequestBitmap(uintptr_t window, const std::string& path,
     entry->owner = window;
     entry->state = EntryState::kPending;
     entry->lastUse = now;
+    entry->requestOrder = ++requests_;
     entry->current = true;
     slots_[slot] = std::move(entry);
     return false;
@@ -151,13 +153,10 @@ std::shared_ptr<PictureEntry> SlotTable::TakeNewestPending()
 {
     TableLockScope lock(env_.lock);
     std::shared_ptr<PictureEntry> chosen;
-    uint32_t newest = 0;
     for (const auto& e : slots_) {
         if (e && e->state.load() == EntryState::kPending &&
-            (!chosen ? e->lastUse >= newest : e->lastUse > newest)) {
+            (!chosen || e->requestOrder > chosen->requestOrder))
             chosen = e;
-            newest = e->lastUse;
-        }
     }
     if (chosen)
         chosen->state = EntryState::kLoading;

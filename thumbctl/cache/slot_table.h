@@ -43,6 +43,7 @@ struct PictureEntry {
     std::atomic<EntryState> state{EntryState::kPending};
     std::unique_ptr<Picture> picture;  // guarded by the table lock
     uint32_t lastUse = 0;              // tick of the latest request
+    uint64_t requestOrder = 0;         // count of requests to the table at the latest one
     bool current = false;              // latest request of its owner window
     size_t bytes = 0;                  // of the picture, guarded by the table lock
 };
@@ -113,8 +114,9 @@ public:
     void SetMemoryBudget(uint64_t bytes);
     uint64_t HeldBytes();
 
-    // The dispatcher's choice: the pending entry with the largest last-use tick,
-    // marked loading before the lock is released. Null when nothing is pending.
+    // The dispatcher's choice: the most recently requested pending entry (requests
+    // within one clock tick keep their order), marked loading before the lock is
+    // released. Null when nothing is pending.
     std::shared_ptr<PictureEntry> TakeNewestPending();
 
     // A loader's result: the state and (on success) the picture.
@@ -140,6 +142,7 @@ private:
     std::vector<std::shared_ptr<PictureEntry>> slots_;
     int cacheOutLimit_ = 0;
     uint64_t budget_ = 0;
+    uint64_t requests_ = 0;
 };
 
 }  // namespace thumbctl::cache

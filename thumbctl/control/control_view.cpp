@@ -67,6 +67,7 @@ bool ControlView::Create(const fw::WindowClass& cls, HWND parent, const RECT& re
 void ControlView::ShowFile(std::wstring path)
 {
     fileName_ = std::move(path);
+    pictureOnScreen_ = false;
     const bool wasSelecting = view_.Selecting();
     view_.Reset();
     if (wasSelecting && Handle() && GetCapture() == Handle())
@@ -77,6 +78,7 @@ void ControlView::ShowFile(std::wstring path)
 void ControlView::SetFileName(std::wstring path)
 {
     fileName_ = std::move(path);
+    pictureOnScreen_ = false;
     Repaint();
 }
 
@@ -109,6 +111,8 @@ void ControlView::DrawContent(HDC dc, const RECT& bounds, bool record)
     const auto brush = static_cast<HBRUSH>(white.get());
     HBITMAP bitmap = nullptr;
     BITMAP info{};
+    if (record)
+        pictureOnScreen_ = false;
     if (!source_ || fileName_.empty()) {
         FillRect(dc, &bounds, brush);
         return;
@@ -140,6 +144,8 @@ void ControlView::DrawContent(HDC dc, const RECT& bounds, bool record)
     const RECT d = ToRect(p.destination, bounds);
     StretchBlt(dc, d.left, d.top, d.right - d.left, d.bottom - d.top, memory.get(), p.source.left,
                p.source.top, p.source.Width(), p.source.Height(), SRCCOPY);
+    if (record)
+        pictureOnScreen_ = true;
     if (TimingLogOn())
         TimingLog("paint", "hit lookup_us=%lld blit_us=%lld source=%dx%d drawn=%ldx%ld", found - asked,
                   TimingNow() - found, p.source.Width(), p.source.Height(), d.right - d.left,
@@ -259,8 +265,10 @@ void ControlView::OnDropFiles(HDROP drop)
 
 LRESULT ControlView::OnPictureReady(UINT, WPARAM, LPARAM)
 {
-    TimingLog("ready", fileName_);
-    Repaint();
+    TimingLog("ready", pictureOnScreen_ ? L"(shown already)" : fileName_);
+    // The message also comes for pictures loaded ahead: the one on screen stays.
+    if (!pictureOnScreen_)
+        Repaint();
     return 0;
 }
 

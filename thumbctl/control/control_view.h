@@ -98,6 +98,7 @@ private:
     ControlEvents* events_ = nullptr;
     std::wstring fileName_;
     ViewState view_;
+    bool pictureOnScreen_ = false;  // the latest window painting drew the file's picture
 };
 
 }  // namespace thumbctl
