@@ -63,6 +63,7 @@ private:
     std::unique_ptr<SlotTable> table_;
     fw::UniqueHandle stopEvent_;
     fw::UniqueHandle startedEvent_;
+    fw::UniqueHandle wakeEvent_;  // set by a request that missed
     fw::UniqueHandle dispatcher_;
     DWORD dispatcherId_ = 0;
     bool started_ = false;

@@ -63,7 +63,8 @@ PictureCacheEngine::PictureCacheEngine(int16_t slotCount, int16_t cacheOutLimit)
     table_->SetMemoryBudget(CurrentSettings().MemoryBudgetBytes());
     stopEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     startedEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    if (!lock_ || !stopEvent_ || !startedEvent_)
+    wakeEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!lock_ || !stopEvent_ || !startedEvent_ || !wakeEvent_)
         return;
     dispatcher_.reset(CreateThread(nullptr, 0, &DispatcherMain, this, 0, &dispatcherId_));
     if (!dispatcher_)
@@ -94,6 +95,8 @@ HRESULT PictureCacheEngine::RequestBitmap(HWND window, const std::string& path, 
         *bitmap = h;
         GetObjectA(h, sizeof(BITMAP), description);
     });
+    if (!ok)
+        SetEvent(wakeEvent_.get());  // an idle dispatcher looks at once
     return ok ? S_OK : E_FAIL;
 }
 
@@ -124,7 +127,7 @@ void PictureCacheEngine::Dispatch()
         std::shared_ptr<PictureEntry> entry = table_->TakeNewestPending();
         lock_.Unlock();
         if (!entry) {
-            Sleep(kIdlePauseMs);
+            WaitForSingleObject(wakeEvent_.get(), kIdlePauseMs);
             continue;
         }
         RunLoader(entry);
