@@ -111,9 +111,12 @@ if [[ " $VIEWERS " == *" sorter "* ]]; then
   [ -f "$SUITE_BUILD/win64/CMakeCache.txt" ] ||
     args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$SUITE_ROOT/cmake/mingw-x86_64.cmake")
   cmake -S "$SUITE_ROOT" -B "$SUITE_BUILD/win64" "${args[@]}" >"$OUT/configure.log" 2>&1 || die "configure failed"
-  cmake --build "$SUITE_BUILD/win64" -j 2 --target Lumsor20 VelmoraThumbCtl flip_frame >"$OUT/build.log" 2>&1 ||
-    die "build failed (see $OUT/build.log)"
+  cmake --build "$SUITE_BUILD/win64" -j 2 --target Lumsor20 VelmoraThumbCtl VelmoraWic flip_frame \
+    >"$OUT/build.log" 2>&1 || die "build failed (see $OUT/build.log)"
 fi
+# The library runs as the package installs it: beside its shipped settings and the
+# WIC plug-in, in a folder of its own.
+LIBRARY="$OUT/library"
 PROGRAM="$OUT/program"  # a private copy: the benchmark's profile touches nobody else's
 mkdir -p "$PROGRAM"
 
@@ -145,7 +148,10 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 if [[ " $VIEWERS " == *" sorter "* ]]; then
   suite_ensure_prefix
   suite_start_wineserver
-  timeout 120 "$WINE64" regsvr32 /s "$(winpath "$SUITE_BUILD/win64/thumbctl/control/VelmoraThumbCtl.dll")" ||
+  mkdir -p "$LIBRARY"
+  cp -f "$SUITE_BUILD/win64/thumbctl/control/VelmoraThumbCtl.dll" "$SUITE_BUILD/win64/thumbctl/wic/VelmoraWic.spi" \
+    "$SUITE_ROOT/resources/package/VelmoraThumbCtl.ini" "$LIBRARY/" || die "the library could not be staged"
+  timeout 120 "$WINE64" regsvr32 /s "$(winpath "$LIBRARY/VelmoraThumbCtl.dll")" ||
     die "registering VelmoraThumbCtl.dll failed"
   cp "$SUITE_BUILD/win64/app/Lumsor20.exe" "$PROGRAM/"
 fi
