@@ -1,5 +1,7 @@
 #include "lists/list_window.h"
 
+#include <utility>
+
 #include "framework/win/gdi.h"
 #include "framework/win/strings.h"
 #include "resources/lumsor/resource.h"
@@ -209,12 +211,24 @@ bool CClsLstWnd::IsActive() const
 
 void CClsLstWnd::PreloadFile(const std::string& path)
 {
-    control_.loadFile(path);
+    if (pendingPreload_)
+        control_.loadFile(*pendingPreload_);
+    pendingPreload_ = path;
 }
 
+// The model preloads before it displays, so that the shown file is the cache's newest
+// request. The window asks in the order that shows it soonest: the shown file first
+// (an idle loader starts on it at once, or it is painted before anything else is
+// decoded), then the one ahead, then the shown one again to keep it the newest for a
+// loader that is still busy.
 void CClsLstWnd::DisplayFile(const std::string& path)
 {
     control_.displayFile(path);
+    if (pendingPreload_) {
+        control_.loadFile(*std::exchange(pendingPreload_, std::nullopt));
+        if (!path.empty())
+            control_.loadFile(path);
+    }
 }
 
 void CClsLstWnd::SetCaption(const std::string& caption)

@@ -138,6 +138,7 @@ private:
     int dropLocation_ = 3;
     bool deferring_ = false;
     std::optional<std::string> pendingCaption_;
+    std::optional<std::string> pendingPreload_;  // asked for after the file displayed next
     std::optional<int> pendingPosition_;
     fw::WaitCursor wait_;
 };

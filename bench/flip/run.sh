@@ -205,6 +205,7 @@ start_sorter() { # set tag
     sleep 0.1
   done
   grep -q ' paint hit ' "$TIMING" 2>/dev/null || die "the sorter showed no picture within 30 s (see $TIMING)"
+  sleep 0.5  # the first press too comes after 500 ms of calm (fliplat settles for 0 ms here)
   WIN=(-w "$id" -r "$region")
   # The sorter shows a placeholder ("*" on white) while a picture decodes. A 500 ms
   # stability window with no settle time keeps the viewers' cadence (200 ms window +
