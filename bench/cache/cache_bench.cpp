@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/photo_files.h"
 #include "thumbctl/cache/picture_cache_engine.h"
 
 namespace {
@@ -143,18 +144,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = argv[1];
-    std::vector<std::string> files;
-    for (int i = 1; i <= 99; ++i) {
-        char name[32];
-        snprintf(name, sizeof name, "\\photo%02d.jpg", i);
-        if (GetFileAttributesA((folder + name).c_str()) == INVALID_FILE_ATTRIBUTES)
-            break;
-        files.push_back(folder + name);
-    }
-    if (files.empty()) {
-        fprintf(stderr, "no photoNN.jpg files in %s\n", folder.c_str());
+    const std::vector<std::string> files = PhotoFiles(folder);
+    if (files.empty())
         return 2;
-    }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     PrintMemory("start");
 

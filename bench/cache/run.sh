@@ -8,23 +8,15 @@ set -euo pipefail
 SUITE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 SUITE_BUILD="${SUITE_BUILD:-$SUITE_ROOT/build}"
 COUNT="${1:-20}"
-DATA="$SUITE_BUILD/bench-data/cache"
+DATA="$SUITE_BUILD/bench-data/photos"
 BENCH="$SUITE_BUILD/win64/bench/cache/cache_bench.exe"
 mkdir -p "$DATA"
-CONVERT="$(command -v /usr/bin/convert || command -v convert)"  # ImageMagick itself, not a stand-in earlier on PATH
 
 if [ ! -x "$BENCH" ]; then
   cmake --build "$SUITE_BUILD/win64" --target cache_bench -j 2 >/dev/null
 fi
 
-for i in $(seq 1 "$COUNT"); do
-  f="$DATA/photo$(printf %02d "$i").jpg"
-  if [ ! -s "$f" ]; then
-    echo "making $f"
-    timeout 300 "$CONVERT" -seed "$i" -size 1000x750 plasma:fractal -resize 4000x3000 \
-      -attenuate 0.4 +noise Gaussian -quality 90 "$f"
-  fi
-done
+bash "$SUITE_ROOT/bench/photos.sh" "$DATA" "$COUNT"
 
 # The floor: native libjpeg-turbo on the same files.
 total_ns=0

@@ -9,21 +9,13 @@ SUITE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 SUITE_BUILD="${SUITE_BUILD:-$SUITE_ROOT/build}"
 COUNT="${1:-8}"
 ROUNDS="${2:-3}"
-DATA="$SUITE_BUILD/bench-data/wic"
+DATA="$SUITE_BUILD/bench-data/photos"
 TREE="$SUITE_BUILD/win64"
 mkdir -p "$DATA"
-CONVERT="$(command -v /usr/bin/convert || command -v convert)"  # ImageMagick itself, not a stand-in earlier on PATH
 
 cmake --build "$TREE" --target wic_bench VelmoraWic -j 2 >/dev/null
 
-for i in $(seq 1 "$COUNT"); do
-  f="$DATA/photo$(printf %02d "$i").jpg"
-  if [ ! -s "$f" ]; then
-    echo "making $f"
-    timeout 300 "$CONVERT" -seed "$i" -size 1000x750 plasma:fractal -resize 4000x3000 \
-      -attenuate 0.4 +noise Gaussian -quality 90 "$f"
-  fi
-done
+bash "$SUITE_ROOT/bench/photos.sh" "$DATA" "$COUNT"
 
 to_windows() { echo "Z:$1" | tr / '\\'; }
 out="$SUITE_BUILD/bench-data/wic-bench.txt"

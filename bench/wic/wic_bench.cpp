@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/photo_files.h"
 #include "thumbctl/cache/decoders.h"
 
 namespace {
@@ -60,18 +61,9 @@ int main(int argc, char** argv)
     const std::string plugin = argv[1];
     const std::string folder = argv[2];
     const int rounds = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
-    std::vector<std::string> files;
-    for (int i = 1; i <= 99; ++i) {
-        char name[32];
-        snprintf(name, sizeof name, "\\photo%02d.jpg", i);
-        if (GetFileAttributesA((folder + name).c_str()) == INVALID_FILE_ATTRIBUTES)
-            break;
-        files.push_back(folder + name);
-    }
-    if (files.empty()) {
-        fprintf(stderr, "no photoNN.jpg files in %s\n", folder.c_str());
+    const std::vector<std::string> files = PhotoFiles(folder);
+    if (files.empty())
         return 2;
-    }
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
     // Warm up both paths and the file cache.

@@ -20,7 +20,7 @@ while(cache_plugin_variants)
 endwhile()
 
 add_library(cache_test_support STATIC cache_test_support.cpp photo_walk.cpp)
-target_link_libraries(cache_test_support PUBLIC suite_options thumbctl_cache test_support windowscodecs psapi ole32)
+target_link_libraries(cache_test_support PUBLIC suite_options thumbctl_cache test_support psapi)
 
 suite_test(cache_loading_tests
   SOURCES loading_test.cpp decoders_test.cpp

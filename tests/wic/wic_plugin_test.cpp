@@ -11,13 +11,14 @@
 #include "framework/win/handles.h"
 #include "tests/cache/cache_test_support.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wic_encode.h"
 #include "thumbctl/cache/decoders.h"
 #include "thumbctl/wic/plugin_abi.h"
 
 namespace thumbctl::wic {
 namespace {
 
-using fw::com::ComPtr;
+using testing_support::EncodeWithWic;
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
 
 struct Plugin {
@@ -52,48 +53,6 @@ std::string Le(uint64_t v, int bytes)
     for (int i = 0; i < bytes; ++i)
         s += static_cast<char>(v >> (8 * i));
     return s;
-}
-
-// WIC's encoder for `container`: 24bppBGR from `rgb`, or `bytes` in `format`
-// (8bppIndexed: red, green, blue, white).
-std::string Encode(const GUID& container, UINT w, UINT h, const std::function<uint32_t(UINT, UINT)>& rgb,
-                   const GUID& format = GUID_WICPixelFormat24bppBGR, std::vector<uint8_t> bytes = {})
-{
-    for (UINT i = 0; rgb && i < w * h; ++i)
-        bytes.insert(bytes.end(),
-                     {static_cast<uint8_t>(rgb(i % w, i / w)), static_cast<uint8_t>(rgb(i % w, i / w) >> 8),
-                      static_cast<uint8_t>(rgb(i % w, i / w) >> 16)});
-    ComPtr<IWICImagingFactory> f;
-    ComPtr<IStream> stream;
-    ComPtr<IWICBitmapEncoder> encoder;
-    ComPtr<IWICBitmapFrameEncode> frame;
-    ComPtr<IPropertyBag2> options;
-    ComPtr<IWICPalette> palette;
-    WICColor colours[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    GUID got = format;
-    HGLOBAL memory = nullptr;
-    STATSTG stat = {};
-    const bool indexed = format == GUID_WICPixelFormat8bppIndexed;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                __uuidof(IWICImagingFactory), f.PutVoid())) ||
-        FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put())) ||
-        FAILED(f->CreateEncoder(container, nullptr, encoder.Put())) ||
-        FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
-        FAILED(encoder->CreateNewFrame(frame.Put(), options.Put())) ||
-        FAILED(frame->Initialize(options.Get())) || FAILED(frame->SetSize(w, h)) ||
-        FAILED(frame->SetPixelFormat(&got)) || got != format ||
-        (indexed &&
-         (FAILED(f->CreatePalette(palette.Put())) || FAILED(palette->InitializeCustom(colours, 4)) ||
-          FAILED(frame->SetPalette(palette.Get())))) ||
-        FAILED(frame->WritePixels(h, static_cast<UINT>(bytes.size() / h), static_cast<UINT>(bytes.size()),
-                                  bytes.data())) ||
-        FAILED(frame->Commit()) || FAILED(encoder->Commit()) ||
-        FAILED(GetHGlobalFromStream(stream.Get(), &memory)) || FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
-        return std::string();
-    std::string file(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
-    memcpy(file.data(), GlobalLock(memory), file.size());
-    GlobalUnlock(memory);
-    return file;
 }
 
 // Uncompressed TIFF, one strip: photometric 2 (RGB) or 5 (CMYK), orientation tag unless 0.
@@ -206,11 +165,11 @@ TEST_F(WicPluginTest, FormatsDecodeToTheirSizeAndColoursFromFilesOrMemory)
     const std::string cmyk("\xFF\0\0\0\0\xFF\0\0\0\0\xFF\0\0\0\0\xFF\0\0\0\0\0\0\0\x80", 24);
     const std::string rgb48 = Le(0xFFFF, 2) + Le(0, 6) + Le(0xFFFF, 2) + Le(0, 6) + Le(0x8000, 2);
     const std::string gif =
-        Encode(GUID_ContainerFormatGif, 4, 1, nullptr, GUID_WICPixelFormat8bppIndexed, {3, 2, 1, 0});
+        EncodeWithWic(GUID_ContainerFormatGif, 4, 1, nullptr, GUID_WICPixelFormat8bppIndexed, {3, 2, 1, 0});
     const std::string png32 =
-        Encode(GUID_ContainerFormatPng, 3, 1, nullptr, GUID_WICPixelFormat32bppBGRA, bgra);
+        EncodeWithWic(GUID_ContainerFormatPng, 3, 1, nullptr, GUID_WICPixelFormat32bppBGRA, bgra);
     const std::string png64 =
-        Encode(GUID_ContainerFormatPng, 3, 1, nullptr, GUID_WICPixelFormat64bppRGBA, rgba64);
+        EncodeWithWic(GUID_ContainerFormatPng, 3, 1, nullptr, GUID_WICPixelFormat64bppRGBA, rgba64);
     const struct {
         const char* name;
         std::string bytes;
@@ -219,9 +178,9 @@ TEST_F(WicPluginTest, FormatsDecodeToTheirSizeAndColoursFromFilesOrMemory)
         std::vector<uint32_t> rgb;  // one row; empty: quadrants
         int tolerance;
     } cases[] = {
-        {"BMP, 5 wide (padded rows)", Encode(GUID_ContainerFormatBmp, 5, 4, q(5, 4)), 5, 4, 24, {}, 0},
-        {"PNG", Encode(GUID_ContainerFormatPng, 6, 4, q(6, 4)), 6, 4, 24, {}, 0},
-        {"TIFF", Encode(GUID_ContainerFormatTiff, 6, 4, q(6, 4)), 6, 4, 24, {}, 0},
+        {"BMP, 5 wide (padded rows)", EncodeWithWic(GUID_ContainerFormatBmp, 5, 4, q(5, 4)), 5, 4, 24, {}, 0},
+        {"PNG", EncodeWithWic(GUID_ContainerFormatPng, 6, 4, q(6, 4)), 6, 4, 24, {}, 0},
+        {"TIFF", EncodeWithWic(GUID_ContainerFormatTiff, 6, 4, q(6, 4)), 6, 4, 24, {}, 0},
         {"GIF", gif, 4, 1, 8, {kWhite, kBlue, kGreen, kRed}, 0},
         {"PNG with alpha, on white", png32, 3, 1, 32, {0x7F7FFF, kWhite, kRed}, 2},
         {"16-bit PNG", png64, 3, 1, 64, {0xFF8000, kWhite, 0x7F7FFF}, 2},
@@ -265,8 +224,8 @@ TEST_F(WicPluginTest, OrientationTagsTurnThePictureUpright)
     const uint32_t R = kRed, G = kGreen, B = kBlue, W = kWhite;
     const uint32_t upright[8][4] = {{R, G, B, W}, {G, R, W, B}, {W, B, G, R}, {B, W, R, G},
                                     {R, B, G, W}, {B, R, W, G}, {W, G, B, R}, {G, W, R, B}};
-    const std::string jpeg =
-        Encode(GUID_ContainerFormatJpeg, 64, 32, [](UINT x, UINT y) { return Quadrant(x, y, 64, 32); });
+    const std::string jpeg = EncodeWithWic(GUID_ContainerFormatJpeg, 64, 32,
+                                           [](UINT x, UINT y) { return Quadrant(x, y, 64, 32); });
     std::string rgb;
     for (UINT i = 0; i < 64 * 32; ++i) {
         const uint32_t c = Quadrant(i % 64, i / 64, 64, 32);
@@ -305,10 +264,11 @@ TEST_F(WicPluginTest, BrokenFilesFailWithNothingHandedOver)
                    {GUID_ContainerFormatTiff, 4},
                    {GUID_ContainerFormatJpeg, 2}};
     for (const auto& f : formats) {
-        const std::string good = f.container == GUID_ContainerFormatGif
-                                     ? Encode(f.container, 64, 64, nullptr, GUID_WICPixelFormat8bppIndexed,
-                                              std::vector<uint8_t>(64 * 64, 1))
-                                     : Encode(f.container, 64, 64, Noise);
+        const std::string good =
+            f.container == GUID_ContainerFormatGif
+                ? EncodeWithWic(f.container, 64, 64, nullptr, GUID_WICPixelFormat8bppIndexed,
+                                std::vector<uint8_t>(64 * 64, 1))
+                : EncodeWithWic(f.container, 64, 64, Noise);
         ASSERT_FALSE(good.empty());
         const std::string junk = good.substr(0, f.signature) + std::string(good.size() - f.signature, 'Z');
         for (const std::string& bytes : {good.substr(0, good.size() / 2), junk}) {
@@ -357,7 +317,8 @@ int CALLBACK StopAt(int done, int total, LONG_PTR data)
 TEST_F(WicPluginTest, DecodesEndedLateLeaveNoBlocksBehind)
 {
     // 3 MB of pixels each; the blocks exist by the time these end.
-    const std::string png = Encode(GUID_ContainerFormatPng, 1024, 1024, [](UINT, UINT) { return kBlue; });
+    const std::string png =
+        EncodeWithWic(GUID_ContainerFormatPng, 1024, 1024, [](UINT, UINT) { return kBlue; });
     const std::string cut = Tiff(1024, 1024, 3, 8, 2, 0, std::string(1024 * 512 * 3, '\x40'));
     const struct {
         const char* name;
@@ -386,8 +347,8 @@ TEST_F(WicPluginTest, IsSupportedReadsTheHeaderFromABufferOrAFileHandle)
     const struct {
         std::string bytes;
         int supported;
-    } cases[] = {{Encode(GUID_ContainerFormatPng, 2, 2, Noise), 1},
-                 {Encode(GUID_ContainerFormatJpeg, 2, 2, Noise), 1},
+    } cases[] = {{EncodeWithWic(GUID_ContainerFormatPng, 2, 2, Noise), 1},
+                 {EncodeWithWic(GUID_ContainerFormatJpeg, 2, 2, Noise), 1},
                  {Tiff(1, 1, 3, 8, 2, 0, "abc"), 1},
                  {"no picture here", 0}};
     for (const auto& c : cases) {
@@ -409,7 +370,7 @@ DWORD WINAPI DecodeInApartment(void* model)
     const bool none = m == MAXDWORD;
     if (!none)
         CoInitializeEx(nullptr, m);
-    const int code = FromMemory(Encode(GUID_ContainerFormatPng, 4, 4, Noise)).code;
+    const int code = FromMemory(EncodeWithWic(GUID_ContainerFormatPng, 4, 4, Noise)).code;
     // The thread is left as it was: in its apartment, or in none.
     const HRESULT after = CoInitializeEx(nullptr, none ? DWORD{COINIT_APARTMENTTHREADED} : m);
     if (SUCCEEDED(after))
@@ -434,7 +395,8 @@ TEST_F(WicPluginTest, ThreadsInAnyApartmentOrNoneCanDecode)
 TEST_F(WicPluginTest, TheLibraryTakesThePluginsPicture)
 {
     const std::string path = files_.AddFile(
-        "q.png", Encode(GUID_ContainerFormatPng, 6, 4, [](UINT x, UINT y) { return Quadrant(x, y, 6, 4); }));
+        "q.png",
+        EncodeWithWic(GUID_ContainerFormatPng, 6, 4, [](UINT x, UINT y) { return Quadrant(x, y, 6, 4); }));
     cache::DecodeResult r = cache::DecodeWithPlugin(cache_test::BesideProgram("VelmoraWic.spi"), path);
     ASSERT_EQ(cache::EntryState::kReadyBitmap, r.state);
     uintptr_t handle = 0;

@@ -113,11 +113,19 @@ bool SlotTable::ChooseSlot(size_t& slot)
             return true;
         }
     }
+    return LeastRecentlyUsed(slot, [](const PictureEntry&) { return true; }) && Free(slot);
+}
+
+// The eviction rule: the entry with the smallest last-use tick among those that
+// carry no current mark, are not loading and pass `eligible`.
+bool SlotTable::LeastRecentlyUsed(size_t& slot,
+                                  const std::function<bool(const PictureEntry&)>& eligible) const
+{
     uint32_t best = 0xFFFFFFFFu;
     bool found = false;
     for (size_t i = 0; i < slots_.size(); ++i) {
         const auto& e = slots_[i];
-        if (e->current || e->state.load() == EntryState::kLoading)
+        if (!e || e->current || e->state.load() == EntryState::kLoading || !eligible(*e))
             continue;
         if (e->lastUse < best) {
             best = e->lastUse;
@@ -125,7 +133,7 @@ bool SlotTable::ChooseSlot(size_t& slot)
             found = true;
         }
     }
-    return found && Free(slot);
+    return found;
 }
 
 void SlotTable::DropAll()
@@ -211,21 +219,9 @@ void SlotTable::KeepWithinBudget(const PictureEntry& arrived)
     if (budget_ == 0)
         return;
     uint64_t held = SumBytes();
-    while (held > budget_) {
-        size_t victim = slots_.size();
-        uint32_t best = 0xFFFFFFFFu;
-        for (size_t i = 0; i < slots_.size(); ++i) {
-            const auto& e = slots_[i];
-            if (!e || !e->picture || e.get() == &arrived || e->current ||
-                e->state.load() == EntryState::kLoading)
-                continue;
-            if (victim == slots_.size() || e->lastUse < best) {
-                best = e->lastUse;
-                victim = i;
-            }
-        }
-        if (victim == slots_.size())
-            return;
+    size_t victim = 0;
+    while (held > budget_ &&
+           LeastRecentlyUsed(victim, [&](const PictureEntry& e) { return e.picture && &e != &arrived; })) {
         held -= slots_[victim]->bytes;
         slots_[victim].reset();
     }

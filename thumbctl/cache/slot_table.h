@@ -134,6 +134,7 @@ private:
     bool Free(size_t slot);  // false when the entry is loading
     void TrimPerWindow();
     bool ChooseSlot(size_t& slot);
+    bool LeastRecentlyUsed(size_t& slot, const std::function<bool(const PictureEntry&)>& eligible) const;
     void DropAll();
     uint64_t SumBytes() const;
     void KeepWithinBudget(const PictureEntry& arrived);
