@@ -25,9 +25,10 @@ struct NumberCase {
     std::string file;
     long cacheSize;
     long bufferingSize;
+    long budgetMiB = kDefaultMemoryBudgetMiB;
 };
 
-TEST(LibrarySettingsTest, ReadsTheTwoNumbersOnlyAsExactLowerCaseKeys)
+TEST(LibrarySettingsTest, ReadsTheNumbersOnlyAsExactLowerCaseKeys)
 {
     const NumberCase cases[] = {
         {"empty file", "", 8, 2},
@@ -54,33 +55,22 @@ TEST(LibrarySettingsTest, ReadsTheTwoNumbersOnlyAsExactLowerCaseKeys)
                      14),
          3, 2},
         {"saturates like strtol", "cachesize=99999999999\n", 2147483647, 2},
+        {"memory budget in MiB", "memorybudget=4096\n", 8, 2, 4096},
+        {"no budget", "memorybudget=0\n", 8, 2, 0},
+        {"a negative budget is none", "memorybudget=-5\n", 8, 2, 0},
+        {"other case is no budget", "MemoryBudget=300\n", 8, 2, kDefaultMemoryBudgetMiB},
     };
     for (const NumberCase& c : cases) {
         SCOPED_TRACE(c.name);
         LibrarySettings s = Parse(c.file);
         EXPECT_EQ(c.cacheSize, s.CacheSize());
         EXPECT_EQ(c.bufferingSize, s.BufferingSize());
+        EXPECT_EQ(uint64_t(c.budgetMiB) << 20, s.MemoryBudgetBytes());
     }
 }
 
-TEST(LibrarySettingsTest, MemoryBudgetIsASettingInMiBThatNeitherFiltersNorMaps)
+TEST(LibrarySettingsTest, MemoryBudgetNeitherFiltersNorMaps)
 {
-    const struct {
-        const char* file;
-        uint64_t bytes;
-    } cases[] = {
-        {"", uint64_t{kDefaultMemoryBudgetMiB} << 20},
-        {"memorybudget=300\n", uint64_t{300} << 20},
-        {"memorybudget=0\n", 0},
-        {"memorybudget=-5\n", 0},
-        {"memorybudget=abc\n", 0},
-        {"memorybudget=4096\n", uint64_t{4096} << 20},  // beyond 32 bits
-        {"MemoryBudget=300\n", uint64_t{kDefaultMemoryBudgetMiB} << 20},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        EXPECT_EQ(c.bytes, Parse(c.file).MemoryBudgetBytes());
-    }
     LibrarySettings s = Parse("memorybudget=300\nMemoryBudget=x.spi\npng=p.spi\n");
     EXPECT_EQ("*.jpeg;*.jpg;*.gif;*.bmp;*.png", s.FilterText());
     EXPECT_FALSE(s.DecoderFor("C:\\a.memorybudget", Cp()).plugin);

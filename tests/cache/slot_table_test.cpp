@@ -206,39 +206,36 @@ TEST_F(SlotTableTest, RequestMovesTheCurrentMarkOfItsWindowOnly)
     EXPECT_TRUE(v[2].current);
 }
 
-TEST_F(SlotTableTest, PerWindowTrimKeepsAtMostOneOverTheLimitAndFreesTheOldest)
+TEST_F(SlotTableTest, TrimAndEvictionFreeTheLeastRecentlyUsed)
 {
-    auto t = Make(4, 2);
-    Request(*t, kW1, Path("a"));
-    Request(*t, kW1, Path("b"));
-    Request(*t, kW1, Path("c"));
-    EXPECT_EQ((std::vector<std::string>{Path("a"), Path("b"), Path("c"), "-"}), Paths(*t));
-    Request(*t, kW1, Path("d"));
-    EXPECT_EQ((std::vector<std::string>{Path("d"), Path("b"), Path("c"), "-"}), Paths(*t));
-    Request(*t, kW1, Path("b"));  // a hit renews b
-    Request(*t, kW1, Path("e"));  // c is now the oldest
-    EXPECT_EQ((std::vector<std::string>{Path("d"), Path("b"), Path("e"), "-"}), Paths(*t));
-}
-
-TEST_F(SlotTableTest, TrimPassVisitsEveryWindowAndCountsFreedSlots)
-{
-    auto t = Make(6, 2);
-    Request(*t, kW1, Path("a"));
-    Request(*t, kW1, Path("b"));
-    Request(*t, kW1, Path("c"));
-    // Another window's request trims the first window too: a is freed at slot 0,
-    // after which b and c count one entry fewer and stay.
-    Request(*t, kW2, Path("d"));
-    EXPECT_EQ((std::vector<std::string>{Path("d"), Path("b"), Path("c"), "-", "-", "-"}), Paths(*t));
-}
-
-TEST_F(SlotTableTest, ZeroLimitFreesTheOldestOfEveryVisitedWindow)
-{
-    auto t = Make(4, 0);
-    Request(*t, kW1, Path("a"));
-    Request(*t, kW2, Path("b"));
-    Request(*t, kW3, Path("c"));
-    EXPECT_EQ((std::vector<std::string>{Path("c"), "-", "-", "-"}), Paths(*t));
+    // Requests as window digit and file letter; the slots afterwards.
+    const struct {
+        const char* name;
+        int16_t slots, limit;
+        const char* requests;
+        const char* expected;
+    } cases[] = {
+        {"a window holds one more than its limit", 4, 2, "1a 1b 1c", "abc-"},
+        {"the next request frees its oldest", 4, 2, "1a 1b 1c 1d", "dbc-"},
+        {"a hit renews an entry", 4, 2, "1a 1b 1c 1d 1b 1e", "dbe-"},
+        // a is freed at slot 0, after which b and c count one entry fewer and stay.
+        {"another window's request trims the first one too", 6, 2, "1a 1b 1c 2d", "dbc---"},
+        {"a zero limit frees the oldest of every window", 4, 0, "1a 2b 3c", "c---"},
+        // The hit makes a current; d takes its mark, so b is the oldest unmarked.
+        {"a full table evicts the oldest unmarked entry", 3, 10, "1a 1b 2c 1a 1d", "adc"},
+        {"a full table evicts the only unmarked entry", 3, 10, "1a 1b 2c 1a 1d 3e", "edc"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto t = Make(c.slots, c.limit);
+        for (const char* r = c.requests; *r; r += r[2] ? 3 : 2)
+            Request(*t, kW1 + static_cast<uintptr_t>(r[0] - '1'), Path(std::string(1, r[1])));
+        std::vector<std::string> expected;
+        for (const char* e = c.expected; *e; ++e)
+            expected.push_back(*e == '-' ? "-" : Path(std::string(1, *e)));
+        EXPECT_EQ(expected, Paths(*t));
+    }
+    EXPECT_EQ(0, g_beeps.load());
 }
 
 TEST_F(SlotTableTest, LoadingEntriesRefuseTrimAndEviction)
@@ -249,20 +246,6 @@ TEST_F(SlotTableTest, LoadingEntriesRefuseTrimAndEviction)
     ASSERT_TRUE(loading);
     Request(*t, kW1, Path("b"));
     EXPECT_EQ((std::vector<std::string>{Path("a"), Path("b")}), Paths(*t));
-    EXPECT_EQ(0, g_beeps.load());
-}
-
-TEST_F(SlotTableTest, FullTableEvictsTheLeastRecentlyUsedUnmarkedEntry)
-{
-    auto t = Make(3, 10);
-    Request(*t, kW1, Path("a"));
-    Request(*t, kW1, Path("b"));
-    Request(*t, kW2, Path("c"));
-    Request(*t, kW1, Path("a"));  // hit: a newer than b, and current
-    Request(*t, kW1, Path("d"));  // a loses its mark; b is the oldest unmarked
-    EXPECT_EQ((std::vector<std::string>{Path("a"), Path("d"), Path("c")}), Paths(*t));
-    Request(*t, kW3, Path("e"));  // a is the only unmarked entry
-    EXPECT_EQ((std::vector<std::string>{Path("e"), Path("d"), Path("c")}), Paths(*t));
     EXPECT_EQ(0, g_beeps.load());
 }
 
