@@ -85,6 +85,16 @@ private:
     DWORD exitCode_ = 0;
 };
 
+void AnswerSentMessagesFor(DWORD milliseconds)
+{
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_SENDMESSAGE);
+        MSG sent;
+        PeekMessageW(&sent, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 std::wstring TitleWithArguments()
 {
     std::wstring title = kTitle;
@@ -115,6 +125,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     UpdateWindow(frame.Handle());
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == kSlowKey)
+            AnswerSentMessagesFor(kSlowKeyMs);
         if (msg.message == WM_KEYDOWN)
             frame.ShowKey(msg);
         TranslateMessage(&msg);

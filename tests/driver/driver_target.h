@@ -18,6 +18,10 @@ constexpr const wchar_t* kQuestion = L"保存しますか?";
 constexpr const wchar_t* kQuestionCaption = L"確認";
 // Status pane 0 starts with the current folder; pane 1 shows each key that goes down
 // as two hex digits of its virtual-key code, then " shift" and " ctrl" when held.
+// The target answers sent messages only for kSlowKeyMs after this key goes down, as a
+// program waiting on another thread does, before it shows the key.
+constexpr WORD kSlowKey = VK_F9;
+constexpr DWORD kSlowKeyMs = 300;
 constexpr COLORREF kBackground = RGB(0x20, 0x80, 0xC0);
 
 }  // namespace driver_target

@@ -79,6 +79,10 @@ TEST_F(DriverTest, KeysArriveWithTheModifiersHeld)
 
     ASSERT_TRUE(ts::PressKey(frame, VK_F5, true, true));
     EXPECT_EQ(ts::StatusBarText(status, 1), L"74 shift ctrl");
+    // A press counts as handled only once the program is through with it, even when it
+    // keeps answering sent messages meanwhile.
+    ASSERT_TRUE(ts::PressKey(frame, dt::kSlowKey));
+    EXPECT_EQ(ts::StatusBarText(status, 1), L"78");
 
     // Keys one by one: the focus stays where it is.
     ts::KeyDown(VK_SHIFT);

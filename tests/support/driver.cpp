@@ -390,6 +390,26 @@ bool WaitForInputProcessed(HWND target, DWORD timeoutMs)
         if (left == 0 || !SendWithin(target, WM_NULL, 0, 0, left))
             return false;
     }
+    // A thread can answer sent messages many times over within one wait of its own, so
+    // round trips alone prove little. A paint is only handed out once no input is left
+    // in the queue: one pixel of the innermost window at the client's corner is made
+    // dirty, and the input is through once that window has painted it.
+    HWND inner = target;
+    for (int depth = 0; depth < 16; ++depth) {
+        const HWND child =
+            ChildWindowFromPointEx(inner, POINT{0, 0}, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+        if (!child || child == inner)
+            break;
+        inner = child;
+    }
+    const RECT pixel{0, 0, 1, 1};
+    if (!InvalidateRect(inner, &pixel, FALSE))
+        return false;
+    while (GetUpdateRect(inner, nullptr, FALSE)) {
+        if (Remaining(deadline) == 0)
+            return false;
+        WaitPumping(nullptr, 2);
+    }
     return true;
 }
 
