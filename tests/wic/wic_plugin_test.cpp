@@ -107,13 +107,12 @@ Decoded Decode(LPCSTR buf, LONG_PTR len, unsigned flag, ProgressCallback progres
     const auto* h = static_cast<const BITMAPINFOHEADER*>(LocalLock(info));
     const auto* p = static_cast<const uint8_t*>(LocalLock(bits));
     EXPECT_TRUE(cache::PackedDibFits(*h, LocalSize(info), LocalSize(bits)));
-    EXPECT_EQ(24, h->biBitCount);
+    EXPECT_EQ(32, h->biBitCount);
     EXPECT_GT(h->biHeight, 0);  // bottom-up
     d.width = h->biWidth;
     d.height = h->biHeight;
-    const LONG stride = (d.width * 3 + 3) & ~3;
     for (LONG y = d.height - 1; y >= 0; --y)
-        for (const uint8_t* px = p + y * stride; px < p + y * stride + d.width * 3; px += 3)
+        for (const uint8_t* px = p + y * d.width * 4; px < p + (y + 1) * d.width * 4; px += 4)
             d.rgb.push_back(px[2] << 16 | px[1] << 8 | px[0]);
     LocalUnlock(info);
     LocalUnlock(bits);
@@ -185,6 +184,12 @@ TEST_F(WicPluginTest, FormatsDecodeToTheirSizeAndColoursFromFilesOrMemory)
         {"PNG with alpha, on white", png32, 3, 1, 32, {0x7F7FFF, kWhite, kRed}, 2},
         {"16-bit PNG", png64, 3, 1, 64, {0xFF8000, kWhite, 0x7F7FFF}, 2},
         {"16-bit TIFF", Tiff(3, 1, 3, 16, 2, 0, rgb48), 3, 1, 48, {kRed, kGreen, 0x000080}, 1},
+        {"JPEG", EncodeWithWic(GUID_ContainerFormatJpeg, 16, 16, [](UINT, UINT) { return kRed; }), 16, 16, 24,
+         std::vector<uint32_t>(16, kRed), 6},
+        {"grey JPEG",
+         EncodeWithWic(GUID_ContainerFormatJpeg, 8, 1, nullptr, GUID_WICPixelFormat8bppGray,
+                       std::vector<uint8_t>(8, 0x80)),
+         8, 1, 8, std::vector<uint32_t>(8, 0x808080), 2},
         {"CMYK TIFF",
          Tiff(6, 1, 4, 8, 5, 0, cmyk),
          6,
@@ -320,6 +325,7 @@ TEST_F(WicPluginTest, DecodesEndedLateLeaveNoBlocksBehind)
     const std::string png =
         EncodeWithWic(GUID_ContainerFormatPng, 1024, 1024, [](UINT, UINT) { return kBlue; });
     const std::string cut = Tiff(1024, 1024, 3, 8, 2, 0, std::string(1024 * 512 * 3, '\x40'));
+    const std::string jpeg = EncodeWithWic(GUID_ContainerFormatJpeg, 1024, 1024, Noise);
     const struct {
         const char* name;
         std::function<Decoded()> decode;
@@ -328,6 +334,9 @@ TEST_F(WicPluginTest, DecodesEndedLateLeaveNoBlocksBehind)
         {"cancelled before the first rows", [&] { return FromMemory(png, &StopAt, 0); }, kCancelled},
         {"cancelled after the last rows", [&] { return FromMemory(png, &StopAt, -1); }, kCancelled},
         {"pixels cut short", [&] { return FromMemory(cut); }, kBrokenData},
+        {"JPEG cancelled before the first rows", [&] { return FromMemory(jpeg, &StopAt, 0); }, kCancelled},
+        {"JPEG cancelled after the last rows", [&] { return FromMemory(jpeg, &StopAt, -1); }, kCancelled},
+        {"JPEG cut short", [&] { return FromMemory(jpeg.substr(0, jpeg.size() * 3 / 4)); }, kBrokenData},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "framework/com/com_ptr.h"
 #include "framework/win/handles.h"
 #include "thumbctl/wic/exif_orientation.h"
+#include "thumbctl/wic/jpeg_picture.h"
 
 namespace thumbctl::wic {
 namespace {
@@ -276,9 +278,16 @@ inline uint8_t OnWhite(uint8_t colour, uint8_t alpha)
 
 // Pixels as WIC hands them over: 24bppBGR as decoded (most JPEG, BMP and TIFF
 // files), anything else as 32bppPBGRA to be composed on white.
+enum class RowFormat { kBgr, kBgrx, kPremultipliedBgra };
+
+UINT BytesPerPixel(RowFormat format)
+{
+    return format == RowFormat::kBgr ? 3 : 4;
+}
+
 struct PixelSource {
     ComPtr<IWICBitmapSource> source;
-    UINT bytesPerPixel = 0;
+    RowFormat format = RowFormat::kBgr;
 };
 
 // Pixels that WIC can read but not turn into colours (no converter for them)
@@ -287,7 +296,7 @@ int PixelsOf(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, PixelSou
 {
     WICPixelFormatGUID format{};
     if (SUCCEEDED(frame->GetPixelFormat(&format)) && format == GUID_WICPixelFormat24bppBGR) {
-        pixels = {ComPtr<IWICBitmapSource>(frame), 3};
+        pixels = {ComPtr<IWICBitmapSource>(frame), RowFormat::kBgr};
         return kOk;
     }
     ComPtr<IWICFormatConverter> converter;
@@ -298,30 +307,139 @@ int PixelsOf(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, PixelSou
                                WICBitmapPaletteTypeCustom);
     if (FAILED(hr))
         return hr == E_OUTOFMEMORY ? kOutOfMemory : kUnknownFormat;
-    pixels = {ComPtr<IWICBitmapSource>(converter.Get()), 4};
+    pixels = {ComPtr<IWICBitmapSource>(converter.Get()), RowFormat::kPremultipliedBgra};
     return kOk;
 }
 
-// Fills the bottom-up 24-bit DIB at `out`, each stored pixel sent to its upright place.
-int FillUpright(const PixelSource& pixels, UINT width, UINT height, const OrientationMap& map,
-                uint64_t outHeight, uint64_t stride, uint8_t* out, ProgressCallback progress, LONG_PTR data)
+// The bottom-up 32-bit packed DIB being filled: each stored pixel is sent to its
+// upright place. The blocks are handed over by Finish, or freed.
+class UprightDib {
+public:
+    int Allocate(UINT width, UINT height, int orientation, double dpiX, double dpiY);
+    // Stored row `y`; premultiplied alpha is composed on white.
+    void Put(UINT y, const uint8_t* in, RowFormat format);
+    // Where stored row `y` lies in the DIB when rows stay rows, left to right;
+    // otherwise null and the row goes through Put.
+    uint8_t* Direct(UINT y) const;
+    void Finish(HLOCAL& info, HLOCAL& bits);
+
+private:
+    UINT width_ = 0;
+    uint64_t outWidth_ = 0;
+    uint64_t outHeight_ = 0;
+    uint64_t stride_ = 0;
+    int64_t origin_ = 0;
+    ptrdiff_t stepX_ = 0;
+    ptrdiff_t stepY_ = 0;
+    UniqueLocal info_;
+    UniqueLocal bits_;
+    std::optional<LocalLockScope> lock_;
+};
+
+int UprightDib::Allocate(UINT width, UINT height, int orientation, double dpiX, double dpiY)
 {
-    const UINT bpp = pixels.bytesPerPixel;
-    const uint64_t rowBytes = uint64_t{width} * bpp;
+    const OrientationMap map = MapForOrientation(orientation, width, height);
+    width_ = width;
+    outWidth_ = map.swapsSides ? height : width;
+    outHeight_ = map.swapsSides ? width : height;
+    const uint64_t imageBytes = PackedDibBytes(outWidth_, outHeight_);
+    if (imageBytes == 0)
+        return kOutOfMemory;
+    stride_ = imageBytes / outHeight_;
+    // Upright (dx, dy) sits at (outHeight - 1 - dy) * stride + 4 * dx: linear in
+    // the stored (x, y).
+    const int64_t s = static_cast<int64_t>(stride_);
+    origin_ = (static_cast<int64_t>(outHeight_) - 1 - map.cy) * s + 4 * map.cx;
+    stepX_ = static_cast<ptrdiff_t>(4 * map.xx - s * map.yx);
+    stepY_ = static_cast<ptrdiff_t>(4 * map.xy - s * map.yy);
+
+    info_.reset(LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFO)));
+    bits_.reset(LocalAlloc(LMEM_MOVEABLE, static_cast<size_t>(imageBytes)));
+    if (!info_ || !bits_)
+        return kOutOfMemory;
+    const LocalLockScope header(info_.get());
+    lock_.emplace(bits_.get());
+    if (!header.Data() || !lock_->Data())
+        return kMemoryError;
+    BITMAPINFOHEADER h = {};
+    h.biSize = sizeof h;
+    h.biWidth = static_cast<LONG>(outWidth_);
+    h.biHeight = static_cast<LONG>(outHeight_);  // bottom-up
+    h.biPlanes = 1;
+    h.biBitCount = 32;
+    h.biCompression = BI_RGB;
+    h.biSizeImage = static_cast<DWORD>(imageBytes);
+    h.biXPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiY : dpiX) * 10000 / 254);
+    h.biYPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiX : dpiY) * 10000 / 254);
+    memcpy(header.Data(), &h, sizeof h);
+    return kOk;
+}
+
+uint8_t* UprightDib::Direct(UINT y) const
+{
+    return stepX_ == 4 ? lock_->Data() + origin_ + stepY_ * static_cast<ptrdiff_t>(y) : nullptr;
+}
+
+void UprightDib::Put(UINT y, const uint8_t* in, RowFormat format)
+{
+    uint8_t* at = lock_->Data() + origin_ + stepY_ * static_cast<ptrdiff_t>(y);
+    if (format == RowFormat::kBgr) {
+        for (UINT x = 0; x < width_; ++x, in += 3, at += stepX_) {
+            at[0] = in[0];
+            at[1] = in[1];
+            at[2] = in[2];
+            at[3] = 0xFF;
+        }
+    } else if (format == RowFormat::kBgrx && stepX_ == 4) {
+        memcpy(at, in, size_t{width_} * 4);
+    } else if (format == RowFormat::kBgrx) {
+        for (UINT x = 0; x < width_; ++x, in += 4, at += stepX_)
+            memcpy(at, in, 4);
+    } else {
+        for (UINT x = 0; x < width_; ++x, in += 4, at += stepX_) {
+            const uint8_t alpha = in[3];
+            at[0] = OnWhite(in[0], alpha);
+            at[1] = OnWhite(in[1], alpha);
+            at[2] = OnWhite(in[2], alpha);
+            at[3] = 0xFF;
+        }
+    }
+}
+
+void UprightDib::Finish(HLOCAL& info, HLOCAL& bits)
+{
+    lock_.reset();
+    info = info_.release();
+    bits = bits_.release();
+}
+
+// Reports rows done to the caller's progress callback; true when it asks to stop.
+class Progress {
+public:
+    Progress(ProgressCallback callback, LONG_PTR data, UINT rows)
+        : callback_(callback), data_(data), total_(static_cast<int>(std::min<UINT>(rows, INT32_MAX)))
+    {
+    }
+    bool Cancelled(UINT done) const
+    {
+        return callback_ && callback_(static_cast<int>(std::min<UINT>(done, INT32_MAX)), total_, data_);
+    }
+
+private:
+    ProgressCallback callback_;
+    LONG_PTR data_;
+    int total_;
+};
+
+// Copies the stored rows from WIC into the DIB, a band at a time.
+int FillFromWic(const PixelSource& pixels, UINT width, UINT height, UprightDib& dib, const Progress& progress)
+{
+    const uint64_t rowBytes = uint64_t{width} * BytesPerPixel(pixels.format);
     if (rowBytes > 0x7FFFFFFF)
         return kOutOfMemory;
     const UINT bandRows = static_cast<UINT>(std::clamp<uint64_t>(kBandBytes / rowBytes, 1, height));
     std::vector<uint8_t> band(static_cast<size_t>(rowBytes * bandRows));
-
-    // Upright (dx, dy) sits at (outHeight - 1 - dy) * stride + 3 * dx: linear in
-    // the stored (x, y).
-    const int64_t s = static_cast<int64_t>(stride);
-    const int64_t origin = (static_cast<int64_t>(outHeight) - 1 - map.cy) * s + 3 * map.cx;
-    const ptrdiff_t stepX = static_cast<ptrdiff_t>(3 * map.xx - s * map.yx);
-    const ptrdiff_t stepY = static_cast<ptrdiff_t>(3 * map.xy - s * map.yy);
-    const int total = static_cast<int>(std::min<UINT>(height, INT32_MAX));
-
-    if (progress && progress(0, total, data))
+    if (progress.Cancelled(0))
         return kCancelled;
     for (UINT top = 0; top < height; top += bandRows) {
         const UINT rows = std::min(bandRows, height - top);
@@ -330,39 +448,94 @@ int FillUpright(const PixelSource& pixels, UINT width, UINT height, const Orient
                                                      static_cast<UINT>(rowBytes * rows), band.data());
         if (FAILED(hr))
             return ResultFor(hr);
-        for (UINT r = 0; r < rows; ++r) {
-            const uint8_t* in = band.data() + rowBytes * r;
-            uint8_t* at = out + static_cast<ptrdiff_t>(origin) + stepY * static_cast<ptrdiff_t>(top + r);
-            if (bpp == 3 && stepX == 3) {
-                memcpy(at, in, static_cast<size_t>(rowBytes));
-            } else if (bpp == 3) {
-                for (UINT x = 0; x < width; ++x, in += 3, at += stepX) {
-                    at[0] = in[0];
-                    at[1] = in[1];
-                    at[2] = in[2];
-                }
-            } else {
-                for (UINT x = 0; x < width; ++x, in += 4, at += stepX) {
-                    const uint8_t alpha = in[3];
-                    at[0] = OnWhite(in[0], alpha);
-                    at[1] = OnWhite(in[1], alpha);
-                    at[2] = OnWhite(in[2], alpha);
-                }
-            }
-        }
-        if (progress && progress(static_cast<int>(std::min<UINT>(top + rows, INT32_MAX)), total, data))
+        for (UINT r = 0; r < rows; ++r)
+            dib.Put(top + r, band.data() + rowBytes * r, pixels.format);
+        if (progress.Cancelled(top + rows))
             return kCancelled;
     }
     return kOk;
+}
+
+// JPEG rows go straight into the DIB when they need no turning, else through one
+// row of scratch space.
+class JpegIntoDib : public JpegRowSink {
+public:
+    JpegIntoDib(int orientation, ProgressCallback callback, LONG_PTR data)
+        : orientation_(orientation), callback_(callback), data_(data)
+    {
+    }
+    int Begin(uint32_t width, uint32_t height, double xDpi, double yDpi) override
+    {
+        rows_ = height;
+        progress_.emplace(callback_, data_, height);
+        const int r = dib_.Allocate(width, height, orientation_, xDpi, yDpi);
+        if (r != kOk)
+            return r;
+        if (!dib_.Direct(0))
+            scratch_.resize(size_t{width} * 4);
+        return progress_->Cancelled(0) ? kCancelled : kOk;
+    }
+    uint8_t* Row(uint32_t y) override
+    {
+        uint8_t* direct = dib_.Direct(y);
+        return direct ? direct : scratch_.data();
+    }
+    bool Filled(uint32_t y) override
+    {
+        if (!scratch_.empty())
+            dib_.Put(y, scratch_.data(), RowFormat::kBgrx);
+        // The callback hears about every 64th row and the last.
+        return ((y + 1) % 64 != 0 && y + 1 != rows_) || !progress_->Cancelled(y + 1);
+    }
+    UprightDib& Dib() { return dib_; }
+
+private:
+    int orientation_;
+    ProgressCallback callback_;
+    LONG_PTR data_;
+    uint32_t rows_ = 0;
+    UprightDib dib_;
+    std::vector<uint8_t> scratch_;
+    std::optional<Progress> progress_;
+};
+
+// A JPEG file goes to libjpeg-turbo; kNotForThisDecoder leaves it to WIC.
+int DecodeJpegPicture(const PictureSource& source, ProgressCallback progress, LONG_PTR data, HLOCAL& info,
+                      HLOCAL& bits)
+{
+    std::vector<uint8_t> bytes;
+    const uint8_t* start = source.data;
+    size_t size = source.size;
+    if (source.path) {
+        const fw::UniqueHandle file = OpenForReading(WidePath(source.path));
+        if (!file)
+            return kReadError;
+        if (!ReadBytes(file.get(), source.offset, 3, bytes))
+            return kReadError;
+        if (!LooksLikeJpeg(bytes.data(), bytes.size()))
+            return kNotForThisDecoder;
+        if (!ReadBytes(file.get(), source.offset, MAXDWORD, bytes))
+            return kReadError;
+        start = bytes.data();
+        size = bytes.size();
+    }
+    if (!LooksLikeJpeg(start, size))
+        return kNotForThisDecoder;
+    const int orientation = JpegExifOrientation(start, size);
+    JpegIntoDib sink(orientation ? orientation : 1, progress, data);
+    const int r = DecodeJpeg(start, size, sink);
+    if (r == kOk)
+        sink.Dib().Finish(info, bits);
+    return r;
 }
 
 }  // namespace
 
 uint64_t PackedDibBytes(uint64_t width, uint64_t height)
 {
-    if (width == 0 || height == 0 || width > kMaxBlockBytes / 3)
+    if (width == 0 || height == 0 || width > kMaxBlockBytes / 4)
         return 0;
-    const uint64_t stride = (width * 3 + 3) & ~uint64_t{3};
+    const uint64_t stride = width * 4;
     if (height > kMaxBlockBytes / stride)
         return 0;
     return stride * height;
@@ -392,66 +565,30 @@ int DecodePicture(const PictureSource& source, ProgressCallback progress, LONG_P
 {
     infoOut = nullptr;
     bitsOut = nullptr;
-    OpenPicture picture;
-    int r = picture.Open(source);
-    if (r != kOk)
+    int r = DecodeJpegPicture(source, progress, data, infoOut, bitsOut);
+    if (r != kNotForThisDecoder)
         return r;
 
+    OpenPicture picture;
+    r = picture.Open(source);
+    if (r != kOk)
+        return r;
     PixelSource pixels;
     r = PixelsOf(picture.Factory(), picture.Frame(), pixels);
     if (r != kOk)
         return r;
-
-    const UINT width = picture.Width();
-    const UINT height = picture.Height();
-    const OrientationMap map = MapForOrientation(picture.Orientation(), width, height);
-    const uint64_t outWidth = map.swapsSides ? height : width;
-    const uint64_t outHeight = map.swapsSides ? width : height;
-    const uint64_t imageBytes = PackedDibBytes(outWidth, outHeight);
-    if (imageBytes == 0)
-        return kOutOfMemory;
-    const uint64_t stride = imageBytes / outHeight;
-
-    UniqueLocal info(LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFO)));
-    UniqueLocal bits(LocalAlloc(LMEM_MOVEABLE, static_cast<size_t>(imageBytes)));
-    if (!info || !bits)
-        return kOutOfMemory;
-    {
-        const LocalLockScope lock(info.get());
-        if (!lock.Data())
-            return kMemoryError;
-        double dpiX = 0;
-        double dpiY = 0;
-        if (FAILED(picture.Frame()->GetResolution(&dpiX, &dpiY)))
-            dpiX = dpiY = 0;
-        BITMAPINFOHEADER header = {};
-        header.biSize = sizeof header;
-        header.biWidth = static_cast<LONG>(outWidth);
-        header.biHeight = static_cast<LONG>(outHeight);  // bottom-up
-        header.biPlanes = 1;
-        header.biBitCount = 24;
-        header.biCompression = BI_RGB;
-        header.biSizeImage = static_cast<DWORD>(imageBytes);
-        header.biXPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiY : dpiX) * 10000 / 254);
-        header.biYPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiX : dpiY) * 10000 / 254);
-        memcpy(lock.Data(), &header, sizeof header);
-    }
-    {
-        const LocalLockScope lock(bits.get());
-        if (!lock.Data())
-            return kMemoryError;
-        r = FillUpright(pixels, width, height, map, outHeight, stride, lock.Data(), progress, data);
-        if (r != kOk)
-            return r;
-        const uint64_t used = outWidth * 3;
-        if (stride > used) {
-            for (uint64_t row = 0; row < outHeight; ++row)
-                memset(lock.Data() + row * stride + used, 0, static_cast<size_t>(stride - used));
-        }
-    }
-    infoOut = info.release();
-    bitsOut = bits.release();
-    return kOk;
+    double dpiX = 0;
+    double dpiY = 0;
+    if (FAILED(picture.Frame()->GetResolution(&dpiX, &dpiY)))
+        dpiX = dpiY = 0;
+    UprightDib dib;
+    r = dib.Allocate(picture.Width(), picture.Height(), picture.Orientation(), dpiX, dpiY);
+    if (r == kOk)
+        r = FillFromWic(pixels, picture.Width(), picture.Height(), dib,
+                        Progress(progress, data, picture.Height()));
+    if (r == kOk)
+        dib.Finish(infoOut, bitsOut);
+    return r;
 }
 
 bool RecognisesHeader(const uint8_t* data, size_t size)

@@ -1,6 +1,7 @@
 // Pictures through the Windows Imaging Component: the first frame of a file or of
 // bytes in memory, turned upright by its orientation tag and composed on white
-// into a bottom-up 24-bit packed DIB. COM must be initialised on the thread.
+// into a bottom-up 32-bit packed DIB (its fourth byte unused: the layout a
+// screen-compatible bitmap is made from fastest). COM must be initialised on the thread.
 #pragma once
 
 #include <windows.h>
@@ -48,7 +49,7 @@ struct DecoderFilter {
 };
 std::vector<DecoderFilter> DecoderFilters();
 
-// Bytes a picture of that upright size takes as a 24-bit DIB with DWORD rows, or
+// Bytes a picture of that upright size takes as a 32-bit DIB, or
 // 0 when it would not fit one block (2 GB on 32-bit Windows, 4 GB on 64-bit).
 uint64_t PackedDibBytes(uint64_t width, uint64_t height);
 
