@@ -88,6 +88,7 @@ protected:
     const fw::MessageMap& Messages() const override;
 
 private:
+    bool SetMaximisedCaption(const std::wstring& shown, const std::wstring& text);
     void OnPaint(HDC);
     bool OnEraseBackground(HDC dc);
     void OnSize(UINT type, int width, int height);

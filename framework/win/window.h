@@ -22,6 +22,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -413,6 +414,17 @@ private:
 
     HWND hwnd_ = nullptr;
 };
+
+// The text of a window of this process (its caption), whole.
+inline std::wstring WindowText(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
 
 inline WindowClass::WindowClass(HINSTANCE instance, const wchar_t* name, UINT style, HCURSOR cursor,
                                 HBRUSH background, HICON icon)

@@ -48,9 +48,15 @@ TEST_F(SortingTest, StartsWithThirtySixListsAndTheCommandLineInListZero)
 TEST_F(SortingTest, SortsPullsUndoesRedoesAndExcludes)
 {
     StartOnFive();
+    // The maximised list's caption shows in the frame's title too.
+    ASSERT_TRUE(IsZoomed(List(0)));
+    const std::wstring title = ts::WindowText(frame_);
+    const std::wstring base = title.substr(0, title.rfind(L" - ["));
+    EXPECT_EQ(title, base + L" - [" + fw::AnsiToWide(Caption(0)) + L"]");
     ASSERT_TRUE(Press('5'));
     EXPECT_EQ(Caption(0), Caption('0', 1, 4, paths[1]));
     EXPECT_EQ(Caption(5), Caption('5', 1, 1, paths[0]));
+    EXPECT_EQ(ts::WindowText(frame_), base + L" - [" + fw::AnsiToWide(Caption(0)) + L"]");
     ASSERT_TRUE(Press(VK_BACK));  // undo
     EXPECT_EQ(Caption(0), Caption('0', 1, 5, paths[0]));
     EXPECT_EQ(Caption(5), Caption('5', 0, 0, ""));

@@ -14,6 +14,10 @@ namespace thumbctl::cache {
 struct DecodeResult {
     EntryState state = EntryState::kFailed;  // kReadyPicture, kReadyBitmap or kFailed
     std::unique_ptr<Picture> picture;
+    // What the decode no longer needs but has not freed yet (a plug-in's blocks and
+    // the plug-in itself), released with the result: the loader keeps it until the
+    // picture is on screen, so that freeing costs the shown picture nothing.
+    std::shared_ptr<void> leftovers;
 };
 
 // Whole file into a movable global block, a stream that owns it, OleLoadPicture.
@@ -21,7 +25,8 @@ struct DecodeResult {
 DecodeResult DecodeWithOle(const std::string& path);
 
 // One decode through the plug-in file `plugin`: loaded, GetPicture called,
-// the packed DIB turned into a screen-compatible bitmap, unloaded again. An
+// the packed DIB turned into a screen-compatible bitmap, unloaded again (after a
+// success, when the result's leftovers go). An
 // access violation inside the plug-in shows the crash message and fails.
 DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path);
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "framework/core/codepage.h"
 #include "framework/core/prompts.h"
@@ -187,6 +188,7 @@ public:
     HANDLE* Receive() { return &handle_; }
     HLOCAL Get() const { return static_cast<HLOCAL>(handle_); }
     void Abandon() { handle_ = nullptr; }  // not ours to free
+    void Take(LocalBlock& other) { std::swap(handle_, other.handle_); }
 
 private:
     HANDLE handle_ = nullptr;
@@ -381,7 +383,18 @@ DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path
         return result;
     result.state = EntryState::kReadyBitmap;
     result.picture = std::make_unique<BitmapPicture>(bitmap);
-    return result;  // the blocks are freed, then the plug-in is unloaded
+    // The blocks are freed, then the plug-in is unloaded, when the result lets go.
+    struct Leftovers {
+        fw::UniqueModule module;
+        LocalBlock info;
+        LocalBlock bits;
+    };
+    auto leftovers = std::make_shared<Leftovers>();
+    leftovers->module = std::move(module);
+    leftovers->info.Take(info);
+    leftovers->bits.Take(bits);
+    result.leftovers = std::move(leftovers);
+    return result;
 }
 
 std::string PluginFileFor(const std::string& value, const std::string& libraryPath)

@@ -174,6 +174,7 @@ void PictureCacheEngine::Load(PictureEntry& entry)
         CoUninitialize();
     if (ready)
         SendMessageA(reinterpret_cast<HWND>(table_->OwnerOf(entry)), kPictureReadyMessage, 0, 0);
+    result.leftovers.reset();  // the picture is on screen (or was not wanted there)
 }
 
 }  // namespace thumbctl::cache
