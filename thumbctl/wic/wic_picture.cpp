@@ -11,6 +11,7 @@
 #include "framework/win/handles.h"
 #include "thumbctl/wic/exif_orientation.h"
 #include "thumbctl/wic/jpeg_picture.h"
+#include "thumbctl/wic/page_toucher.h"
 
 namespace thumbctl::wic {
 namespace {
@@ -334,6 +335,7 @@ private:
     UniqueLocal info_;
     UniqueLocal bits_;
     std::optional<LocalLockScope> lock_;
+    std::optional<PageToucher> toucher_;  // goes before the block it touches
 };
 
 int UprightDib::Allocate(UINT width, UINT height, int orientation, double dpiX, double dpiY)
@@ -372,6 +374,7 @@ int UprightDib::Allocate(UINT width, UINT height, int orientation, double dpiX, 
     h.biXPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiY : dpiX) * 10000 / 254);
     h.biYPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiX : dpiY) * 10000 / 254);
     memcpy(header.Data(), &h, sizeof h);
+    toucher_.emplace(lock_->Data(), static_cast<size_t>(imageBytes), stepY_ < 0);
     return kOk;
 }
 
@@ -408,6 +411,7 @@ void UprightDib::Put(UINT y, const uint8_t* in, RowFormat format)
 
 void UprightDib::Finish(HLOCAL& info, HLOCAL& bits)
 {
+    toucher_.reset();
     lock_.reset();
     info = info_.release();
     bits = bits_.release();
@@ -499,25 +503,63 @@ private:
     std::optional<Progress> progress_;
 };
 
+// A file's bytes from an offset on, mapped rather than read: the decoder takes the
+// pages from the system's file cache as it gets to them.
+class MappedFile {
+public:
+    ~MappedFile()
+    {
+        if (view_)
+            UnmapViewOfFile(view_);
+    }
+    // kOk with the bytes (none for an empty file), or kReadError.
+    int Open(const char* path, uint64_t offset)
+    {
+        const fw::UniqueHandle file = OpenForReading(WidePath(path));
+        LARGE_INTEGER size;
+        if (!file || !GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) < offset)
+            return kReadError;
+        const uint64_t length = static_cast<uint64_t>(size.QuadPart) - offset;
+        if (length == 0)
+            return kOk;
+        if (length > SIZE_MAX / 2)
+            return kReadError;
+        const fw::UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        SYSTEM_INFO system;
+        GetSystemInfo(&system);
+        const uint64_t start = offset - offset % system.dwAllocationGranularity;
+        view_ = mapping
+                    ? MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(start >> 32),
+                                    static_cast<DWORD>(start), static_cast<size_t>(length + offset - start))
+                    : nullptr;
+        if (!view_)
+            return kReadError;
+        data_ = static_cast<const uint8_t*>(view_) + (offset - start);
+        size_ = static_cast<size_t>(length);
+        return kOk;
+    }
+    const uint8_t* Data() const { return data_; }
+    size_t Size() const { return size_; }
+
+private:
+    void* view_ = nullptr;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+};
+
 // A JPEG file goes to libjpeg-turbo; kNotForThisDecoder leaves it to WIC.
 int DecodeJpegPicture(const PictureSource& source, ProgressCallback progress, LONG_PTR data, HLOCAL& info,
                       HLOCAL& bits)
 {
-    std::vector<uint8_t> bytes;
+    MappedFile file;
     const uint8_t* start = source.data;
     size_t size = source.size;
     if (source.path) {
-        const fw::UniqueHandle file = OpenForReading(WidePath(source.path));
-        if (!file)
-            return kReadError;
-        if (!ReadBytes(file.get(), source.offset, 3, bytes))
-            return kReadError;
-        if (!LooksLikeJpeg(bytes.data(), bytes.size()))
-            return kNotForThisDecoder;
-        if (!ReadBytes(file.get(), source.offset, MAXDWORD, bytes))
-            return kReadError;
-        start = bytes.data();
-        size = bytes.size();
+        const int r = file.Open(source.path, source.offset);
+        if (r != kOk)
+            return r;
+        start = file.Data();
+        size = file.Size();
     }
     if (!LooksLikeJpeg(start, size))
         return kNotForThisDecoder;
