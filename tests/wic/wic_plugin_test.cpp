@@ -267,7 +267,7 @@ TEST_F(WicPluginTest, BrokenFilesFailWithNothingHandedOver)
                    {GUID_ContainerFormatPng, 8},
                    {GUID_ContainerFormatGif, 6},
                    {GUID_ContainerFormatTiff, 4},
-                   {GUID_ContainerFormatJpeg, 2}};
+                   {GUID_ContainerFormatJpeg, 3}};
     for (const auto& f : formats) {
         const std::string good =
             f.container == GUID_ContainerFormatGif
