@@ -48,15 +48,9 @@ TEST_F(SortingTest, StartsWithThirtySixListsAndTheCommandLineInListZero)
 TEST_F(SortingTest, SortsPullsUndoesRedoesAndExcludes)
 {
     StartOnFive();
-    // The maximised list's caption shows in the frame's title too.
-    ASSERT_TRUE(IsZoomed(List(0)));
-    const std::wstring title = ts::WindowText(frame_);
-    const std::wstring base = title.substr(0, title.rfind(L" - ["));
-    EXPECT_EQ(title, base + L" - [" + fw::AnsiToWide(Caption(0)) + L"]");
     ASSERT_TRUE(Press('5'));
     EXPECT_EQ(Caption(0), Caption('0', 1, 4, paths[1]));
     EXPECT_EQ(Caption(5), Caption('5', 1, 1, paths[0]));
-    EXPECT_EQ(ts::WindowText(frame_), base + L" - [" + fw::AnsiToWide(Caption(0)) + L"]");
     ASSERT_TRUE(Press(VK_BACK));  // undo
     EXPECT_EQ(Caption(0), Caption('0', 1, 5, paths[0]));
     EXPECT_EQ(Caption(5), Caption('5', 0, 0, ""));
@@ -88,6 +82,29 @@ TEST_F(SortingTest, SortsPullsUndoesRedoesAndExcludes)
     EXPECT_TRUE(ts::WaitForInputProcessed(frame_));
     EXPECT_TRUE(process_.Running());
     Exit();
+}
+
+TEST_F(SortingTest, TheFrameTitleFollowsTheMaximisedListsCaption)
+{
+    // Two short paths and one too long for the title to hold whole.
+    paths = {AddImage("a.bmp"), AddImage("b.bmp"), AddImage("x\\" + std::string(150, 'd') + "\\c.bmp")};
+    Start("\"" + paths[0] + "\" \"" + paths[1] + "\" \"" + paths[2] + "\"");
+    ASSERT_TRUE(IsZoomed(List(0)));
+    const std::wstring first = ts::WindowText(frame_);
+    const std::wstring base = first.substr(0, first.rfind(L" - ["));
+    const auto framed = [&] { return base + L" - [" + fw::AnsiToWide(Caption(0)) + L"]"; };
+    EXPECT_EQ(first, framed());
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_UP, VK_UP}) {
+        ASSERT_TRUE(Press(key));
+        const std::wstring title = ts::WindowText(frame_);
+        if (Caption(0) == Caption('0', 3, 3, paths[2])) {  // shortened by the system, never stale
+            EXPECT_EQ(0u, title.rfind(base + L" - [0:   3/  3 ", 0)) << title;
+            EXPECT_LT(title.size(), framed().size());
+        } else {
+            EXPECT_EQ(title, framed());
+        }
+    }
+    EXPECT_EQ(Caption(0), Caption('0', 1, 3, paths[0]));
 }
 
 TEST_F(SortingTest, AdvancesByItselfUntilAnotherKeyIsPressed)

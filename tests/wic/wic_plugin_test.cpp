@@ -13,6 +13,7 @@
 #include "tests/support/test_files.h"
 #include "tests/support/wic_encode.h"
 #include "thumbctl/cache/decoders.h"
+#include "thumbctl/wic/page_toucher.h"
 #include "thumbctl/wic/plugin_abi.h"
 
 namespace thumbctl::wic {
@@ -202,7 +203,9 @@ TEST_F(WicPluginTest, FormatsDecodeToTheirSizeAndColoursFromFilesOrMemory)
         SCOPED_TRACE(c.name);
         ASSERT_FALSE(c.bytes.empty());
         const std::string path = files_.AddFile("picture", c.bytes);
-        const std::string inside = files_.AddFile("inside", std::string(100, 'x') + c.bytes);
+        // Past the first 64 KB: file views begin at such boundaries only.
+        constexpr size_t kOffset = 65536 + 100;
+        const std::string inside = files_.AddFile("inside", std::string(kOffset, 'x') + c.bytes);
         const Decoded d = Decode(path.c_str(), 0, kFileInput);
         ASSERT_EQ(kOk, d.code);
         ASSERT_EQ(c.width, d.width);
@@ -214,7 +217,7 @@ TEST_F(WicPluginTest, FormatsDecodeToTheirSizeAndColoursFromFilesOrMemory)
             }
         }
         EXPECT_EQ(d.rgb, FromMemory(c.bytes).rgb);
-        EXPECT_EQ(d.rgb, Decode(inside.c_str(), 100, kFileInput).rgb);
+        EXPECT_EQ(d.rgb, Decode(inside.c_str(), kOffset, kFileInput).rgb);
         PictureInfo info;
         ASSERT_EQ(kOk, P().pictureInfo(path.c_str(), 0, kFileInput, &info));
         EXPECT_EQ(c.width, info.width);
@@ -348,6 +351,29 @@ TEST_F(WicPluginTest, DecodesEndedLateLeaveNoBlocksBehind)
             EXPECT_TRUE(d.nothingHandedOver);
         }
         EXPECT_LT(CommittedBytes(), before + (6u << 20));
+    }
+}
+
+TEST(PageToucherTest, PagesKeepWhatTheWriterPutThere)
+{
+    // The writer goes up through a fresh block while the toucher goes down it, or up
+    // alongside: the two meet on pages either may reach first.
+    constexpr size_t kSize = 32u << 20, kPage = 4096;
+    for (bool downward : {true, false}) {
+        SCOPED_TRACE(downward ? "toucher going down" : "toucher going up");
+        auto* block =
+            static_cast<uint8_t*>(VirtualAlloc(nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        ASSERT_NE(nullptr, block);
+        {
+            const PageToucher toucher(block, kSize, downward);
+            for (size_t at = 0; at < kSize; at += kPage)
+                memset(block + at, static_cast<int>(1 + at / kPage % 255), kPage);
+        }
+        size_t wrong = 0;
+        for (size_t at = 0; at < kSize; ++at)
+            wrong += block[at] != 1 + at / kPage % 255;
+        EXPECT_EQ(0u, wrong);
+        VirtualFree(block, 0, MEM_RELEASE);
     }
 }
 

@@ -5,7 +5,7 @@ if(NOT WIN32)
 endif()
 
 suite_test(wic_plugin_tests
-  SOURCES wic_plugin_test.cpp
+  SOURCES wic_plugin_test.cpp ${SUITE_ROOT}/thumbctl/wic/page_toucher.cpp
   LIBS cache_test_support thumbctl_cache test_support windowscodecs)
 
 set(wic_plugin_copy ${CMAKE_CURRENT_BINARY_DIR}/VelmoraWic.spi)
