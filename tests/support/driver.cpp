@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 #include <iterator>
 #include <utility>
@@ -179,9 +180,20 @@ Process Process::Start(const std::wstring& exe, const std::wstring& args, const 
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     Process p;
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workdir.empty() ? nullptr : workdir.c_str(), &startup, &info))
-        return p;
+    // Under load Wine has been seen to refuse a start once; a program that cannot be
+    // found is not tried again.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           workdir.empty() ? nullptr : workdir.c_str(), &startup, &info))
+            break;
+        const DWORD error = GetLastError();
+        std::fwprintf(stderr, L"driver: starting %ls failed with error %lu (attempt %d)\n", exe.c_str(),
+                      error, attempt);
+        if (attempt == kAttempts || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return p;
+        Sleep(250);
+    }
     CloseHandle(info.hThread);
     p.process_.reset(info.hProcess);
     p.id_ = info.dwProcessId;
