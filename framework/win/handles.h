@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace fw {
@@ -74,11 +75,39 @@ struct GlobalTraits {
     static void Close(Type h) { GlobalFree(h); }
 };
 
+struct LocalTraits {
+    using Type = HLOCAL;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { LocalFree(h); }
+};
+
 using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueKey = UniqueResource<KeyTraits>;
 using UniqueGdiObject = UniqueResource<GdiTraits>;
 using UniqueGlobal = UniqueResource<GlobalTraits>;
+using UniqueLocal = UniqueResource<LocalTraits>;
+
+// Locks a movable local block for the life of the scope; Data() is null when the
+// lock failed.
+class LocalLockScope {
+public:
+    explicit LocalLockScope(HLOCAL h) : handle_(h), data_(LocalLock(h)) {}
+    ~LocalLockScope()
+    {
+        if (data_)
+            LocalUnlock(handle_);
+    }
+    LocalLockScope(const LocalLockScope&) = delete;
+    LocalLockScope& operator=(const LocalLockScope&) = delete;
+    void* Data() const { return data_; }
+    uint8_t* Bytes() const { return static_cast<uint8_t*>(data_); }
+
+private:
+    HLOCAL handle_;
+    void* data_;
+};
 
 // Selects an object into a DC for the life of the scope.
 class SelectObjectScope {

@@ -188,27 +188,10 @@ public:
     HANDLE* Receive() { return &handle_; }
     HLOCAL Get() const { return static_cast<HLOCAL>(handle_); }
     void Abandon() { handle_ = nullptr; }  // not ours to free
-    void Take(LocalBlock& other) { std::swap(handle_, other.handle_); }
+    HLOCAL Release() { return static_cast<HLOCAL>(std::exchange(handle_, nullptr)); }
 
 private:
     HANDLE handle_ = nullptr;
-};
-
-class LocalLockScope {
-public:
-    explicit LocalLockScope(HLOCAL h) : handle_(h), data_(LocalLock(h)) {}
-    ~LocalLockScope()
-    {
-        if (data_)
-            LocalUnlock(handle_);
-    }
-    LocalLockScope(const LocalLockScope&) = delete;
-    LocalLockScope& operator=(const LocalLockScope&) = delete;
-    void* Data() const { return data_; }
-
-private:
-    HLOCAL handle_;
-    void* data_;
 };
 
 // Checks the plug-in's blocks and makes the bitmap. Runs guarded: handles that
@@ -219,8 +202,8 @@ HBITMAP BitmapFromPackedDib(HLOCAL info, HLOCAL bits)
     const size_t bitsBytes = LocalSize(bits);
     if (infoBytes < sizeof(BITMAPINFOHEADER) || bitsBytes == 0)
         return nullptr;
-    LocalLockScope infoLock(info);
-    LocalLockScope bitsLock(bits);
+    fw::LocalLockScope infoLock(info);
+    fw::LocalLockScope bitsLock(bits);
     if (!infoLock.Data() || !bitsLock.Data())
         return nullptr;
     const auto* bmi = static_cast<const BITMAPINFO*>(infoLock.Data());
@@ -386,14 +369,11 @@ DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path
     // The blocks are freed, then the plug-in is unloaded, when the result lets go.
     struct Leftovers {
         fw::UniqueModule module;
-        LocalBlock info;
-        LocalBlock bits;
+        fw::UniqueLocal info;
+        fw::UniqueLocal bits;
     };
-    auto leftovers = std::make_shared<Leftovers>();
-    leftovers->module = std::move(module);
-    leftovers->info.Take(info);
-    leftovers->bits.Take(bits);
-    result.leftovers = std::move(leftovers);
+    result.leftovers = std::make_shared<Leftovers>(
+        Leftovers{std::move(module), fw::UniqueLocal(info.Release()), fw::UniqueLocal(bits.Release())});
     return result;
 }
 

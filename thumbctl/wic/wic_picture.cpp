@@ -18,30 +18,8 @@ namespace {
 
 using fw::com::ComPtr;
 
-struct LocalTraits {
-    using Type = HLOCAL;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { LocalFree(h); }
-};
-using UniqueLocal = fw::UniqueResource<LocalTraits>;
-
-class LocalLockScope {
-public:
-    explicit LocalLockScope(HLOCAL h) : handle_(h), data_(static_cast<uint8_t*>(LocalLock(h))) {}
-    ~LocalLockScope()
-    {
-        if (data_)
-            LocalUnlock(handle_);
-    }
-    LocalLockScope(const LocalLockScope&) = delete;
-    LocalLockScope& operator=(const LocalLockScope&) = delete;
-    uint8_t* Data() const { return data_; }
-
-private:
-    HLOCAL handle_;
-    uint8_t* data_;
-};
+using fw::LocalLockScope;
+using fw::UniqueLocal;
 
 // A 32-bit Windows process has 2 GB of address space in all; a 64-bit one still
 // describes the block in a DWORD (biSizeImage).
@@ -94,6 +72,27 @@ bool ReadBytes(HANDLE file, uint64_t offset, uint64_t limit, std::vector<uint8_t
            (ReadFile(file, bytes.data(), static_cast<DWORD>(count), &read, nullptr) && read == count);
 }
 
+HRESULT CreateFactory(ComPtr<IWICImagingFactory>& factory)
+{
+    return CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                            __uuidof(IWICImagingFactory), factory.PutVoid());
+}
+
+// Calls `visit` with each installed decoder until it answers true.
+template <typename Visit>
+void ForEachDecoder(IWICImagingFactory* factory, Visit&& visit)
+{
+    ComPtr<IEnumUnknown> decoders;
+    if (FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, decoders.Put())))
+        return;
+    ComPtr<IUnknown> item;
+    ULONG fetched = 0;
+    for (int i = 0; i < 1000 && decoders->Next(1, item.Put(), &fetched) == S_OK && fetched == 1; ++i) {
+        if (visit(item))
+            return;
+    }
+}
+
 // The first frame of a picture and what it needs to stay readable. Members are
 // released in reverse order: the frame before its decoder, the stream before the
 // bytes under it.
@@ -125,8 +124,7 @@ private:
 int OpenPicture::Open(const PictureSource& source)
 {
     source_ = source;
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                  __uuidof(IWICImagingFactory), factory_.PutVoid());
+    HRESULT hr = CreateFactory(factory_);
     if (FAILED(hr))
         return hr == E_OUTOFMEMORY ? kOutOfMemory : kInternalError;
 
@@ -374,18 +372,18 @@ int UprightDib::Allocate(UINT width, UINT height, int orientation, double dpiX, 
     h.biXPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiY : dpiX) * 10000 / 254);
     h.biYPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiX : dpiY) * 10000 / 254);
     memcpy(header.Data(), &h, sizeof h);
-    toucher_.emplace(lock_->Data(), static_cast<size_t>(imageBytes), stepY_ < 0);
+    toucher_.emplace(lock_->Bytes(), static_cast<size_t>(imageBytes), stepY_ < 0);
     return kOk;
 }
 
 uint8_t* UprightDib::Direct(UINT y) const
 {
-    return stepX_ == 4 ? lock_->Data() + origin_ + stepY_ * static_cast<ptrdiff_t>(y) : nullptr;
+    return stepX_ == 4 ? lock_->Bytes() + origin_ + stepY_ * static_cast<ptrdiff_t>(y) : nullptr;
 }
 
 void UprightDib::Put(UINT y, const uint8_t* in, RowFormat format)
 {
-    uint8_t* at = lock_->Data() + origin_ + stepY_ * static_cast<ptrdiff_t>(y);
+    uint8_t* at = lock_->Bytes() + origin_ + stepY_ * static_cast<ptrdiff_t>(y);
     if (format == RowFormat::kBgr) {
         for (UINT x = 0; x < width_; ++x, in += 3, at += stepX_) {
             at[0] = in[0];
@@ -638,26 +636,19 @@ bool RecognisesHeader(const uint8_t* data, size_t size)
     if (!data || size == 0 || size > MAXDWORD)
         return false;
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                __uuidof(IWICImagingFactory), factory.PutVoid())))
-        return false;
     ComPtr<IWICStream> stream;
-    if (FAILED(factory->CreateStream(stream.Put())) ||
+    if (FAILED(CreateFactory(factory)) || FAILED(factory->CreateStream(stream.Put())) ||
         FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))))
         return false;
-    ComPtr<IEnumUnknown> decoders;
-    if (FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, decoders.Put())))
-        return false;
-    ComPtr<IUnknown> item;
-    ULONG fetched = 0;
-    for (int i = 0; i < 1000 && decoders->Next(1, item.Put(), &fetched) == S_OK && fetched == 1; ++i) {
+    bool recognised = false;
+    ForEachDecoder(factory.Get(), [&](const ComPtr<IUnknown>& item) {
         ComPtr<IWICBitmapDecoderInfo> decoder;
         BOOL matches = FALSE;
-        if (SUCCEEDED(item.As(decoder)) && SUCCEEDED(decoder->MatchesPattern(stream.Get(), &matches)) &&
-            matches)
-            return true;
-    }
-    return false;
+        recognised = SUCCEEDED(item.As(decoder)) &&
+                     SUCCEEDED(decoder->MatchesPattern(stream.Get(), &matches)) && matches;
+        return recognised;
+    });
+    return recognised;
 }
 
 namespace {
@@ -717,18 +708,12 @@ std::vector<DecoderFilter> DecoderFilters()
 {
     std::vector<DecoderFilter> filters;
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                __uuidof(IWICImagingFactory), factory.PutVoid())))
+    if (FAILED(CreateFactory(factory)))
         return filters;
-    ComPtr<IEnumUnknown> decoders;
-    if (FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, decoders.Put())))
-        return filters;
-    ComPtr<IUnknown> item;
-    ULONG fetched = 0;
-    for (int i = 0; i < 1000 && decoders->Next(1, item.Put(), &fetched) == S_OK && fetched == 1; ++i) {
+    ForEachDecoder(factory.Get(), [&](const ComPtr<IUnknown>& item) {
         ComPtr<IWICBitmapCodecInfo> codec;
         if (FAILED(item.As(codec)))
-            continue;
+            return false;
         DecoderFilter filter;
         filter.patterns = Patterns(
             WicText([&](UINT n, WCHAR* s, UINT* got) { return codec->GetFileExtensions(n, s, got); }));
@@ -736,7 +721,8 @@ std::vector<DecoderFilter> DecoderFilters()
             Ansi(WicText([&](UINT n, WCHAR* s, UINT* got) { return codec->GetFriendlyName(n, s, got); }));
         if (!filter.patterns.empty())
             filters.push_back(std::move(filter));
-    }
+        return false;
+    });
     return filters;
 }
 
