@@ -174,26 +174,6 @@ struct ComRelease {
 using SusieGetPicture = int(WINAPI*)(LPCSTR buf, LONG_PTR len, unsigned int flag, HANDLE* info, HANDLE* bits,
                                      FARPROC progress, LONG_PTR data);
 
-// The two local blocks a plug-in hands over; freed however the decode ends.
-class LocalBlock {
-public:
-    LocalBlock() = default;
-    ~LocalBlock()
-    {
-        if (handle_)
-            LocalFree(handle_);
-    }
-    LocalBlock(const LocalBlock&) = delete;
-    LocalBlock& operator=(const LocalBlock&) = delete;
-    HANDLE* Receive() { return &handle_; }
-    HLOCAL Get() const { return static_cast<HLOCAL>(handle_); }
-    void Abandon() { handle_ = nullptr; }  // not ours to free
-    HLOCAL Release() { return static_cast<HLOCAL>(std::exchange(handle_, nullptr)); }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
 // Checks the plug-in's blocks and makes the bitmap. Runs guarded: handles that
 // are not local memory at all may fault in LocalSize or LocalLock.
 HBITMAP BitmapFromPackedDib(HLOCAL info, HLOCAL bits)
@@ -329,37 +309,30 @@ DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path
     if (!getPicture)
         return result;
 
-    LocalBlock info;
-    LocalBlock bits;
+    HANDLE given[2] = {nullptr, nullptr};
     int code = -1;
-    auto call = [&] { code = getPicture(path.c_str(), 0, 0, info.Receive(), bits.Receive(), nullptr, 0); };
+    auto call = [&] { code = getPicture(path.c_str(), 0, 0, &given[0], &given[1], nullptr, 0); };
     if (!CallGuarded(call)) {
         // Whatever the handles hold now is not ours to free.
-        info.Abandon();
-        bits.Abandon();
         fw::CurrentPrompts().Message(0, PluginCrashText(path), std::wstring(),
                                      fw::kMbIconHand | fw::kMbTaskModal);
         return result;
     }
-    if (code != 0) {
-        info.Abandon();
-        bits.Abandon();
+    if (code != 0)
         return result;
-    }
-    if (!info.Get() || !bits.Get())
+    // From here the blocks are freed however the decode ends; one block given as
+    // both is no picture and is freed once only.
+    fw::UniqueLocal info(given[0]);
+    fw::UniqueLocal bits(given[1] != given[0] ? given[1] : nullptr);
+    if (!info || !bits)
         return result;
-    if (info.Get() == bits.Get()) {
-        // One block given as both: no picture, and it is freed once only.
-        bits.Abandon();
-        return result;
-    }
 
     HBITMAP bitmap = nullptr;
-    auto convert = [&] { bitmap = BitmapFromPackedDib(info.Get(), bits.Get()); };
+    auto convert = [&] { bitmap = BitmapFromPackedDib(info.get(), bits.get()); };
     if (!CallGuarded(convert)) {
         // The handles were not local memory: leave them alone.
-        info.Abandon();
-        bits.Abandon();
+        info.release();
+        bits.release();
         return result;
     }
     if (!bitmap)
@@ -372,8 +345,8 @@ DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path
         fw::UniqueLocal info;
         fw::UniqueLocal bits;
     };
-    result.leftovers = std::make_shared<Leftovers>(
-        Leftovers{std::move(module), fw::UniqueLocal(info.Release()), fw::UniqueLocal(bits.Release())});
+    result.leftovers =
+        std::make_shared<Leftovers>(Leftovers{std::move(module), std::move(info), std::move(bits)});
     return result;
 }
 

@@ -276,7 +276,8 @@ inline uint8_t OnWhite(uint8_t colour, uint8_t alpha)
 }
 
 // Pixels as WIC hands them over: 24bppBGR as decoded (most JPEG, BMP and TIFF
-// files), anything else as 32bppPBGRA to be composed on white.
+// files), anything else as 32bppPBGRA to be composed on white; libjpeg-turbo's
+// rows as BGR and one unused byte.
 enum class RowFormat { kBgr, kBgrx, kPremultipliedBgra };
 
 UINT BytesPerPixel(RowFormat format)
@@ -391,9 +392,7 @@ void UprightDib::Put(UINT y, const uint8_t* in, RowFormat format)
             at[2] = in[2];
             at[3] = 0xFF;
         }
-    } else if (format == RowFormat::kBgrx && stepX_ == 4) {
-        memcpy(at, in, size_t{width_} * 4);
-    } else if (format == RowFormat::kBgrx) {
+    } else if (format == RowFormat::kBgrx) {  // turned JPEG rows; upright ones go straight in
         for (UINT x = 0; x < width_; ++x, in += 4, at += stepX_)
             memcpy(at, in, 4);
     } else {
