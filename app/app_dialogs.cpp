@@ -1,7 +1,7 @@
 #include "app/app_dialogs.h"
 
 #include "framework/core/prompts.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "resources/lumsor/resource.h"
 
 bool CClsSettingsDlg::OnInitDialog()
@@ -48,7 +48,7 @@ bool CClsAboutDlg::OnInitDialog()
         DestroyWindow(placeholder);
     }
     if (SUCCEEDED(control_.Create(Handle(), place, IDC_ABOUT_CONTROL, 0)))
-        SetItemText(IDC_ABOUT_FILTER, fw::AnsiToWide(control_.FilterExtention()));
+        SetItemText(IDC_ABOUT_FILTER, fw::WidenAnsi(control_.FilterExtention()));
     return true;
 }
 

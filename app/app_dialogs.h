@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/settings_form.h"
-#include "app/thumb_ctl_wrapper.h"
+#include "thumbctl/client/thumb_ctl_wrapper.h"
 #include "framework/win/dialog.h"
 
 // CClsSettingsDlg (dialog 138): its values are read from the profile by the caller

@@ -2,7 +2,7 @@
 
 #include "app/layout_store.h"
 #include "framework/core/prompts.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "resources/lumsor/resource.h"
 
 bool CClsInputDlg::OnInitDialog()
@@ -23,7 +23,7 @@ bool CClsLayoutDlg::OnInitDialog()
 {
     for (const app::NamedLayout& layout : app::ReadLayoutList(settings_)) {
         const LRESULT at = SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_ADDSTRING, 0,
-                                               reinterpret_cast<LPARAM>(fw::AnsiToWide(layout.name).c_str()));
+                                               reinterpret_cast<LPARAM>(fw::WidenAnsi(layout.name).c_str()));
         if (at >= 0)
             SendDlgItemMessageW(Handle(), IDC_LAYOUT_LIST, LB_SETITEMDATA, static_cast<WPARAM>(at),
                                 layout.id);
@@ -69,7 +69,7 @@ void CClsLayoutDlg::WriteList() const
         std::wstring name(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
         SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name.data()));
         name.resize(wcslen(name.c_str()));
-        layouts.push_back({fw::WideToAnsi(name),
+        layouts.push_back({fw::NarrowAnsi(name),
                            static_cast<int>(SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0))});
     }
     app::WriteLayoutList(settings_, layouts);

@@ -11,7 +11,7 @@
 #include "app/layout_store.h"
 #include "app/tile.h"
 #include "framework/core/prompts.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "lists/folder_loader.h"
 #include "resources/lumsor/resource.h"
 
@@ -65,7 +65,7 @@ CClsMainFrame::CClsMainFrame(fw::FileSystem& fs, fw::Profile& profile, std::stri
              [&] {
                  wchar_t folder[MAX_PATH] = L"";
                  GetCurrentDirectoryW(MAX_PATH, folder);
-                 return app::ListStartOptions(settings_, fw::WideToAnsi(folder));
+                 return app::ListStartOptions(settings_, fw::NarrowAnsi(folder));
              }()),
       catalog_(lists_, fs, *this),
       keys_(lists_, *this)
@@ -271,7 +271,7 @@ void CClsMainFrame::SetStatusText(const std::wstring& text)
 
 void CClsMainFrame::SetStatusText(const std::string& text)
 {
-    SetStatusText(fw::AnsiToWide(text));
+    SetStatusText(fw::WidenAnsi(text));
 }
 
 void CClsMainFrame::OnIdle()

@@ -17,7 +17,7 @@
 #include "framework/win/wait_cursor.h"
 #include "lists/folder_loader.h"
 #include "lists/list_set.h"
-#include "lists/list_window.h"
+#include "app/list_window.h"
 
 class CClsMainFrame final : public fw::MdiFrame,
                             public ListWindowHost,

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "framework/core/path.h"
+
 namespace app {
 
 namespace {
@@ -100,26 +102,10 @@ int WideDropNames(bool ntPlatform, fw::Profile& profile)
     return profile.GetInt(settings::kUseWideChar.section, settings::kUseWideChar.key, ntPlatform ? 1 : 0);
 }
 
-std::string CutExtension(const std::string& programPath, const fw::CodePage& codePage)
-{
-    if (programPath.empty())
-        return programPath;
-    const char* s = programPath.data();
-    size_t at = codePage.Prev(s, programPath.size());
-    while (at > 0) {
-        bool single = codePage.CharLength(s, at, programPath.size()) == 1;
-        if (single && (s[at] == '\\' || s[at] == '.'))
-            break;
-        at = codePage.Prev(s, at);
-    }
-    bool dot = s[at] == '.' && codePage.CharLength(s, at, programPath.size()) == 1;
-    return dot ? programPath.substr(0, at) : programPath;
-}
-
 ProgramFiles ProgramFilesFor(const std::string& programPath, const fw::CodePage& codePage)
 {
-    std::string base = CutExtension(programPath, codePage);
-    return {base + ".ini", base + ".chm"};
+    return {fw::WithExtension(programPath, ".ini", codePage),
+            fw::WithExtension(programPath, ".chm", codePage)};
 }
 
 }  // namespace app

@@ -113,9 +113,6 @@ struct ProgramFiles {
     std::string profile;
     std::string help;
 };
-// The program path cut before the extension of its file name, scanning backwards by
-// characters (a trail byte is never a '\' or '.').
-std::string CutExtension(const std::string& programPath, const fw::CodePage& codePage = fw::SystemCodePage());
 ProgramFiles ProgramFilesFor(const std::string& programPath,
                              const fw::CodePage& codePage = fw::SystemCodePage());
 

@@ -1,6 +1,6 @@
 #include "fileops/move_command.h"
 
-#include "fileops/path_text.h"
+#include "framework/core/path.h"
 #include "framework/core/prompts.h"
 
 namespace fileops {
@@ -73,7 +73,7 @@ bool MoveOrCopy(lists::ListModel& list, MoveSettings& settings, fw::FileSystem& 
 {
     if (list.GetCount() == 0)
         return false;
-    const std::string folder = WithSeparator(settings.folder, list.Paths().Order().CodePage());
+    const std::string folder = fw::WithSeparator(settings.folder, list.Paths().Order().CodePage());
     list.LastFolder() = folder;
     host.SetSharedLastFolder(folder);
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "fileops/win_support.h"
-#include "framework/core/ansi_text.h"
+#include "framework/core/text.h"
 #include "resources/lumsor/fileops_res.h"
 
 using fileops::Action;
@@ -89,8 +89,8 @@ Action CClsMoveDlg::CheckedAction() const
 void CClsMoveDlg::TakeSettings()
 {
     settings_.action = CheckedAction();
-    settings_.folder = fileops::ToAnsiPath(ItemText(IDC_MOVE_FOLDER));
-    settings_.pattern = fileops::ToAnsiPath(ItemText(IDC_MOVE_TEMPLATE));
+    settings_.folder = fw::NarrowAnsiPath(ItemText(IDC_MOVE_FOLDER));
+    settings_.pattern = fw::NarrowAnsiPath(ItemText(IDC_MOVE_TEMPLATE));
     settings_.rename = IsChecked(IDC_MOVE_RENAME);
     settings_.details = IsChecked(IDC_MOVE_DETAILS);
     settings_.reload = IsChecked(IDC_MOVE_RELOAD);

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "framework/core/path.h"
+#include "framework/core/ascii.h"
 #include "framework/core/prompts.h"
-#include "fileops/path_text.h"
 
 namespace fileops {
 
@@ -35,8 +36,7 @@ bool IsDeviceName(std::string_view key)
     while (!base.empty() && base.back() == ' ')
         base.pop_back();
     for (char& c : base)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = fw::AsciiUpper(c);
     if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL")
         return true;
     return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
@@ -92,7 +92,7 @@ MovePlan MovePlan::Build(const std::vector<std::string>& sources, const std::str
     std::vector<Planned> planned;
     planned.reserve(sources.size());
     for (size_t j = 0; j < sources.size(); ++j) {
-        std::string name(FileNamePart(sources[j], cp));
+        std::string name(fw::FileNameOf(sources[j], cp));
         if (!renamePattern.empty())
             name =
                 ExpandTemplate(name, renamePattern, SourceTime(fs, sources[j]), static_cast<int32_t>(j), cp);
@@ -143,7 +143,7 @@ bool MovePlan::Validate()
         PlanRow& row = rows_[i];
         row.invalid = false;
         if (!row.ExistingOnly()) {
-            size_t cut = LastSeparator(row.source, cp);
+            size_t cut = fw::LastSeparator(row.source, cp);
             if (cut != std::string::npos &&
                 order_->Equal(std::string_view(row.source).substr(0, cut + 1), folder_))
                 inFolder.emplace_back(NameKey(std::string_view(row.source).substr(cut + 1), cp), i);

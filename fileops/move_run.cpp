@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "fileops/path_text.h"
-#include "framework/core/ansi_text.h"
+#include "framework/core/path.h"
+#include "framework/core/text.h"
 #include "framework/core/prompts.h"
 
 namespace fileops {
@@ -43,7 +43,7 @@ std::string FreeName(fw::FileSystem& fs, const std::string& folder, const char* 
 uint32_t CopyOver(fw::FileSystem& fs, const std::string& source, const std::string& destination,
                   const fw::CodePage& cp)
 {
-    const std::string folder = destination.substr(0, LastSeparator(destination, cp) + 1);
+    const std::string folder = destination.substr(0, fw::LastSeparator(destination, cp) + 1);
     uint32_t code = fw::kErrorFileExists;
     std::string staged;
     for (int attempt = 0; code == fw::kErrorFileExists; ++attempt) {
@@ -128,8 +128,8 @@ RunResult RunPlan(MovePlan& plan, Action action, fw::FileSystem& fs, RunHost& ho
         // look-up that costs as much as the move itself. A name with '~' may be a short
         // name of the source itself, and any failure takes the careful way below.
         if (row.existingName.empty() && row.newName.find('~') == std::string::npos &&
-            (action == Action::Move ? fs.MoveTo(source, destination, false) : fs.CopyNew(source, destination)) ==
-                0) {
+            (action == Action::Move ? fs.MoveTo(source, destination, false)
+                                    : fs.CopyNew(source, destination)) == 0) {
             result.arrived.push_back(plan.Folder() + std::string(NameKey(row.newName, cp)));
             row.completed = true;
             continue;
@@ -196,7 +196,7 @@ void ApplyRun(lists::ListModel& list, const MovePlan& plan, const RunResult& res
 bool WriteListFile(lists::ListModel& list, const std::string& path, fw::FileSystem& fs, intptr_t owner)
 {
     const fw::CodePage& cp = list.Paths().Order().CodePage();
-    const std::string folder = path.substr(0, LastSeparator(path, cp) + 1);
+    const std::string folder = path.substr(0, fw::LastSeparator(path, cp) + 1);
     int attempt = 0;
     const std::string temp = FreeName(fs, folder, "~lst", attempt);
     std::unique_ptr<fw::OutputFile> out = temp.empty() ? nullptr : fs.Create(temp);
@@ -243,36 +243,14 @@ bool CreateFolderPath(const std::string& path, fw::FileSystem& fs)
     size_t end = 0;  // at most kMaxPathBytes, never half of a double-byte character
     while (end < path.size() && cp.Next(path.data(), end, path.size()) <= kMaxPathBytes)
         end = cp.Next(path.data(), end, path.size());
-    const std::string text = path.substr(0, end);
-    if (text.empty())
+    if (end == 0)
         return false;
-
-    std::vector<std::string_view> parts;
-    for (size_t i = 0, start = 0;; i = cp.Next(text.data(), i, text.size())) {
-        if (i == text.size() || text[i] == '\\') {
-            parts.emplace_back(text.data() + start, i - start);
-            start = i + 1;
-        }
-        if (i == text.size())
-            break;
-    }
-    // The first part is never created: the drive, or "\\server\share" as one.
-    const size_t root = text.compare(0, 2, "\\\\") == 0 ? std::min<size_t>(4, parts.size()) : 1;
-    std::string built;
-    for (size_t k = 0; k < parts.size(); ++k) {
-        if (k >= root && parts[k].empty())
-            continue;  // a doubled or final "\"
-        built.append(parts[k]);
-        built.push_back('\\');
-        if (k + 1 < root)
-            continue;
-        uint32_t attributes = fs.Attributes(built);
-        if (attributes != fw::kAttrInvalid && (attributes & fw::kAttrDirectory))
-            continue;
-        if (k < root || attributes != fw::kAttrInvalid || fs.MakeFolder(built) != 0)
-            return false;
-    }
-    return true;
+    const auto isFolder = [&](const std::string& level) {
+        const uint32_t attributes = fs.Attributes(level);
+        return attributes != fw::kAttrInvalid && (attributes & fw::kAttrDirectory);
+    };
+    const auto create = [&](const std::string& level) { return fs.MakeFolder(level) == 0; };
+    return fw::CreateFolderPath(std::string_view(path).substr(0, end), isFolder, create, cp);
 }
 
 }  // namespace fileops

@@ -7,7 +7,7 @@
 
 #include "fileops/win_support.h"
 #include "framework/ax/dispatch_call.h"
-#include "framework/core/ansi_text.h"
+#include "framework/core/text.h"
 #include "resources/lumsor/fileops_res.h"
 
 using fileops::PreviewChoice;
@@ -351,7 +351,7 @@ bool CClsPreviewDlg::OnNotify(const NMHDR& header, LRESULT& result)
             const auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
             result = FALSE;  // the text shown is set here, from the plan
             if (info.item.pszText &&
-                fileops::EndNameEdit(plan_, RowOf(info.item.iItem), fileops::ToAnsiPath(info.item.pszText),
+                fileops::EndNameEdit(plan_, RowOf(info.item.iItem), fw::NarrowAnsiPath(info.item.pszText),
                                      reinterpret_cast<intptr_t>(Handle()))) {
                 ShowName(info.item.iItem);
                 ShowFocused();

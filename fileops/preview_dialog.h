@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/thumb_ctl_wrapper.h"
+#include "thumbctl/client/thumb_ctl_wrapper.h"
 #include "fileops/move_command.h"
 #include "fileops/template_dialog.h"
 #include "framework/win/dialog.h"

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/core/ascii.h"
+#include "framework/core/path.h"
+
 namespace fileops {
 
 namespace {
@@ -43,10 +46,10 @@ public:
                 return;
             }
             char c = piece[i];
-            if (length == 1 && change == Case::Upper && c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-            else if (length == 1 && change == Case::Lower && c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
+            if (length == 1 && change == Case::Upper)
+                c = fw::AsciiUpper(c);
+            else if (length == 1 && change == Case::Lower)
+                c = fw::AsciiLower(c);
             text_.push_back(c);
             if (length == 2)
                 text_.push_back(piece[i + 1]);
@@ -91,11 +94,7 @@ struct NameParts {
 NameParts Split(std::string_view name, const fw::CodePage& cp)
 {
     NameParts parts;
-    const size_t n = name.size();
-    size_t dot = std::string_view::npos;
-    for (size_t i = cp.CharLength(name.data(), 0, n); i < n; i = cp.Next(name.data(), i, n))
-        if (name[i] == '.')
-            dot = i;
+    const size_t dot = fw::ExtensionDot(name, cp);
     parts.base = name.substr(0, dot);
     if (dot != std::string_view::npos)
         parts.extension = name.substr(dot + 1);

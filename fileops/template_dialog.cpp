@@ -1,7 +1,7 @@
 #include "fileops/template_dialog.h"
 
 #include "fileops/win_support.h"
-#include "framework/core/ansi_text.h"
+#include "framework/core/text.h"
 #include "framework/core/prompts.h"
 #include "resources/lumsor/fileops_res.h"
 
@@ -60,7 +60,7 @@ void CClsTemplateDlg::OnOk()
         SendMessageW(Item(IDC_TEMPLATE_START), EM_SETSEL, 0, -1);
         return;
     }
-    pattern = fileops::ToAnsiPath(ItemText(IDC_TEMPLATE_PATTERN));
+    pattern = fw::NarrowAnsiPath(ItemText(IDC_TEMPLATE_PATTERN));
     sequence = start;
     End(IDOK);
 }

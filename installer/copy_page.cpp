@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "framework/com/registrar_win32.h"
+#include "framework/core/text.h"
 #include "framework/win/ini_profile.h"
 #include "installer/machine_win32.h"
 #include "installer/pages.h"
@@ -17,14 +18,14 @@ namespace {
 // its UninstallString (the parameter after the path is dropped).
 std::string InstallFolderOfEntry(const std::string& applic, const std::string& parameter)
 {
-    const std::wstring key = Wide(UninstallKey(applic));
+    const std::wstring key = fw::WidenAnsi(UninstallKey(applic));
     wchar_t value[1024] = L"";
     DWORD size = sizeof(value);
     if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"UninstallString", RRF_RT_REG_SZ, nullptr, value,
                      &size) != ERROR_SUCCESS)
         return {};
     std::wstring command = value;
-    const std::wstring tail = L" " + Wide(parameter);
+    const std::wstring tail = L" " + fw::WidenAnsi(parameter);
     if (command.size() > tail.size() && command.ends_with(tail))
         command.resize(command.size() - tail.size());
     const size_t slash = command.find_last_of(L'\\');

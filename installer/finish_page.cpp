@@ -1,3 +1,4 @@
+#include "framework/core/text.h"
 #include "installer/pages.h"
 #include "resources/orkvane/resource.h"
 
@@ -17,9 +18,9 @@ void FinishPage::OnInit()
     Check(IDC_OPTION1, state.option1Checked);
     Check(IDC_OPTION2, state.option2Checked);
     Check(IDC_RESTART, state.restartChecked);
-    SetText(IDC_FINISH_MESSAGE, Wide(finish.message));
-    SetText(IDC_OPTION1, Wide(finish.opt1Message));
-    SetText(IDC_OPTION2, Wide(finish.opt2Message));
+    SetText(IDC_FINISH_MESSAGE, fw::WidenAnsi(finish.message));
+    SetText(IDC_OPTION1, fw::WidenAnsi(finish.opt1Message));
+    SetText(IDC_OPTION2, fw::WidenAnsi(finish.opt2Message));
     ShowWindow(hwnd_, SW_SHOW);
 }
 

@@ -2,7 +2,8 @@
 
 #include <shlobj.h>
 
-#include "framework/win/strings.h"
+#include "framework/core/path.h"
+#include "framework/core/text.h"
 #include "installer/pages.h"
 #include "resources/orkvane/resource.h"
 
@@ -26,7 +27,7 @@ void FolderPage::OnInit()
     const bool nt = session_.places.ntFamily;
     Enable(IDC_FOLDER_BACK, session_.flow.BackEnabled());
     SendDlgItemMessageW(hwnd_, IDC_FOLDER_EDIT, EM_LIMITTEXT, MAX_PATH - 1, 0);
-    SetText(IDC_FOLDER_EDIT, Wide(choices.installFolder));
+    SetText(IDC_FOLDER_EDIT, fw::WidenAnsi(choices.installFolder));
     Check(IDC_LINK_DESKTOP, target.desktop);
     Enable(IDC_LINK_DESKTOP, target.desktop);
     Check(IDC_LINK_STARTMENU, target.startMenu);
@@ -51,21 +52,22 @@ void FolderPage::FillGroups()
     const Places& places = session_.places;
     const std::string& programs = session_.choices.privateLinks ? places.programsUser : places.programsAll;
     WIN32_FIND_DATAA found{};
-    const HANDLE find = FindFirstFileA(JoinPath(programs, "*").c_str(), &found);
+    const HANDLE find = FindFirstFileA(fw::JoinPath(programs, "*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.')
-                SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(found.cFileName).c_str()));
+                SendMessageW(combo, CB_ADDSTRING, 0,
+                             reinterpret_cast<LPARAM>(fw::WidenAnsi(found.cFileName).c_str()));
         } while (FindNextFileA(find, &found));
         FindClose(find);
     }
-    SetWindowTextW(combo, Wide(session_.script.target.groupName).c_str());
+    SetWindowTextW(combo, fw::WidenAnsi(session_.script.target.groupName).c_str());
 }
 
 void FolderPage::Browse()
 {
     const std::wstring title = LoadText(session_.instance, IDS_BROWSE_TITLE);
-    const std::string titleAnsi = fw::WideToAnsi(title);
+    const std::string titleAnsi = fw::NarrowAnsi(title);
     char display[MAX_PATH] = "";
     BROWSEINFOA info{};
     info.hwndOwner = session_.main;
@@ -77,7 +79,7 @@ void FolderPage::Browse()
         return;
     char path[MAX_PATH] = "";
     if (SHGetPathFromIDListA(list, path)) {
-        SetText(IDC_FOLDER_EDIT, Wide(path));
+        SetText(IDC_FOLDER_EDIT, fw::WidenAnsi(path));
         SetFocus(Item(IDC_FOLDER_EDIT));
         SendDlgItemMessageW(hwnd_, IDC_FOLDER_EDIT, EM_SETSEL, 0, -1);
     }

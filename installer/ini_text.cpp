@@ -1,7 +1,5 @@
 #include "installer/ini_text.h"
 
-#include "framework/core/memory_profile.h"
-
 namespace installer {
 
 namespace {
@@ -94,12 +92,7 @@ void IniText::Parse(std::string_view text)
 std::string IniText::Fold(std::string_view name) const
 {
     std::string folded(name);
-    for (size_t i = 0; i < folded.size();) {
-        const size_t len = codePage_.CharLength(folded.data(), i, folded.size());
-        if (len == 1 && folded[i] >= 'a' && folded[i] <= 'z')
-            folded[i] = static_cast<char>(folded[i] - 'a' + 'A');
-        i += len;
-    }
+    codePage_.UpperAscii(folded);
     return folded;
 }
 

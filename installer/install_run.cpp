@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "framework/core/codepage.h"
+#include "framework/core/path.h"
 #include "framework/core/prompts.h"
+#include "framework/core/text.h"
 #include "installer/messages.h"
 
 namespace installer {
@@ -11,22 +13,6 @@ namespace installer {
 namespace {
 
 using text::Fill;
-
-// Length of the part of `folder` that is never created: "X:\" or "\\server\share\".
-size_t RootLength(const std::string& folder)
-{
-    if (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\')
-        return 3;
-    if (folder.starts_with("\\\\")) {
-        const fw::CodePage& codePage = fw::SystemCodePage();
-        int separators = 0;
-        for (size_t i = 2; i < folder.size(); i = codePage.Next(folder.data(), i, folder.size()))
-            if (folder[i] == '\\' && ++separators == 2)
-                return i + 1;
-        return folder.size();
-    }
-    return 0;
-}
 
 InstallStep Simple(StepKind kind, const std::string& target = std::string())
 {
@@ -46,7 +32,7 @@ fw::reg::Value TextValue(const char* name, const std::string& text)
 
 std::string LinkName(const std::string& folder, const std::string& description)
 {
-    return JoinPath(folder, description + ".lnk");
+    return fw::JoinPath(folder, description + ".lnk");
 }
 
 }  // namespace
@@ -85,8 +71,8 @@ InstallChoices InstallChoices::Defaults(const SetupScript& script, const std::st
 InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices, const Places& places)
 {
     InstallPlan plan;
-    plan.logPath = JoinPath(choices.installFolder, script.uninstall.logFile);
-    plan.uninstallerPath = JoinPath(choices.installFolder, script.uninstall.exeFile);
+    plan.logPath = fw::JoinPath(choices.installFolder, script.uninstall.logFile);
+    plan.uninstallerPath = fw::JoinPath(choices.installFolder, script.uninstall.exeFile);
     const bool personal = choices.privateLinks || !places.ntFamily;
 
     for (size_t i = 0; i < script.components.size(); ++i) {
@@ -100,7 +86,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
         plan.steps.push_back(heading);
         std::string folder = places.Base(component.Base(), choices.installFolder);
         if (!component.directory.empty())
-            folder = JoinPath(folder, component.directory);
+            folder = fw::JoinPath(folder, component.directory);
         for (const FileEntry& entry : component.files) {
             InstallStep step;
             step.counts = true;
@@ -108,7 +94,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
             step.kind = entry.Kind() == FileAction::Verb ? StepKind::Verb : StepKind::File;
             if (step.kind == StepKind::File && !entry.file.empty()) {
                 step.folder = folder;
-                step.target = JoinPath(folder, entry.InstalledName());
+                step.target = fw::JoinPath(folder, entry.InstalledName());
             }
             plan.steps.push_back(std::move(step));
         }
@@ -121,7 +107,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
             InstallStep step;
             step.kind = StepKind::Desktop;
             step.name = link.description;
-            step.target = JoinPath(choices.installFolder, link.file);
+            step.target = fw::JoinPath(choices.installFolder, link.file);
             step.linkFile = LinkName(desktop, link.description);
             step.parameters = link.param;
             plan.steps.push_back(std::move(step));
@@ -136,15 +122,15 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
             InstallStep step;
             step.kind = StepKind::StartMenu;
             step.name = link.description;
-            step.target = JoinPath(choices.installFolder, link.file);
+            step.target = fw::JoinPath(choices.installFolder, link.file);
             step.parameters = link.param;
             step.startup = link.startup;
             if (link.startup) {
                 step.linkFile = LinkName(startup, link.description);
             } else {
-                step.folder = JoinPath(programs, choices.groupName);
+                step.folder = fw::JoinPath(programs, choices.groupName);
                 if (!link.directory.empty())
-                    step.folder = JoinPath(step.folder, link.directory);
+                    step.folder = fw::JoinPath(step.folder, link.directory);
                 step.linkFile = LinkName(step.folder, link.description);
             }
             plan.steps.push_back(std::move(step));
@@ -173,36 +159,25 @@ void InstallRun::LogFolder(const std::string& folder)
 
 bool InstallRun::CreateFolders(const std::string& folder)
 {
-    const size_t root = RootLength(folder);
-    if (root > 0 && !machine_.FolderExists(folder.substr(0, root)))
-        return false;
-    const fw::CodePage& codePage = fw::SystemCodePage();
-    for (size_t i = root; i <= folder.size();
-         i = i < folder.size() ? codePage.Next(folder.data(), i, folder.size()) : folder.size() + 1) {
-        if (i < folder.size() && folder[i] != '\\')
-            continue;
-        const std::string level = folder.substr(0, i);
-        if (level.size() <= root || machine_.FolderExists(level))
-            continue;
-        if (!machine_.CreateFolder(level))
-            return false;
-    }
-    return true;
+    return fw::CreateFolderPath(
+        folder, [this](const std::string& level) { return machine_.FolderExists(level); },
+        [this](const std::string& level) { return machine_.CreateFolder(level); });
 }
 
 InstallRun::Outcome InstallRun::RunVerb(const InstallStep& step)
 {
     const FileEntry& e = step.entry;
-    Line(Fill(L"%s:%s", {Wide(e.action), Wide(e.file)}), false);
+    Line(Fill(L"%s:%s", {fw::WidenAnsi(e.action), fw::WidenAnsi(e.file)}), false);
     const RunOutcome run = machine_.RunAndWait(e.action, e.file, e.exeParam);
     if (!run.started) {
-        const int answer = Box(Fill(text::kVerbNotStarted, {Wide(e.action), Wide(e.file), Wide(e.exeParam)}),
+        const int answer = Box(Fill(text::kVerbNotStarted, {fw::WidenAnsi(e.action), fw::WidenAnsi(e.file),
+                                                            fw::WidenAnsi(e.exeParam)}),
                                kMbRetryCancel);
         return answer == kIdRetry ? Outcome::Go : Outcome::Fail;
     }
     if (!e.AcceptsExitCode(run.exitCode)) {
-        Box(Fill(text::kVerbFailed,
-                 {Wide(e.action), Wide(e.file), Wide(e.exeParam), text::Hex(run.exitCode)}),
+        Box(Fill(text::kVerbFailed, {fw::WidenAnsi(e.action), fw::WidenAnsi(e.file),
+                                     fw::WidenAnsi(e.exeParam), text::Hex(run.exitCode)}),
             fw::kMbOk);
         return Outcome::Fail;
     }
@@ -265,8 +240,9 @@ bool InstallRun::CopyLoop(const InstallStep& step)
         if (CopyOnce(e.file, step.target, e.deleteOnReboot))
             return true;
         const uint32_t code = machine_.LastError();
-        const std::wstring what = Fill(text::kCopyFailed, {Wide(e.file), Wide(step.target)});
-        const int answer = Box(Fill(text::kSystemError, {what, Wide(machine_.ErrorText(code)),
+        const std::wstring what =
+            Fill(text::kCopyFailed, {fw::WidenAnsi(e.file), fw::WidenAnsi(step.target)});
+        const int answer = Box(Fill(text::kSystemError, {what, fw::WidenAnsi(machine_.ErrorText(code)),
                                                          text::Decimal(static_cast<long>(code))}),
                                kMbAbortRetryIgnore);
         if (answer == kIdIgnore)
@@ -280,7 +256,7 @@ InstallRun::Outcome InstallRun::RunFile(const InstallStep& step)
 {
     const FileEntry& e = step.entry;
     if (!machine_.FolderExists(step.folder) && !CreateFolders(step.folder)) {
-        Box(Fill(text::kFolderFailed, {Wide(step.folder)}), fw::kMbOk);
+        Box(Fill(text::kFolderFailed, {fw::WidenAnsi(step.folder)}), fw::kMbOk);
         return Outcome::Fail;
     }
     LogFolder(step.folder);
@@ -302,16 +278,18 @@ InstallRun::Outcome InstallRun::RunFile(const InstallStep& step)
         if (e.regist == 1) {
             const ServerOutcome server = machine_.CallServer(step.target, false);
             if (server.call == ServerCall::Called && server.result != 0)
-                Box(Fill(text::kRegisterFailed, {Wide(step.target)}), fw::kMbOk);
+                Box(Fill(text::kRegisterFailed, {fw::WidenAnsi(step.target)}), fw::kMbOk);
             registered = server.call == ServerCall::Called && server.result == 0;
         } else if (e.regist == 2) {
             const RunOutcome run = machine_.RunAndWait("open", step.target, e.registParam);
             if (!run.started) {
-                Box(Fill(text::kSelfExecNotStarted, {Wide(step.target), Wide(e.registParam)}), fw::kMbOk);
+                Box(Fill(text::kSelfExecNotStarted,
+                         {fw::WidenAnsi(step.target), fw::WidenAnsi(e.registParam)}),
+                    fw::kMbOk);
                 outcome = Outcome::Fail;
             } else if (!e.AcceptsExitCode(run.exitCode)) {
                 Box(Fill(text::kSelfExecFailed,
-                         {Wide(step.target), Wide(e.registParam), text::Hex(run.exitCode)}),
+                         {fw::WidenAnsi(step.target), fw::WidenAnsi(e.registParam), text::Hex(run.exitCode)}),
                     fw::kMbOk);
                 outcome = Outcome::Fail;
             } else {
@@ -324,7 +302,8 @@ InstallRun::Outcome InstallRun::RunFile(const InstallStep& step)
     if (log_)
         log_->AddComponentFile(e, step.target);
     const wchar_t* status = !copyAction ? L"NONE" : copied ? L"WRITE" : L"SKIP";
-    Line(Fill(L"%s%s %s/%s", {status, registered ? L"(REGIST)" : L"", Wide(e.file), Wide(step.target)}),
+    Line(Fill(L"%s%s %s/%s",
+              {status, registered ? L"(REGIST)" : L"", fw::WidenAnsi(e.file), fw::WidenAnsi(step.target)}),
          true);
     return outcome;
 }
@@ -335,18 +314,19 @@ void InstallRun::RunDesktop(const InstallStep& step)
         const long hr = machine_.CreateShortcut(
             {step.target, step.parameters, step.linkFile, step.name, choices_.installFolder});
         if (hr != 0)
-            Box(Fill(text::kDesktopFailed, {Wide(step.target), Wide(step.linkFile), Wide(step.name)}),
+            Box(Fill(text::kDesktopFailed,
+                     {fw::WidenAnsi(step.target), fw::WidenAnsi(step.linkFile), fw::WidenAnsi(step.name)}),
                 fw::kMbOk);
         else if (log_)
             log_->AddFile(step.linkFile);
     }
-    Line(Wide(step.target), false);
+    Line(fw::WidenAnsi(step.target), false);
 }
 
 bool InstallRun::RunStartMenu(const InstallStep& step)
 {
     if (!machine_.FolderExists(choices_.installFolder)) {
-        Line(Wide(step.target), false);
+        Line(fw::WidenAnsi(step.target), false);
         return true;
     }
     if (step.startup) {
@@ -356,7 +336,8 @@ bool InstallRun::RunStartMenu(const InstallStep& step)
             return true;
     } else {
         if (!machine_.FolderExists(step.folder) && !CreateFolders(step.folder)) {
-            Box(Fill(text::kStartMenuFolderFailed, {Wide(step.target), Wide(step.folder), Wide(step.name)}),
+            Box(Fill(text::kStartMenuFolderFailed,
+                     {fw::WidenAnsi(step.target), fw::WidenAnsi(step.folder), fw::WidenAnsi(step.name)}),
                 fw::kMbOk);
             return false;
         }
@@ -365,11 +346,12 @@ bool InstallRun::RunStartMenu(const InstallStep& step)
     const long hr = machine_.CreateShortcut(
         {step.target, step.parameters, step.linkFile, step.name, choices_.installFolder});
     if (hr != 0)
-        Box(Fill(text::kStartMenuFailed, {Wide(step.target), Wide(step.linkFile), Wide(step.name)}),
+        Box(Fill(text::kStartMenuFailed,
+                 {fw::WidenAnsi(step.target), fw::WidenAnsi(step.linkFile), fw::WidenAnsi(step.name)}),
             fw::kMbOk);
     else if (log_)
         log_->AddFile(step.linkFile);
-    Line(Wide(step.target), false);
+    Line(fw::WidenAnsi(step.target), false);
     return true;
 }
 
@@ -378,7 +360,7 @@ void InstallRun::RunUninstaller(const InstallPlan& plan)
     Line(text::kUninstallerHeading, true);
     if (!machine_.CopyFile(script_.uninstall.exeFile, plan.uninstallerPath)) {
         const uint32_t code = machine_.LastError();
-        Box(Fill(text::kSystemError, {text::kUninstallerCopyFailed, Wide(machine_.ErrorText(code)),
+        Box(Fill(text::kSystemError, {text::kUninstallerCopyFailed, fw::WidenAnsi(machine_.ErrorText(code)),
                                       text::Decimal(static_cast<long>(code))}),
             fw::kMbOk);
         return;
@@ -391,9 +373,11 @@ void InstallRun::RunUninstaller(const InstallPlan& plan)
     const std::string key = UninstallKey(script_.look.applic);
     using fw::reg::Root;
     registry_.CreateKey(Root::LocalMachine, key);
-    registry_.SetValue(Root::LocalMachine, key, TextValue("DisplayName", Utf8(script_.look.title)));
+    registry_.SetValue(Root::LocalMachine, key,
+                       TextValue("DisplayName", fw::Utf8FromWide(fw::WidenAnsi(script_.look.title))));
     const std::string command = plan.uninstallerPath + " " + script_.uninstall.exeParam;
-    registry_.SetValue(Root::LocalMachine, key, TextValue("UninstallString", Utf8(command)));
+    registry_.SetValue(Root::LocalMachine, key,
+                       TextValue("UninstallString", fw::Utf8FromWide(fw::WidenAnsi(command))));
 }
 
 InstallResult InstallRun::Run()
@@ -418,7 +402,7 @@ InstallResult InstallRun::Run()
         Outcome outcome = Outcome::Go;
         switch (step.kind) {
             case StepKind::Component:
-                Line(Fill(text::kInstallingComponent, {Wide(step.name)}), false);
+                Line(Fill(text::kInstallingComponent, {fw::WidenAnsi(step.name)}), false);
                 break;
             case StepKind::Verb:
                 if (!step.entry.file.empty())

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "framework/core/path.h"
 #include "framework/win/handles.h"
 #include "installer/session.h"
 
@@ -24,7 +25,7 @@ std::string TemporaryProgramName()
         char name[MAX_PATH] = "";
         if (GetTempFileNameA(folder, "_ip", unique == 0 ? 1 : unique, name) == 0)
             return {};
-        const std::string program = WithExtension(name, "exe");
+        const std::string program = fw::WithExtension(name, ".exe");
         fw::UniqueHandle file(CreateFileA(program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file)
@@ -42,7 +43,7 @@ bool StartTemporaryUninstaller(const std::string& program, const std::string& sc
     const std::string copy = TemporaryProgramName();
     if (copy.empty())
         return false;
-    if (!CopyFileA(script.c_str(), WithExtension(copy, "ini").c_str(), FALSE) ||
+    if (!CopyFileA(script.c_str(), fw::WithExtension(copy, ".ini").c_str(), FALSE) ||
         !CopyFileA(program.c_str(), copy.c_str(), FALSE))
         return false;
     const auto started = reinterpret_cast<INT_PTR>(

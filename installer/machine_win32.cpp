@@ -8,6 +8,8 @@
 #include <iterator>
 
 #include "framework/com/com_ptr.h"
+#include "framework/core/path.h"
+#include "framework/core/text.h"
 #include "framework/win/ini_profile.h"
 
 namespace installer {
@@ -106,7 +108,7 @@ std::string Win32Machine::WininitPath() const
 {
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, MAX_PATH);
-    return JoinPath(windows, "WININIT.INI");
+    return fw::JoinPath(windows, "WININIT.INI");
 }
 
 bool Win32Machine::ReadWininit(std::string& text)
@@ -195,7 +197,7 @@ long Win32Machine::CreateShortcut(const ShortcutSpec& link)
     fw::com::ComPtr<IPersistFile> file;
     if (FAILED(hr = shell->QueryInterface(IID_IPersistFile, file.PutVoid())))
         return hr;
-    return file->Save(Wide(link.linkFile).c_str(), TRUE);
+    return file->Save(fw::WidenAnsi(link.linkFile).c_str(), TRUE);
 }
 
 std::unique_ptr<fw::Profile> Win32Machine::OpenLog(const std::string& path)

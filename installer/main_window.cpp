@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "framework/core/prompts.h"
+#include "framework/core/text.h"
 #include "installer/messages.h"
 #include "installer/pages.h"
 #include "resources/orkvane/resource.h"
@@ -52,9 +53,9 @@ MainWindow::~MainWindow()
 bool MainWindow::Create(const fw::WindowClass& cls)
 {
     g_main = this;
-    if (!CreateWindowExW(0, cls.Name(), Wide(session_.script.look.title).c_str(), WS_OVERLAPPEDWINDOW,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                         cls.Instance(), static_cast<fw::Window*>(this)))
+    if (!CreateWindowExW(0, cls.Name(), fw::WidenAnsi(session_.script.look.title).c_str(),
+                         WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                         nullptr, nullptr, cls.Instance(), static_cast<fw::Window*>(this)))
         return false;
     session_.main = Handle();
     return true;
@@ -93,12 +94,12 @@ void MainWindow::OnPaint(HDC)
 
     fw::UniqueGdiObject title = TitleFont(look.font, look.titleHeight, look.titleWidth);
     HGDIOBJ old = SelectObject(dc, title.get());
-    const std::wstring titleText = Wide(look.title);
+    const std::wstring titleText = fw::WidenAnsi(look.title);
     TextOutW(dc, 0, 0, titleText.c_str(), static_cast<int>(titleText.size()));
 
     fw::UniqueGdiObject sign = TitleFont(look.font, look.signHeight, look.signWidth);
     SelectObject(dc, sign.get());
-    const std::wstring signText = Wide(look.sign);
+    const std::wstring signText = fw::WidenAnsi(look.sign);
     SIZE extent{};
     GetTextExtentPoint32W(dc, signText.c_str(), static_cast<int>(signText.size()), &extent);
     TextOutW(dc, client.right - extent.cx, client.bottom - extent.cy, signText.c_str(),
@@ -192,7 +193,7 @@ void MainWindow::OpenPage(UINT command)
         case IDC_OPEN_FINISH:
             if (!session_.flow.Shown(Page::Finish)) {
                 // Without the finish page a box ends the installation.
-                const std::wstring title = Wide(session_.script.look.title);
+                const std::wstring title = fw::WidenAnsi(session_.script.look.title);
                 const intptr_t owner = reinterpret_cast<intptr_t>(Handle());
                 if (FinishOffPrompt(session_.restartNeeded) == FinishPrompt::RestartQuestion) {
                     if (fw::CurrentPrompts().Message(owner, text::kRestartQuestion, title,

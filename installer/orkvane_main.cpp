@@ -5,7 +5,9 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "framework/core/path.h"
 #include "framework/core/prompts.h"
+#include "framework/core/text.h"
 #include "framework/win/ini_profile.h"
 #include "installer/launcher_win32.h"
 #include "installer/main_window.h"
@@ -57,7 +59,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int startSh
     const ComInit com;
 
     session.programPath = ModulePath();
-    session.scriptPath = WithExtension(session.programPath, "ini");
+    session.scriptPath = fw::WithExtension(session.programPath, ".ini");
     fw::IniProfile scriptFile(session.scriptPath);
     session.script = ReadSetupScript(scriptFile, startShow, JapaneseDefaults());
 
@@ -79,7 +81,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int startSh
 
     const HICON icon =
         static_cast<HICON>(LoadImageA(nullptr, "SETUPICON.ICO", IMAGE_ICON, 16, 16, LR_LOADFROMFILE));
-    const std::wstring className = Wide(session.script.look.windowClass);
+    const std::wstring className = fw::WidenAnsi(session.script.look.windowClass);
     const fw::WindowClass cls(instance, className.c_str(), CS_HREDRAW | CS_VREDRAW,
                               LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)), nullptr, icon);
     MainWindow window(session);

@@ -84,17 +84,4 @@ std::string ModulePath()
     return std::string(path, n < MAX_PATH ? n : 0);
 }
 
-std::string WithExtension(const std::string& path, const char* ext)
-{
-    const fw::CodePage& codePage = fw::SystemCodePage();
-    size_t dot = std::string::npos;
-    for (size_t i = 0; i < path.size(); i = codePage.Next(path.data(), i, path.size())) {
-        if (path[i] == '\\')
-            dot = std::string::npos;
-        else if (path[i] == '.')
-            dot = i;
-    }
-    return (dot == std::string::npos ? path : path.substr(0, dot)) + "." + ext;
-}
-
 }  // namespace installer

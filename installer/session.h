@@ -34,8 +34,6 @@ bool IsNtFamily();
 bool HasNewShell();  // Shell32.DLL 4.72 or later
 Places ResolvePlaces(bool ntFamily);
 std::string ModulePath();
-// The path with its extension (after the last '.' of the file name) replaced by `ext`.
-std::string WithExtension(const std::string& path, const char* ext);
 
 // Processes every pending message, offering each to the current page first.
 void PumpPending();

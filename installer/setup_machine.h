@@ -99,13 +99,4 @@ std::string UninstallKey(const std::string& applic);
 // write.
 void RecordWininit(SetupMachine& machine, const std::string& key, const std::string& value);
 
-// Joins a folder and a name with one backslash (none added after a folder that
-// already ends in one, such as a drive root).
-std::string JoinPath(const std::string& folder, const std::string& name);
-// The folder part of a path (everything before its last backslash); empty when none.
-std::string ParentFolder(const std::string& path);
-// Text in the system code page for wide-text displays, and as UTF-8 for the registry.
-std::wstring Wide(const std::string& ansi);
-std::string Utf8(const std::string& ansi);
-
 }  // namespace installer

@@ -3,27 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/core/ascii.h"
 #include "framework/core/codepage.h"
 #include "installer/ini_text.h"
 
 namespace installer {
 
 namespace {
-
-bool EqualsNoCase(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return i == a.size() && !b[i];
-}
 
 std::string Numbered(const char* key, int number)
 {
@@ -109,9 +95,9 @@ std::vector<Shortcut> ReadShortcuts(Reader& in, const char* section, bool startM
 
 FileAction FileEntry::Kind() const
 {
-    if (EqualsNoCase(action, "copy"))
+    if (fw::EqualsIgnoringAsciiCase(action, "copy"))
         return FileAction::Copy;
-    if (action.empty() || EqualsNoCase(action, "none"))
+    if (action.empty() || fw::EqualsIgnoringAsciiCase(action, "none"))
         return FileAction::None;
     return FileAction::Verb;
 }

@@ -1,6 +1,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "framework/core/text.h"
 #include "installer/pages.h"
 #include "resources/orkvane/resource.h"
 
@@ -26,13 +27,13 @@ std::wstring WithCrLf(const std::wstring& text)
 void TermsPage::OnInit()
 {
     const LicensePage& license = session_.script.license;
-    SetWindowTextW(hwnd_, Wide(license.title).c_str());
-    SetText(IDOK, Wide(license.ok));
-    SetText(IDCANCEL, Wide(license.cancel));
+    SetWindowTextW(hwnd_, fw::WidenAnsi(license.title).c_str());
+    SetText(IDOK, fw::WidenAnsi(license.ok));
+    SetText(IDCANCEL, fw::WidenAnsi(license.cancel));
     std::ifstream in(license.file, std::ios::binary);
     if (in) {
         const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        SetText(IDC_LICENSE_TEXT, WithCrLf(Wide(text)));
+        SetText(IDC_LICENSE_TEXT, WithCrLf(fw::WidenAnsi(text)));
     }
     ShowWindow(hwnd_, SW_SHOW);
 }

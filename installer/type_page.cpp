@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "framework/core/text.h"
 #include "installer/pages.h"
 #include "resources/orkvane/resource.h"
 
@@ -17,7 +18,7 @@ void TypePage::OnInit()
     items_ = ComponentList(session_.script, session_.places.ntFamily);
     for (const ComponentItem& item : items_)
         SendDlgItemMessageW(hwnd_, IDC_COMPONENTS, LB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(Wide(item.name).c_str()));
+                            reinterpret_cast<LPARAM>(fw::WidenAnsi(item.name).c_str()));
     SelectPreselected();
     Enable(IDC_COMPONENTS, custom);
     ShowWindow(hwnd_, SW_SHOW);

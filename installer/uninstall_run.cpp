@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "framework/core/ascii.h"
 #include "framework/core/codepage.h"
+#include "framework/core/path.h"
 #include "framework/core/prompts.h"
+#include "framework/core/text.h"
 #include "installer/messages.h"
 
 namespace installer {
@@ -18,8 +21,7 @@ std::string Upper(std::string s)
 
 bool IsFullPath(const std::string& path)
 {
-    const bool drive = path.size() > 3 && path[1] == ':' && path[2] == '\\' &&
-                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    const bool drive = path.size() > 3 && path[1] == ':' && path[2] == '\\' && fw::IsAsciiLetter(path[0]);
     if (!drive && !path.starts_with("\\\\"))
         return false;
     // No "." or ".." part, no empty part after the root.
@@ -37,30 +39,22 @@ bool IsFullPath(const std::string& path)
     return true;
 }
 
-std::string WithoutTrailingSeparator(const std::string& folder)
-{
-    if (folder.empty())
-        return folder;
-    const size_t last = fw::SystemCodePage().Prev(folder.data(), folder.size());
-    return folder[last] == '\\' && last == folder.size() - 1 ? folder.substr(0, last) : folder;
-}
-
 }  // namespace
 
 UninstallPlan PlanUninstall(const InstallLog& log, const UninstallContext& context)
 {
     std::vector<std::string> allowed;
     for (const LoggedFolder& folder : log.folders)
-        allowed.push_back(Upper(WithoutTrailingSeparator(folder.path)));
+        allowed.push_back(Upper(fw::WithoutSeparator(folder.path)));
     for (const std::string& folder : context.extraFolders)
-        allowed.push_back(Upper(WithoutTrailingSeparator(folder)));
+        allowed.push_back(Upper(fw::WithoutSeparator(folder)));
     const std::string script = Upper(context.runningScript);
 
     UninstallPlan plan;
     for (auto it = log.files.rbegin(); it != log.files.rend(); ++it) {
         UninstallEntry entry;
         entry.file = *it;
-        const std::string parent = Upper(ParentFolder(it->path));
+        const std::string parent = Upper(fw::ParentOf(it->path));
         entry.refused =
             !IsFullPath(it->path) || std::find(allowed.begin(), allowed.end(), parent) == allowed.end();
         if (it->remove && it->share >= 99)
@@ -79,7 +73,7 @@ UninstallPlan PlanUninstall(const InstallLog& log, const UninstallContext& conte
 std::wstring ShareQuestion(const LoggedFile& file)
 {
     return text::Fill(text::kShareQuestion,
-                      {Wide(file.shareComment.empty() ? file.path : file.shareComment)});
+                      {fw::WidenAnsi(file.shareComment.empty() ? file.path : file.shareComment)});
 }
 
 bool UninstallRun::Decide(const UninstallEntry& entry)
@@ -114,7 +108,8 @@ void UninstallRun::Process(const UninstallEntry& entry, UninstallResult& result)
         if (server.call == ServerCall::Called && server.result == 0) {
             view_.AddLine(text::kUnregisteredDll, true);
         } else if (server.call != ServerCall::NotLoaded) {
-            fw::CurrentPrompts().Message(view_.Owner(), text::Fill(text::kUnregisterFailed, {Wide(f.path)}),
+            fw::CurrentPrompts().Message(view_.Owner(),
+                                         text::Fill(text::kUnregisterFailed, {fw::WidenAnsi(f.path)}),
                                          std::wstring(), kMbIconStop);
             result.failures.push_back({UninstallFailure::Kind::Unregister, f.path, f.number});
         }
@@ -139,7 +134,7 @@ UninstallResult UninstallRun::Run(const UninstallPlan& plan)
     for (const UninstallEntry& entry : plan.entries) {
         if (!view_.Alive())
             break;
-        view_.AddLine(Wide(entry.file.path), true);
+        view_.AddLine(fw::WidenAnsi(entry.file.path), true);
         if (entry.refused) {
             view_.AddLine(text::kDeleteFailed, true);
             result.failures.push_back({UninstallFailure::Kind::Refused, entry.file.path, entry.file.number});
@@ -154,7 +149,7 @@ UninstallResult UninstallRun::Run(const UninstallPlan& plan)
     for (const LoggedFolder& folder : plan.folders) {
         if (!view_.Alive())
             break;
-        view_.AddLine(Wide(folder.path), true);
+        view_.AddLine(fw::WidenAnsi(folder.path), true);
         if (!machine_.RemoveFolder(folder.path)) {
             view_.AddLine(text::kDeleteFailed, true);
             result.failures.push_back({UninstallFailure::Kind::Folder, folder.path, folder.number});

@@ -1,22 +1,14 @@
 #include "lists/folder_loader.h"
 
-#include "framework/core/ansi_text.h"
+#include "framework/core/path.h"
 #include "framework/core/prompts.h"
+#include "framework/core/text.h"
 
 namespace lists {
 
 namespace {
 
 const wchar_t kAskSubfolders[] = L"サブディレクトリも読み込みますか？";
-
-// Whether the last character (not merely the last byte) of `path` is a backslash.
-bool EndsWithBackslash(const std::string& path, const fw::CodePage& codePage)
-{
-    if (path.empty())
-        return false;
-    size_t last = codePage.Prev(path.data(), path.size());
-    return path[last] == '\\' && codePage.CharLength(path.data(), last, path.size()) == 1;
-}
 
 // One folder scan: the pending folders, the answer and the paths accepted so far.
 class FolderScan {
@@ -46,7 +38,7 @@ public:
 private:
     void ScanOne(std::string dir, fw::FileSystem& fs)
     {
-        if (!EndsWithBackslash(dir, codePage_))
+        if (!fw::EndsWithSeparator(dir, codePage_))
             dir += '\\';
         const std::string pattern = dir + "*.*";
         uint32_t error = fs.Enumerate(pattern, [&](const fw::DirEntry& entry) {

@@ -1,24 +1,12 @@
 #include "lists/load_condition.h"
 
+#include "framework/core/ascii.h"
+#include "framework/core/path.h"
 #include "lists/filter_match.h"
 
 namespace lists {
 
 namespace {
-
-unsigned char FoldAscii(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-// True when the last character is a backslash (not the trail byte of a double-byte one).
-bool EndsWithBackslash(const std::string& text, const fw::CodePage& cp)
-{
-    if (text.empty())
-        return false;
-    size_t last = cp.Prev(text.data(), text.size());
-    return text[last] == '\\' && cp.CharLength(text.data(), last, text.size()) == 1;
-}
 
 // True when `path` lies in `folder` (and, without sub-folders, directly in it).
 bool InFolder(const std::string& folder, bool subfolders, const std::string& path, const fw::CodePage& cp)
@@ -26,7 +14,7 @@ bool InFolder(const std::string& folder, bool subfolders, const std::string& pat
     if (path.size() < folder.size())
         return false;
     std::string prefix = folder;
-    if (!EndsWithBackslash(prefix, cp))
+    if (!fw::EndsWithSeparator(prefix, cp))
         prefix += '\\';
     if (path.size() < prefix.size())
         return false;
@@ -39,8 +27,7 @@ bool InFolder(const std::string& folder, bool subfolders, const std::string& pat
                 return false;
         } else {
             if (cp.CharLength(path.data(), i, path.size()) != 1 ||
-                FoldAscii(static_cast<unsigned char>(path[i])) !=
-                    FoldAscii(static_cast<unsigned char>(prefix[i])))
+                fw::AsciiUpper(path[i]) != fw::AsciiUpper(prefix[i]))
                 return false;
         }
         i += length;

@@ -1,5 +1,7 @@
 #include "lists/path_order.h"
 
+#include "framework/core/ascii.h"
+
 namespace lists {
 
 namespace {
@@ -31,7 +33,7 @@ unsigned PathOrder::Key(const unsigned char* s, size_t i, size_t n, size_t& leng
         return kDoubleByteBase + lead * 256u + trail;
     }
     length = 1;
-    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+    return static_cast<unsigned char>(fw::AsciiLower(static_cast<char>(c)));
 }
 
 int PathOrder::Compare(std::string_view a, std::string_view b) const

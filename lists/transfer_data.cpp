@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/core/ansi_text.h"
+#include "framework/core/text.h"
 
 namespace lists {
 
@@ -88,7 +88,7 @@ bool SystemUtf16ToAnsi(std::u16string_view wide, std::string& ansi)
 {
     // Code units as they are: UTF-16 where wchar_t has 16 bits; elsewhere the narrowing
     // refuses everything above one byte, surrogates included.
-    return fw::NarrowAnsi(std::wstring(wide.begin(), wide.end()), ansi);
+    return fw::TryNarrowAnsi(std::wstring(wide.begin(), wide.end()), ansi);
 }
 
 std::string FileList(const std::vector<std::string>& paths)

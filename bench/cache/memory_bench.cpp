@@ -12,8 +12,9 @@
 #include "framework/core/codepage.h"
 #include "tests/cache/cache_test_support.h"
 #include "tests/cache/photo_walk.h"
-#include "thumbctl/cache/settings.h"
+#include "thumbctl/server/library_settings.h"
 
+using namespace thumbctl;
 using namespace thumbctl::cache;
 
 int main(int argc, char** argv)

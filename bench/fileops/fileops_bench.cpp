@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "fileops/move_plan.h"
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 
 namespace {
 
 struct Scene {
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     std::vector<std::string> sources;
 };
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/catalog.h"
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 #include "framework/core/prompts.h"
 #include "lists/drop_loader.h"
 #include "lists/folder_loader.h"
@@ -75,7 +75,7 @@ BENCHMARK(BM_InsertIntoOneList)->Unit(benchmark::kMillisecond);
 // takes them out of the others.
 void BM_RemoveFromOtherLists(benchmark::State& state)
 {
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     const std::vector<std::string>& paths = RandomPaths();
     for (auto _ : state) {
         state.PauseTiming();
@@ -153,7 +153,7 @@ BENCHMARK(BM_LoadFolder)->Unit(benchmark::kMillisecond);
 void BM_PasteIntoLists(benchmark::State& state)
 {
     const std::vector<std::string>& paths = RandomPaths();
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     std::vector<std::string> pasted;
     for (size_t i = 0; i < 10000; ++i) {
         pasted.push_back("D:\\Pasted\\photo" + std::to_string(i) + ".jpg");
@@ -198,7 +198,7 @@ public:
 void BM_ConditionalCut(benchmark::State& state)
 {
     const std::vector<std::string>& paths = RandomPaths();
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     for (size_t i = 0; i < paths.size(); ++i)
         fs.AddFile(paths[i], std::string(), 1, i % 3 == 0 ? 200 * 1024 : 10 * 1024);
     lists::LoadCondition condition;
@@ -239,7 +239,7 @@ struct CatalogFixture {
         }
         fs.AddFile("C:\\catalog.txt", text);
     }
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
 };
 
 void Prepare(lists::ListSet& set)

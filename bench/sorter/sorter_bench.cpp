@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "tests/support/driver.h"
 
 namespace ts = testing_support;
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: sorter_bench PROGRAM DATA_FOLDER\n");
         return 2;
     }
-    const std::wstring program = fw::AnsiToWide(argv[1]);
+    const std::wstring program = fw::WidenAnsi(argv[1]);
     const std::string data = argv[2];
     if (argc > 3)
         kSteps = std::max(1, std::min(9999, std::atoi(argv[3])));
@@ -125,7 +125,7 @@ int main(int argc, char** argv)
     {
         Run run;
         std::printf("startup_10000_ms %.0f\n",
-                    Start(run, program, fw::AnsiToWide("\"" + ten + "\""), L"0:   1/10000"));
+                    Start(run, program, fw::WidenAnsi("\"" + ten + "\""), L"0:   1/10000"));
         // Held Down arrow: auto-repeated key downs, then one key up.
         const auto start = Clock::now();
         // (in batches: a thread's queue holds at most 10,000 posted messages)
@@ -140,7 +140,7 @@ int main(int argc, char** argv)
         const bool done = ts::WaitForText(
             run.list0, [&](const std::wstring& caption) { return caption.rfind(last, 0) == 0; }, 600000);
         if (!done)
-            std::printf("last caption: %s\n", fw::WideToAnsi(ts::WindowText(run.list0)).c_str());
+            std::printf("last caption: %s\n", fw::NarrowAnsi(ts::WindowText(run.list0)).c_str());
         std::printf("step_us %.1f (%d steps)\n", done ? Ms(Clock::now() - start) * 1000.0 / kSteps : -1.0,
                     kSteps);
         Stop(run);
@@ -149,7 +149,7 @@ int main(int argc, char** argv)
     Floor(hundred);  // warm the file system's caches the program will find warm too
     const double floor = Floor(hundred);
     Run run;
-    const double load = Start(run, program, fw::AnsiToWide("\"" + hundred + "\""), L"0:   1/100000");
+    const double load = Start(run, program, fw::WidenAnsi("\"" + hundred + "\""), L"0:   1/100000");
     std::printf("load_100000_ms %.0f\nfloor_100000_ms %.0f\nload_over_floor %.2f\n", load, floor,
                 floor > 0 ? load / floor : -1.0);
     Stop(run);

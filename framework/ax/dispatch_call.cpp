@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/com/com_ptr.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 
 namespace fw::ax {
 namespace {
@@ -59,7 +59,7 @@ HRESULT CallMethod(IDispatch* target, DISPID id, const std::string& ansiArgument
 {
     if (!target)
         return E_POINTER;
-    const std::wstring wide = AnsiToWide(ansiArgument);
+    const std::wstring wide = WidenAnsi(ansiArgument);
     com::Bstr text = com::Bstr::Attach(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
     if (!text.Get())
         return E_OUTOFMEMORY;
@@ -87,7 +87,7 @@ HRESULT GetStringProperty(IDispatch* target, DISPID id, std::string& value)
             return hr;
     }
     const BSTR text = V_BSTR(result.Get());
-    value = WideToAnsi(std::wstring(text ? text : L"", SysStringLen(text)));
+    value = NarrowAnsi(std::wstring(text ? text : L"", SysStringLen(text)));
     return S_OK;
 }
 

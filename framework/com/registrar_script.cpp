@@ -4,22 +4,13 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "framework/core/ascii.h"
+
 namespace fw::reg {
 namespace {
 
 constexpr int kMaxDepth = 32;
 constexpr size_t kMaxKeyName = 255;
-
-bool SameWord(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 struct SyntaxError : std::runtime_error {
     SyntaxError(int at, const std::string& what) : std::runtime_error(what), line(at) {}
@@ -165,13 +156,16 @@ private:
 
     Root RootFromName(const std::string& name)
     {
-        if (SameWord(name, "HKCR") || SameWord(name, "HKEY_CLASSES_ROOT"))
+        if (fw::EqualsIgnoringAsciiCase(name, "HKCR") ||
+            fw::EqualsIgnoringAsciiCase(name, "HKEY_CLASSES_ROOT"))
             return Root::ClassesRoot;
-        if (SameWord(name, "HKCU") || SameWord(name, "HKEY_CURRENT_USER"))
+        if (fw::EqualsIgnoringAsciiCase(name, "HKCU") ||
+            fw::EqualsIgnoringAsciiCase(name, "HKEY_CURRENT_USER"))
             return Root::CurrentUser;
-        if (SameWord(name, "HKLM") || SameWord(name, "HKEY_LOCAL_MACHINE"))
+        if (fw::EqualsIgnoringAsciiCase(name, "HKLM") ||
+            fw::EqualsIgnoringAsciiCase(name, "HKEY_LOCAL_MACHINE"))
             return Root::LocalMachine;
-        if (SameWord(name, "HKU") || SameWord(name, "HKEY_USERS"))
+        if (fw::EqualsIgnoringAsciiCase(name, "HKU") || fw::EqualsIgnoringAsciiCase(name, "HKEY_USERS"))
             return Root::Users;
         Fail("unknown root key '" + name + "'");
     }
@@ -205,9 +199,9 @@ private:
         if (current_.kind != TokenKind::Quoted)
             Fail("expected quoted data");
         const std::string data = current_.text;
-        if (SameWord(type, "s")) {
+        if (fw::EqualsIgnoringAsciiCase(type, "s")) {
             value.text = data;
-        } else if (SameWord(type, "d")) {
+        } else if (fw::EqualsIgnoringAsciiCase(type, "d")) {
             value.isNumber = true;
             value.number = Number(data);
         } else {
@@ -247,7 +241,7 @@ private:
             }
             if (current_.kind == TokenKind::End)
                 Fail("missing '}'");
-            if (current_.kind == TokenKind::Word && SameWord(current_.text, "val")) {
+            if (current_.kind == TokenKind::Word && fw::EqualsIgnoringAsciiCase(current_.text, "val")) {
                 if (!allowValues)
                     Fail("'val' outside a key");
                 Advance();
@@ -257,13 +251,15 @@ private:
                 continue;
             }
             Key key;
-            if (current_.kind == TokenKind::Word && SameWord(current_.text, "NoRemove")) {
+            if (current_.kind == TokenKind::Word && fw::EqualsIgnoringAsciiCase(current_.text, "NoRemove")) {
                 key.flag = KeyFlag::NoRemove;
                 Advance();
-            } else if (current_.kind == TokenKind::Word && SameWord(current_.text, "ForceRemove")) {
+            } else if (current_.kind == TokenKind::Word &&
+                       fw::EqualsIgnoringAsciiCase(current_.text, "ForceRemove")) {
                 key.flag = KeyFlag::ForceRemove;
                 Advance();
-            } else if (current_.kind == TokenKind::Word && SameWord(current_.text, "Delete")) {
+            } else if (current_.kind == TokenKind::Word &&
+                       fw::EqualsIgnoringAsciiCase(current_.text, "Delete")) {
                 Fail("'Delete' is not supported");
             }
             key.name = KeyName();

@@ -5,7 +5,7 @@
 #include "framework/com/hresult.h"
 #include "framework/com/module.h"
 #include "framework/win/handles.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 
 namespace fw::com {
 namespace {
@@ -28,7 +28,7 @@ HKEY RootKey(fw::reg::Root root)
 fw::UniqueKey OpenKey(fw::reg::Root root, const std::string& path, REGSAM access, LONG* error)
 {
     HKEY key = nullptr;
-    *error = RegOpenKeyExW(RootKey(root), fw::Utf8ToWide(path).c_str(), 0, access, &key);
+    *error = RegOpenKeyExW(RootKey(root), fw::WideFromUtf8(path).c_str(), 0, access, &key);
     return fw::UniqueKey(*error == ERROR_SUCCESS ? key : nullptr);
 }
 
@@ -37,8 +37,8 @@ fw::UniqueKey OpenKey(fw::reg::Root root, const std::string& path, REGSAM access
 long Win32Registry::CreateKey(fw::reg::Root root, const std::string& path)
 {
     HKEY key = nullptr;
-    const LONG error = RegCreateKeyExW(RootKey(root), fw::Utf8ToWide(path).c_str(), 0, nullptr, 0, KEY_WRITE,
-                                       nullptr, &key, nullptr);
+    const LONG error = RegCreateKeyExW(RootKey(root), fw::WideFromUtf8(path).c_str(), 0, nullptr, 0,
+                                       KEY_WRITE, nullptr, &key, nullptr);
     fw::UniqueKey owner(key);
     return error;
 }
@@ -51,7 +51,7 @@ bool Win32Registry::KeyExists(fw::reg::Root root, const std::string& path)
 
 long Win32Registry::DeleteTree(fw::reg::Root root, const std::string& path)
 {
-    const LONG error = RegDeleteTreeW(RootKey(root), fw::Utf8ToWide(path).c_str());
+    const LONG error = RegDeleteTreeW(RootKey(root), fw::WideFromUtf8(path).c_str());
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
 }
 
@@ -70,7 +70,7 @@ long Win32Registry::DeleteKeyIfEmpty(fw::reg::Root root, const std::string& path
     key.reset();
     if (subkeys != 0 || values != 0)
         return ERROR_SUCCESS;
-    error = RegDeleteKeyW(RootKey(root), fw::Utf8ToWide(path).c_str());
+    error = RegDeleteKeyW(RootKey(root), fw::WideFromUtf8(path).c_str());
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
 }
 
@@ -80,13 +80,13 @@ long Win32Registry::SetValue(fw::reg::Root root, const std::string& path, const 
     fw::UniqueKey key = OpenKey(root, path, KEY_SET_VALUE, &error);
     if (!key)
         return error;
-    const std::wstring name = fw::Utf8ToWide(value.name);
+    const std::wstring name = fw::WideFromUtf8(value.name);
     if (value.isNumber) {
         const DWORD number = value.number;
         return RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                               sizeof(number));
     }
-    const std::wstring text = fw::Utf8ToWide(value.text);
+    const std::wstring text = fw::WideFromUtf8(value.text);
     return RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
@@ -97,7 +97,7 @@ long Win32Registry::DeleteValue(fw::reg::Root root, const std::string& path, con
     fw::UniqueKey key = OpenKey(root, path, KEY_SET_VALUE, &error);
     if (!key)
         return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
-    error = RegDeleteValueW(key.get(), fw::Utf8ToWide(name).c_str());
+    error = RegDeleteValueW(key.get(), fw::WideFromUtf8(name).c_str());
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
 }
 
@@ -130,7 +130,7 @@ HRESULT UpdateRegistryFromResource(HMODULE module, UINT id, bool registering) no
         const std::wstring path = ModuleFilePath(module);
         if (path.empty())
             return HRESULT_FROM_WIN32(GetLastError());
-        fw::reg::Variables variables{{"MODULE", fw::WideToUtf8(path)}};
+        fw::reg::Variables variables{{"MODULE", fw::Utf8FromWide(path)}};
         Win32Registry registry;
         return UpdateRegistryFromScript(script, variables, registering, registry);
     });

@@ -8,6 +8,7 @@
 #include "framework/com/com_ptr.h"
 #include "framework/com/hresult.h"
 #include "framework/com/module.h"
+#include "framework/core/path.h"
 
 namespace fw::com {
 namespace {
@@ -40,20 +41,6 @@ TypeInfoCache& Cache()
 {
     static TypeInfoCache* cache = new TypeInfoCache;
     return *cache;
-}
-
-std::wstring WithTlbExtension(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/:");
-    const size_t dot = path.find_last_of(L'.');
-    const bool hasExtension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
-    return (hasExtension ? path.substr(0, dot) : path) + L".tlb";
-}
-
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/:");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 // Whether HKEY_CLASSES_ROOT\TypeLib\{LIBID}\major.minor exists.
@@ -91,7 +78,7 @@ HRESULT LoadTypeLibFromModule(const std::wstring& modulePath, ITypeLib** library
                 *loadedFrom = modulePath;
             return hr;
         }
-        const std::wstring tlb = WithTlbExtension(modulePath);
+        const std::wstring tlb = fw::WithExtension(modulePath, L".tlb");
         const HRESULT tlbHr = LoadTypeLib(tlb.c_str(), library);
         if (FAILED(tlbHr))
             return hr;
@@ -151,7 +138,7 @@ HRESULT RegisterModuleTypeLib(const std::wstring& modulePath) noexcept
         ComPtr<ITypeLib> library;
         std::wstring loadedFrom;
         FW_RETURN_IF_FAILED(LoadTypeLibFromModule(modulePath, library.Put(), &loadedFrom));
-        std::wstring helpFolder = FolderOf(loadedFrom);
+        std::wstring helpFolder = fw::ParentOf(loadedFrom);
         return RegisterTypeLib(library.Get(), loadedFrom.data(),
                                helpFolder.empty() ? nullptr : helpFolder.data());
     });

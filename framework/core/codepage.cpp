@@ -1,5 +1,7 @@
 #include "framework/core/codepage.h"
 
+#include "framework/core/ascii.h"
+
 namespace fw {
 
 size_t CodePage::CharLength(const char* s, size_t i, size_t n) const
@@ -38,18 +40,24 @@ void CodePage::ToUpper(std::string& s) const
     }
 }
 
+void CodePage::UpperAscii(std::string& s) const
+{
+    const size_t n = s.size();
+    for (size_t i = 0; i < n; i += CharLength(s.data(), i, n))
+        s[i] = AsciiUpper(s[i]);
+}
+
 namespace {
 
-void UpperAscii(unsigned char& c)
+void UpperAsciiByte(unsigned char& c)
 {
-    if (c >= 'a' && c <= 'z')
-        c = static_cast<unsigned char>(c - 'a' + 'A');
+    c = static_cast<unsigned char>(AsciiUpper(static_cast<char>(c)));
 }
 
 class SingleByte final : public CodePage {
 public:
     bool IsLeadByte(unsigned char) const override { return false; }
-    void UpperChar(unsigned char& lead, unsigned char&, bool) const override { UpperAscii(lead); }
+    void UpperChar(unsigned char& lead, unsigned char&, bool) const override { UpperAsciiByte(lead); }
 };
 
 // Shift_JIS as Windows defines it (code page 932). Upper-casing covers ASCII and
@@ -65,7 +73,7 @@ public:
     void UpperChar(unsigned char& lead, unsigned char& trail, bool doubleByte) const override
     {
         if (!doubleByte) {
-            UpperAscii(lead);
+            UpperAsciiByte(lead);
             return;
         }
         unsigned code = lead * 256u + trail;

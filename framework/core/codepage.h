@@ -30,6 +30,9 @@ public:
 
     // Upper-cases a whole string without splitting double-byte characters (CharUpperA).
     void ToUpper(std::string& s) const;
+    // Upper-cases only the single-byte ASCII letters; double-byte characters stay as
+    // they are, trail bytes included.
+    void UpperAscii(std::string& s) const;
 };
 
 // The code page used for paths: the ANSI code page on Windows, the built-in

@@ -5,11 +5,11 @@
 #include <chrono>
 #include <cstdint>
 
-#include "framework/core/ansi_text.h"
 #include "framework/core/clock.h"
 #include "framework/core/codepage.h"
 #include "framework/core/filesystem.h"
 #include "framework/core/prompts.h"
+#include "framework/core/text.h"
 
 namespace fw {
 
@@ -69,7 +69,7 @@ std::wstring ProgramTitle()
     return std::wstring();
 }
 
-std::wstring WidenAnsi(const std::string& text)
+std::wstring WidenAnsi(std::string_view text)
 {
     std::wstring wide;
     wide.reserve(text.size());
@@ -78,15 +78,28 @@ std::wstring WidenAnsi(const std::string& text)
     return wide;
 }
 
-bool NarrowAnsi(const std::wstring& text, std::string& ansi)
+std::string NarrowAnsiPath(std::wstring_view text)
 {
-    ansi.clear();
+    std::string ansi;
     ansi.reserve(text.size());
-    for (wchar_t c : text) {
-        if (static_cast<uint32_t>(c) > 0xFF)
+    for (wchar_t c : text)
+        ansi.push_back(static_cast<uint32_t>(c) > 0xFF ? '?' : static_cast<char>(c));
+    return ansi;
+}
+
+std::string NarrowAnsi(std::wstring_view text)
+{
+    return NarrowAnsiPath(text);
+}
+
+bool TryNarrowAnsi(std::wstring_view text, std::string& ansi)
+{
+    ansi = NarrowAnsiPath(text);
+    for (wchar_t c : text)
+        if (static_cast<uint32_t>(c) > 0xFF) {
+            ansi.clear();
             return false;
-        ansi.push_back(static_cast<char>(c));
-    }
+        }
     return true;
 }
 

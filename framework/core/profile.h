@@ -15,4 +15,8 @@ public:
     virtual bool WriteString(const char* section, const char* key, const std::string& value) = 0;
 };
 
+// Decimal conversion as GetPrivateProfileIntA does it: blanks skipped, an optional
+// sign, digits up to the first other character; no digits give 0; wraps modulo 2^32.
+int ParseProfileInt(const std::string& text);
+
 }  // namespace fw

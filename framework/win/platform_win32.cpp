@@ -8,12 +8,13 @@
 #include <array>
 #include <vector>
 
+#include "framework/core/ascii.h"
 #include "framework/core/clock.h"
 #include "framework/core/codepage.h"
 #include "framework/core/filesystem.h"
 #include "framework/core/prompts.h"
+#include "framework/core/text.h"
 #include "framework/win/handles.h"
-#include "framework/win/strings.h"
 
 namespace fw {
 namespace {
@@ -34,8 +35,7 @@ public:
     {
         // ASCII is the same in every ANSI code page: no system call for it.
         if (!doubleByte && lead < 0x80) {
-            if (lead >= 'a' && lead <= 'z')
-                lead = static_cast<unsigned char>(lead - 'a' + 'A');
+            lead = static_cast<unsigned char>(AsciiUpper(static_cast<char>(lead)));
             return;
         }
         char buffer[2] = {static_cast<char>(lead), static_cast<char>(trail)};
@@ -248,13 +248,7 @@ private:
     // A name the ANSI code page cannot hold would name another file: it is left out.
     static bool ToAnsi(const std::wstring& wide, std::string& ansi)
     {
-        BOOL lossy = FALSE;
-        const int n =
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
-        if (lossy || n <= 0 || n > MAX_PATH)
-            return false;
-        ansi = WideToAnsi(wide);
-        return true;
+        return TryNarrowAnsi(wide, ansi) && ansi.size() < MAX_PATH;
     }
 
     static bool Run(intptr_t owner, const FileChoice& choice, size_t bufferChars,
@@ -264,7 +258,7 @@ private:
         for (wchar_t& c : filter)
             if (c == L'|')
                 c = L'\0';
-        const std::wstring initial = AnsiToWide(choice.initialPath);
+        const std::wstring initial = WidenAnsi(choice.initialPath);
         std::vector<wchar_t> names(bufferChars, L'\0');
         initial.copy(names.data(), std::min(initial.size(), names.size() - 1));
         OPENFILENAMEW ofn{};
@@ -343,6 +337,64 @@ std::wstring ProgramTitle()
     if (dot != std::wstring::npos)
         title.resize(dot);
     return title;
+}
+
+namespace {
+
+std::string FromWide(std::wstring_view text, DWORD flags, const char* defaultChar, BOOL* usedDefault)
+{
+    if (text.empty())
+        return std::string();
+    const int length = static_cast<int>(text.size());
+    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, defaultChar, usedDefault);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        n = WideCharToMultiByte(CP_ACP, flags, text.data(), length, out.data(), n, defaultChar, usedDefault);
+    out.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return out;
+}
+
+}  // namespace
+
+std::wstring WidenAnsi(std::string_view text)
+{
+    if (text.empty())
+        return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), length, out.data(), n);
+    return out;
+}
+
+std::string NarrowAnsi(std::wstring_view text)
+{
+    return FromWide(text, 0, nullptr, nullptr);
+}
+
+std::string NarrowAnsiPath(std::wstring_view text)
+{
+    BOOL usedDefault = FALSE;
+    return FromWide(text, WC_NO_BEST_FIT_CHARS, "?", &usedDefault);
+}
+
+bool TryNarrowAnsi(std::wstring_view text, std::string& ansi)
+{
+    ansi.clear();
+    if (text.empty())
+        return true;
+    // UTF-8 as the ANSI code page takes neither flag nor default-character report;
+    // there only unpaired surrogates cannot be converted.
+    const bool utf8 = GetACP() == CP_UTF8;
+    BOOL usedDefault = FALSE;
+    ansi = FromWide(text, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, nullptr,
+                    utf8 ? nullptr : &usedDefault);
+    if (ansi.empty() || usedDefault) {
+        ansi.clear();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace fw

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 #include "lists/folder_loader.h"
 #include "lists/list_set.h"
 
@@ -34,7 +34,7 @@ public:
 
 TEST(CommandLine, LoadsOnlyTheFirst64Files)
 {
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     std::string text;
     for (int i = 0; i < 70; ++i) {
         std::string path = "C:\\f\\" + std::to_string(100 + i) + ".jpg";

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "app/key_sorter.h"
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 #include "tests/lists/recording_view.h"
 
 namespace {
@@ -65,7 +65,7 @@ protected:
         return consumed;
     }
 
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     lists::ListSet lists;
     FakeFrame frame;
     std::map<int, testing_support::RecordingView> views;

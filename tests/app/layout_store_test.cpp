@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "app/layout_store.h"
-#include "framework/core/memory_profile.h"
+#include "tests/support/memory_profile.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ class LayoutStoreTest : public ::testing::Test {
 protected:
     int Int(const char* section, const char* key) { return profile.GetInt(section, key, -999); }
 
-    fw::MemoryProfile profile;
+    testing_support::MemoryProfile profile;
     app::ProfileSettings settings{profile};
 };
 

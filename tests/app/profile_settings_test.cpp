@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/profile_settings.h"
-#include "framework/core/memory_filesystem.h"
-#include "framework/core/memory_profile.h"
+#include "tests/support/memory_filesystem.h"
+#include "tests/support/memory_profile.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ TEST(ProfileSettings, EveryFixedKeyReadsItsDefaultFromAnEmptyProfile)
         {"LAYOUT", "COUNT", 0},      {"WINDOWSTYLE", "WIDTH", 180},   {"WINDOWSTYLE", "HEIGHT", 150},
     };
     ASSERT_EQ(std::size(table), std::size(settings::kFixed));
-    fw::MemoryProfile profile;
+    testing_support::MemoryProfile profile;
     ProfileSettings read(profile);
     for (size_t i = 0; i < std::size(table); ++i) {
         EXPECT_STREQ(table[i].section, settings::kFixed[i].section);
@@ -35,7 +35,7 @@ TEST(ProfileSettings, EveryFixedKeyReadsItsDefaultFromAnEmptyProfile)
 
 TEST(ProfileSettings, ReadsWrittenValuesAsSignedDecimals)
 {
-    fw::MemoryProfile profile;
+    testing_support::MemoryProfile profile;
     ProfileSettings s(profile);
     EXPECT_TRUE(s.Set(settings::kCacheSize, 64));
     profile.WriteString("confirm", "clearlist", "1");  // names ignore case
@@ -61,7 +61,7 @@ TEST(ProfileSettings, LayoutKeysAndTheirDefaults)
     EXPECT_EQ("NAME03", app::LayoutNameKey(3));
     EXPECT_EQ("ID123", app::LayoutIdKey(123));
 
-    fw::MemoryProfile profile;
+    testing_support::MemoryProfile profile;
     ProfileSettings s(profile);
     EXPECT_EQ("NAME03", s.LayoutName(3));
     EXPECT_EQ(3, s.LayoutId(3));
@@ -74,7 +74,7 @@ TEST(ProfileSettings, LayoutKeysAndTheirDefaults)
 
 TEST(ListStartOptions, TakeSubFoldersAndCurrentFolderFromTheProfile)
 {
-    fw::MemoryProfile profile;
+    testing_support::MemoryProfile profile;
     ProfileSettings s(profile);
     lists::ListOptions options = app::ListStartOptions(s, "C:\\work");
     EXPECT_FALSE(options.subfolders);
@@ -84,7 +84,7 @@ TEST(ListStartOptions, TakeSubFoldersAndCurrentFolderFromTheProfile)
     options = app::ListStartOptions(s, "C:\\work");
     EXPECT_TRUE(options.subfolders);
     EXPECT_EQ("C:\\work", options.lastFolder);
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     lists::ListModel list(0, fs, options);
     EXPECT_TRUE(list.Condition().subfolders);
     EXPECT_EQ("C:\\work", list.LastFolder());
@@ -92,7 +92,7 @@ TEST(ListStartOptions, TakeSubFoldersAndCurrentFolderFromTheProfile)
 
 TEST(WideDropNames, StartsFromThePlatformAndTakesTheProfileValue)
 {
-    fw::MemoryProfile profile;
+    testing_support::MemoryProfile profile;
     EXPECT_EQ(1, app::WideDropNames(true, profile));
     EXPECT_EQ(0, app::WideDropNames(false, profile));
     profile.WriteInt("shell", "USEWIDECHAR", 0);
@@ -110,14 +110,12 @@ TEST(ProgramFiles, ReplaceTheExtensionOfTheFileNameOnly)
         {"C:\\\x95\x5C.d\\\x83\x5C.exe", "C:\\\x95\x5C.d\\\x83\x5C"},
         {"C:\\\x95\x5C.d\\\x83\x5C", "C:\\\x95\x5C.d\\\x83\x5C"},
         {"prog.exe", "prog"},
-        {".exe", ""},
-        {"", ""},
     };
-    for (auto [program, base] : cases)
-        EXPECT_EQ(base, app::CutExtension(program)) << program;
-    app::ProgramFiles files = app::ProgramFilesFor("C:\\a.b\\prog");
-    EXPECT_EQ("C:\\a.b\\prog.ini", files.profile);
-    EXPECT_EQ("C:\\a.b\\prog.chm", files.help);
+    for (auto [program, base] : cases) {
+        const app::ProgramFiles files = app::ProgramFilesFor(program);
+        EXPECT_EQ(std::string(base) + ".ini", files.profile) << program;
+        EXPECT_EQ(std::string(base) + ".chm", files.help) << program;
+    }
 }
 
 }  // namespace

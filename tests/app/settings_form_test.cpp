@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/settings_form.h"
-#include "framework/core/memory_profile.h"
+#include "tests/support/memory_profile.h"
 #include "framework/core/prompts.h"
 #include "tests/support/scripted_prompts.h"
 
@@ -78,7 +78,7 @@ public:
     {
         return values.WriteString(section, key, value);
     }
-    fw::MemoryProfile values;
+    testing_support::MemoryProfile values;
     std::vector<std::string> writes;
 };
 

@@ -11,7 +11,7 @@
 #include "tests/support/test_files.h"
 #include "thumbctl/cache/crash_guard.h"
 #include "thumbctl/cache/decoders.h"
-#include "thumbctl/cache/settings_win32.h"
+#include "thumbctl/server/library_settings_win32.h"
 
 namespace thumbctl::cache {
 namespace {

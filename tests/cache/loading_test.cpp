@@ -7,7 +7,7 @@
 #include "tests/cache/cache_test_support.h"
 #include "tests/support/test_files.h"
 #include "thumbctl/cache/picture_cache_engine.h"
-#include "thumbctl/cache/settings.h"
+#include "thumbctl/server/library_settings.h"
 
 namespace thumbctl::cache {
 namespace {

@@ -10,7 +10,7 @@
 #include "tests/cache/cache_test_support.h"
 #include "tests/cache/photo_walk.h"
 #include "tests/support/test_files.h"
-#include "thumbctl/cache/settings.h"
+#include "thumbctl/server/library_settings.h"
 
 namespace thumbctl::cache {
 namespace {

@@ -6,20 +6,19 @@
 #include <string>
 
 #include "framework/core/codepage.h"
-#include "thumbctl/cache/settings.h"
+#include "thumbctl/server/library_settings.h"
 
-using thumbctl::cache::LibrarySettings;
+using thumbctl::LibrarySettings;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const fw::CodePage& cp = fw::CodePage932();
     LibrarySettings s = LibrarySettings::Parse(text, cp);
-    if (s.RecordCount() > thumbctl::cache::kRecordCount)
+    if (s.RecordCount() > thumbctl::kRecordCount)
         abort();
     for (size_t i = 0; i < s.RecordCount(); ++i) {
-        if (s.Record(i).key.size() >= thumbctl::cache::kKeySize ||
-            s.Record(i).value.size() >= thumbctl::cache::kValueSize)
+        if (s.Record(i).key.size() >= thumbctl::kKeySize || s.Record(i).value.size() >= thumbctl::kValueSize)
             abort();
     }
     std::string filter = s.FilterText();
@@ -27,10 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     std::string path = text.substr(0, 259);
     path = path.substr(0, path.find('\0'));
-    thumbctl::cache::DecoderChoice choice = s.DecoderFor(path, cp);
+    thumbctl::DecoderChoice choice = s.DecoderFor(path, cp);
     if (choice.plugin && choice.pluginPath.empty())
         abort();
-    std::string ini = thumbctl::cache::SettingsPathFor(path, cp);
+    std::string ini = thumbctl::SettingsPathFor(path, cp);
     if (ini.size() < 4 || ini.compare(ini.size() - 4, 4, ".ini") != 0)
         abort();
     return 0;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "framework/core/codepage.h"
-#include "thumbctl/cache/settings.h"
+#include "thumbctl/server/library_settings.h"
 
 namespace thumbctl::cache {
 namespace {

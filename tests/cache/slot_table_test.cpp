@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 #include "thumbctl/cache/slot_table.h"
 
 namespace thumbctl::cache {
@@ -120,7 +120,7 @@ protected:
     }
 
     FakeClock clock;
-    fw::MemoryFileSystem files;
+    testing_support::MemoryFileSystem files;
     StdLock lock;
 };
 

@@ -9,7 +9,7 @@
 #include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
 #include "tests/ctlcom/control_fakes.h"
-#include "thumbctl/control/class_table.h"
+#include "thumbctl/server/class_table.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "VelmoraThumbCtl.h"
-#include "app/thumb_ctl_wrapper.h"
+#include "thumbctl/client/thumb_ctl_wrapper.h"
 #include "framework/ax/event_sink.h"
 #include "framework/com/com_ptr.h"
 #include "framework/com/object.h"

@@ -21,7 +21,7 @@
 #include "tests/support/drop_files.h"
 #include "tests/support/server_library.h"
 #include "tests/support/scripted_prompts.h"
-#include "thumbctl/control/class_table.h"
+#include "thumbctl/server/class_table.h"
 #include "thumbctl/control/thumb_control.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "fileops/move_command.h"
 #include "tests/fileops/run_check.h"
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/test_files.h"
 
@@ -169,7 +169,7 @@ TEST(CreateFolderPath, CreatesEachMissingFolderBelowTheDrive)
                           {"\\\\srv\\share\\new", true},
                           {"", false}};
     for (const Case& c : cases) {
-        fw::MemoryFileSystem fs;
+        testing_support::MemoryFileSystem fs;
         fs.AddFile("C:\\f");
         fs.AddFolder("\\\\srv\\share");
         EXPECT_EQ(c.created, fileops::CreateFolderPath(c.path, fs)) << c.path;
@@ -245,7 +245,7 @@ TEST(MoveSettings, OkChecksTheFolderAndTheTemplate)
         {"C:\\d", true, " %f ", {}, true, "", true},
     };
     for (const Case& c : cases) {
-        fw::MemoryFileSystem fs;
+        testing_support::MemoryFileSystem fs;
         fs.AddFile("C:\\f");
         fs.AddFolder("C:\\d");
         ScriptedPrompts prompts;
@@ -274,7 +274,7 @@ TEST(RunProperty, NoFileIsLostAndTheListFollowsTheDisk)
     auto pick = [&](auto& array) { return array[rng() % std::size(array)]; };
     for (int round = 0; round < 10000; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        fw::MemoryFileSystem fs;
+        testing_support::MemoryFileSystem fs;
         const std::string folder = rng() % 4 ? "C:\\dst\\" : "D:\\dst\\";
         fs.AddFolder(folder);
         for (int i = rng() % 5; i > 0; --i) {

@@ -10,9 +10,8 @@
 #include "fileops/move_list_command.h"
 #include "fileops/overwrite_dialog.h"
 #include "fileops/preview_dialog.h"
-#include "framework/core/ansi_text.h"
+#include "framework/core/text.h"
 #include "framework/core/prompts.h"
-#include "framework/win/strings.h"
 #include "resources/lumsor/fileops_res.h"
 #include "tests/fileops_ui/dialog_script.h"
 #include "tests/host/stub_control.h"
@@ -181,7 +180,7 @@ TEST_F(MoveDialogTest, ShowsTheSettingsFitsItsHeightToRenameAndEnablesTheFolderF
         Click(d, IDCANCEL);
     });
     INT_PTR result = 0;
-    ASSERT_TRUE(script.Run([&] { result = dialog.Run(nullptr); })) << fw::WideToUtf8(script.Stuck());
+    ASSERT_TRUE(script.Run([&] { result = dialog.Run(nullptr); })) << fw::Utf8FromWide(script.Stuck());
     EXPECT_EQ(IDCANCEL, result);
     EXPECT_EQ(Action::Copy, settings.action);  // Cancel takes nothing
 }
@@ -210,7 +209,8 @@ TEST_F(MoveDialogTest, OkClosesOnlyWhenTheChosenActionsChecksPass)
         Click(d, IDC_MOVE_RELOAD);
         Click(d, IDOK);
     });
-    ASSERT_TRUE(script.Run([&] { EXPECT_EQ(IDOK, dialog.Run(nullptr)); })) << fw::WideToUtf8(script.Stuck());
+    ASSERT_TRUE(script.Run([&] { EXPECT_EQ(IDOK, dialog.Run(nullptr)); }))
+        << fw::Utf8FromWide(script.Stuck());
     EXPECT_EQ(Action::Move, settings.action);
     EXPECT_EQ(files.Root(), settings.folder);
     EXPECT_TRUE(settings.rename);
@@ -227,7 +227,7 @@ TEST_F(MoveDialogTest, OkClosesOnlyWhenTheChosenActionsChecksPass)
         EXPECT_TRUE(IsShown(d));
         Click(d, IDOK);
     });
-    ASSERT_TRUE(text.Run([&] { EXPECT_EQ(IDOK, dialog.Run(nullptr)); })) << fw::WideToUtf8(text.Stuck());
+    ASSERT_TRUE(text.Run([&] { EXPECT_EQ(IDOK, dialog.Run(nullptr)); })) << fw::Utf8FromWide(text.Stuck());
     ASSERT_EQ(2u, prompts.choices.size());
     EXPECT_TRUE(prompts.choices[0].save);
     EXPECT_EQ(L"TXT", prompts.choices[0].defaultExtension);
@@ -242,7 +242,8 @@ TEST_F(MoveDialogTest, OkClosesOnlyWhenTheChosenActionsChecksPass)
         Click(d, IDC_MOVE_ACTION_DELETE);
         Click(d, IDOK);
     });
-    ASSERT_TRUE(remove.Run([&] { EXPECT_EQ(IDOK, dialog.Run(nullptr)); })) << fw::WideToUtf8(remove.Stuck());
+    ASSERT_TRUE(remove.Run([&] { EXPECT_EQ(IDOK, dialog.Run(nullptr)); }))
+        << fw::Utf8FromWide(remove.Stuck());
     EXPECT_EQ(Action::Delete, settings.action);
     EXPECT_EQ(2u, prompts.texts.size());
 }
@@ -277,8 +278,8 @@ TEST_F(MoveDialogTest, DISABLED_TheFolderBrowserStartsAtTheFolderAndItsChoiceIsS
             shown = Text(Control(d, IDC_MOVE_FOLDER));
             Click(d, IDCANCEL);
         });
-    ASSERT_TRUE(script.Run([&] { dialog.Run(nullptr); })) << fw::WideToUtf8(script.Stuck());
-    EXPECT_EQ(0, lstrcmpiW(Path("start").c_str(), shown.c_str())) << fw::WideToUtf8(shown);
+    ASSERT_TRUE(script.Run([&] { dialog.Run(nullptr); })) << fw::Utf8FromWide(script.Stuck());
+    EXPECT_EQ(0, lstrcmpiW(Path("start").c_str(), shown.c_str())) << fw::Utf8FromWide(shown);
 }
 
 TEST_F(DialogTest, OverwriteDialogAnswersByButtonAndSkipsWhenClosed)
@@ -370,7 +371,7 @@ TEST_F(PreviewTest, ShowsEveryRowInPlanOrderUnselectedAndThumbnailsOfTheFocusedR
         Click(d, IDCANCEL);
     });
     PreviewChoice choice = PreviewChoice::Copy;
-    ASSERT_TRUE(script.Run([&] { choice = dialog.Run(nullptr); })) << fw::WideToUtf8(script.Stuck());
+    ASSERT_TRUE(script.Run([&] { choice = dialog.Run(nullptr); })) << fw::Utf8FromWide(script.Stuck());
     EXPECT_EQ(PreviewChoice::Cancel, choice);
 }
 
@@ -427,7 +428,7 @@ TEST_F(PreviewTest, ExcludeRenameAndBatchChangeEditThePlan)
                   for (const wchar_t* name : {L"x:y", L"new.jpg"}) {
                       SendKey(list, VK_F2);
                       HWND edit = ListView_GetEditControl(list);
-                      ASSERT_NE(nullptr, edit) << fw::WideToUtf8(name);
+                      ASSERT_NE(nullptr, edit) << fw::Utf8FromWide(name);
                       SetWindowTextW(edit, name);
                       SendKey(edit, VK_RETURN);
                   }
@@ -459,7 +460,7 @@ TEST_F(PreviewTest, ExcludeRenameAndBatchChangeEditThePlan)
             EXPECT_EQ(L"6", Text(Control(t, IDC_TEMPLATE_START)));  // one row was changed
             Click(t, IDCANCEL);
         });
-    ASSERT_TRUE(script.Run([&] { dialog.Run(nullptr); })) << fw::WideToUtf8(script.Stuck());
+    ASSERT_TRUE(script.Run([&] { dialog.Run(nullptr); })) << fw::Utf8FromWide(script.Stuck());
 }
 
 TEST_F(PreviewTest, CheckSelectsExactlyTheInvalidRowsAndAnInvalidPlanCannotEnd)
@@ -486,7 +487,7 @@ TEST_F(PreviewTest, CheckSelectsExactlyTheInvalidRowsAndAnInvalidPlanCannotEnd)
         Click(d, IDC_PREVIEW_MOVE);
     });
     PreviewChoice choice = PreviewChoice::Cancel;
-    ASSERT_TRUE(script.Run([&] { choice = dialog.Run(nullptr); })) << fw::WideToUtf8(script.Stuck());
+    ASSERT_TRUE(script.Run([&] { choice = dialog.Run(nullptr); })) << fw::Utf8FromWide(script.Stuck());
     EXPECT_EQ(PreviewChoice::Move, choice);
 }
 
@@ -523,7 +524,7 @@ TEST_F(CommandTest, MovesWithoutPreviewAsksBeforeOverwritingAndTheListFollows)
     bool ran = false;
     ASSERT_TRUE(script.Run([&] {
         ran = fileops::RunMoveListCommand(nullptr, list, state, shared, files.Fs());
-    })) << fw::WideToUtf8(script.Stuck());
+    })) << fw::Utf8FromWide(script.Stuck());
     EXPECT_TRUE(ran);
     EXPECT_EQ(0, list.GetCount());
     EXPECT_EQ("new a", files.Read("dst\\a.jpg"));
@@ -547,7 +548,7 @@ TEST_F(CommandTest, TextOutputWritesTheFilesStillThere)
     bool ran = false;
     ASSERT_TRUE(script.Run([&] {
         ran = fileops::RunMoveListCommand(nullptr, list, state, shared, files.Fs());
-    })) << fw::WideToUtf8(script.Stuck());
+    })) << fw::Utf8FromWide(script.Stuck());
     EXPECT_TRUE(ran);
     EXPECT_EQ(files.Path("src\\b.jpg") + "\r\n", files.Read("list.txt"));
     EXPECT_EQ(1, list.GetCount());

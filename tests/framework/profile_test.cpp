@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "framework/core/memory_profile.h"
+#include "tests/support/memory_profile.h"
 #include "tests/support/test_files.h"
 
 #ifdef _WIN32
@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         if (!GetParam()) {
-            profile_ = std::make_unique<fw::MemoryProfile>();
+            profile_ = std::make_unique<testing_support::MemoryProfile>();
             return;
         }
 #ifdef _WIN32

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/catalog.h"
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ void Prepare(lists::ListSet& set)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     const char* const existing[] = {"C:\\a.jpg",        "C:\\B.JPG", "C:\\\x95\x5C\\x.jpg",
                                     "C:\\\x83\x5C.png", "C:\\*1",    "C:\\c"};
     for (const char* path : existing)

@@ -2,7 +2,7 @@
 // class: each operation is one Invoke with the right id, flags and argument types,
 // strings cross as BSTRs in the ANSI code page, the filter's BSTR is freed, and
 // failures come back as results.
-#include "app/thumb_ctl_wrapper.h"
+#include "thumbctl/client/thumb_ctl_wrapper.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "framework/com/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "installer/ini_text.h"
 #include "installer/install_run.h"
 #include "tests/installer/fake_machine.h"
@@ -17,7 +17,7 @@ inline const char kInstallFolder[] = "C:\\Apps\\Tool";
 struct RunFixture {
     FakeMachine machine;
     FakeView view;
-    fw::reg::MemoryRegistry registry;
+    testing_support::MemoryRegistry registry;
     testing_support::ScriptedPrompts prompts;
     installer::Places places;
 

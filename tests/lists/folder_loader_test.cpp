@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 #include "lists/folder_loader.h"
 #include "lists/list_set.h"
 #include "tests/lists/recording_view.h"
@@ -39,7 +39,7 @@ protected:
     }
     Paths Loaded() const { return lists.List(0).Paths().Paths(); }
 
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     lists::ListSet lists;
     testing_support::RecordingView view;
     FakeEnvironment env;

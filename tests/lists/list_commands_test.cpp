@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 #include "lists/condition_form.h"
 #include "lists/list_commands.h"
 #include "lists/list_set.h"
@@ -48,7 +48,7 @@ protected:
     lists::ListModel& list() { return lists.List(0); }
     Paths Listed() const { return lists.List(0).Paths().Paths(); }
 
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     lists::ListSet lists;
     lists::TransferOptions options;
     FakeClipboard clipboard;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 #include "lists/list_model.h"
 #include "lists/transfer_data.h"
 
@@ -128,7 +128,7 @@ protected:
             list.InsertAndSelect(path);
         list.ShowEntry(1);
     }
-    fw::MemoryFileSystem fs;
+    testing_support::MemoryFileSystem fs;
     lists::ListModel list;
 };
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/com/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "framework/com/registrar_script.h"
 
 namespace {
@@ -15,7 +15,7 @@ void Check(std::string_view text)
     const fw::reg::ParseResult parsed = fw::reg::ParseScript(text, {{"MODULE", "C:\\a'b\\m.dll"}});
     if (!parsed.ok)
         return;
-    fw::reg::MemoryRegistry registry;
+    testing_support::MemoryRegistry registry;
     if (fw::reg::RegisterScript(parsed.script, registry) != 0)
         __builtin_trap();
     const auto once = registry.Dump();

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "framework/com/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "framework/com/registrar_script.h"
 
 namespace {
 
-using fw::reg::MemoryRegistry;
 using fw::reg::ParseScript;
 using fw::reg::Root;
 using fw::reg::Variables;
+using testing_support::MemoryRegistry;
 using Lines = std::vector<std::string>;
 
 Lines Sorted(Lines lines)

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 
 namespace setup_test {
 
@@ -43,7 +43,7 @@ void CopyTree(const std::wstring& from, const std::wstring& to)
     CreateDirectoryW(to.c_str(), nullptr);
     WIN32_FIND_DATAW found{};
     const HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE) << fw::WideToUtf8(from);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE) << fw::Utf8FromWide(from);
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             CopyFileW((from + L"\\" + found.cFileName).c_str(), (to + L"\\" + found.cFileName).c_str(),
@@ -73,7 +73,7 @@ std::wstring SetupTest::CopyPackage(const std::wstring& name)
 std::wstring SetupTest::CopyPackageWithoutLinks(const std::wstring& name)
 {
     const std::wstring folder = CopyPackage(name);
-    const std::string script = fw::WideToAnsi(folder + L"\\setup.ini");
+    const std::string script = fw::NarrowAnsi(folder + L"\\setup.ini");
     WritePrivateProfileStringA("TARGET", "DESKTOP", "0", script.c_str());
     WritePrivateProfileStringA("TARGET", "STARTMENU", "0", script.c_str());
     WritePrivateProfileStringA("UNINSTALL", "REGIST", "0", script.c_str());
@@ -106,7 +106,7 @@ HWND SetupTest::WalkToCopying(const Walk& walk)
     if (!terms)
         return nullptr;
     // The whole terms file, as the code page reads it.
-    const std::wstring termsText = fw::AnsiToWide(ReadBytes(PackageFolder() + L"\\license.txt"));
+    const std::wstring termsText = fw::WidenAnsi(ReadBytes(PackageFolder() + L"\\license.txt"));
     EXPECT_NE(termsText.find(L"Lumsor 2.0 使用許諾条件"), std::wstring::npos);
     EXPECT_EQ(ts::WindowText(GetDlgItem(terms, 1000)), termsText);
     EXPECT_EQ(ts::WindowText(GetDlgItem(terms, IDOK)), L"同意する");
@@ -156,7 +156,7 @@ void SetupTest::WaitRunEnd(HWND page, const wchar_t* text) const
 {
     std::wstring last;
     EXPECT_TRUE(ts::WaitForText(GetDlgItem(page, IDCANCEL), text, kRunTimeoutMs, &last))
-        << fw::WideToUtf8(last);
+        << fw::Utf8FromWide(last);
 }
 
 std::vector<std::wstring> SetupTest::ListLines(HWND list) const
@@ -231,7 +231,7 @@ std::vector<std::wstring> IniLines(const std::wstring& path)
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty())
-            lines.push_back(fw::AnsiToWide(line));
+            lines.push_back(fw::WidenAnsi(line));
     }
     return lines;
 }
@@ -245,12 +245,12 @@ std::wstring SystemMessage(DWORD code)
     const std::string text = n > 0 && buffer ? std::string(buffer, n) : std::string();
     if (buffer)
         LocalFree(buffer);
-    return fw::AnsiToWide(text);
+    return fw::WidenAnsi(text);
 }
 
 std::wstring Narrow(const std::wstring& text)
 {
-    return fw::AnsiToWide(fw::WideToAnsi(text));
+    return fw::WidenAnsi(fw::NarrowAnsi(text));
 }
 
 }  // namespace setup_test

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace setup_test {
@@ -113,7 +113,7 @@ TEST_F(SetupTest, InstallUseAndUninstallTheSorter)
     // Files, registration, shortcuts, uninstall entry, log.
     for (const wchar_t* name : {L"Lumsor20.exe", L"VelmoraThumbCtl.dll", L"VelmoraThumbCtl.ini",
                                 L"VelmoraWic.spi", L"README.txt", L"license.txt", L"setup.exe", L"setup.ini"})
-        EXPECT_TRUE(FileExists(kDir + L"\\" + name)) << fw::WideToUtf8(name);
+        EXPECT_TRUE(FileExists(kDir + L"\\" + name)) << fw::Utf8FromWide(name);
     EXPECT_EQ(ReadBytes(kDir + L"\\VelmoraThumbCtl.dll"),
               ReadBytes(PackageFolder() + L"\\VelmoraThumbCtl.dll"));
     EXPECT_TRUE(ControlCreatable());
@@ -181,7 +181,7 @@ TEST_F(SetupTest, InstallUseAndUninstallTheSorter)
 
     for (const wchar_t* name : {L"Lumsor20.exe", L"VelmoraThumbCtl.dll", L"VelmoraThumbCtl.ini",
                                 L"VelmoraWic.spi", L"README.txt", L"license.txt", L"setup.exe", L"setup.ini"})
-        EXPECT_FALSE(FileExists(kDir + L"\\" + name)) << fw::WideToUtf8(name);
+        EXPECT_FALSE(FileExists(kDir + L"\\" + name)) << fw::Utf8FromWide(name);
     EXPECT_TRUE(FileExists(userFile));
     EXPECT_FALSE(FileExists(desktopLink));
     EXPECT_FALSE(FileExists(groupLink));

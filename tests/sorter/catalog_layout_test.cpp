@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 
 namespace sorter_test {
 namespace {
@@ -106,7 +106,7 @@ TEST_F(SorterTest, CreatesANamedLayoutInTheLayoutDialog)
     EXPECT_EQ(ProfileInt("LAYOUT", "LASTID", -1), 1);
     char name[32] = "";
     GetPrivateProfileStringA("LAYOUT", "NAME00", "", name, sizeof name, Path("Lumsor20.ini").c_str());
-    EXPECT_EQ(fw::AnsiToWide(name), L"作業用");
+    EXPECT_EQ(fw::WidenAnsi(name), L"作業用");
     EXPECT_EQ(ProfileInt("ALLIGN_01", "W05left", -1), 180);
 }
 

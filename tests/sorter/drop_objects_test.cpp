@@ -1,6 +1,6 @@
 // The list window's drop target, drop source and the data object they carry, as COM
 // objects in this process: formats offered, effects answered, what a drop hands over.
-#include "lists/drop_objects.h"
+#include "app/drop_objects.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "tests/support/server_library.h"
 
 namespace sorter_test {
@@ -79,7 +79,7 @@ void SorterTest::SetUp()
     root_ = std::string(temp) + name;
     RemoveTree(root_);
     ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr));
-    program_ = fw::AnsiToWide(root_) + L"\\Lumsor20.exe";
+    program_ = fw::WidenAnsi(root_) + L"\\Lumsor20.exe";
     ASSERT_TRUE(CopyFileW((ThisFolder() + L"\\Lumsor20.exe").c_str(), program_.c_str(), FALSE));
 }
 
@@ -106,7 +106,7 @@ std::string SorterTest::AddImage(const std::string& relative, const std::string&
 
 void SorterTest::Start(const std::string& arguments)
 {
-    process_ = ts::Process::Start(program_, fw::AnsiToWide(arguments), fw::AnsiToWide(root_));
+    process_ = ts::Process::Start(program_, fw::WidenAnsi(arguments), fw::WidenAnsi(root_));
     ASSERT_TRUE(process_);
     Attach();
 }
@@ -154,20 +154,20 @@ void SorterTest::Exit()
 
 std::string SorterTest::Caption(int number) const
 {
-    return fw::WideToAnsi(ts::WindowText(List(number)));
+    return fw::NarrowAnsi(ts::WindowText(List(number)));
 }
 
 std::string SorterTest::WaitCaption(int number, const std::string& expected) const
 {
     std::wstring last;
-    if (ts::WaitForText(List(number), fw::AnsiToWide(expected), ts::kDriverTimeoutMs, &last))
+    if (ts::WaitForText(List(number), fw::WidenAnsi(expected), ts::kDriverTimeoutMs, &last))
         return expected;
-    return fw::WideToAnsi(last);
+    return fw::NarrowAnsi(last);
 }
 
 std::string SorterTest::StatusText() const
 {
-    return fw::WideToAnsi(ts::StatusBarText(status_, 0));
+    return fw::NarrowAnsi(ts::StatusBarText(status_, 0));
 }
 
 int SorterTest::ActiveList() const
@@ -214,7 +214,7 @@ void SorterTest::AnswerFileDialog(const std::string& path)
             return false;
         },
         15000));
-    const std::wstring name = fw::AnsiToWide(path);
+    const std::wstring name = fw::WidenAnsi(path);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG,
                         ts::kDriverTimeoutMs, &ignored);

@@ -2,7 +2,7 @@
 // keys, stepped with the arrows, and refusing what it must refuse.
 #include "tests/sorter/sorter_fixture.h"
 
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "tests/support/pixels.h"
 #include "tests/support/server_library.h"
 
@@ -31,9 +31,9 @@ TEST_F(SortingTest, StartsWithThirtySixListsAndTheCommandLineInListZero)
     AddImage("pics\\notes.txt", "not an image");
     const std::string single = AddImage("one.bmp");
     AddImage("pics\\x.bmp");
-    process_ = ts::Process::Start(program_,
-                                  fw::AnsiToWide("\"" + Path("pics") + "\" \"" + single + "\" missing.bmp"),
-                                  fw::AnsiToWide(root_));
+    process_ =
+        ts::Process::Start(program_, fw::WidenAnsi("\"" + Path("pics") + "\" \"" + single + "\" missing.bmp"),
+                           fw::WidenAnsi(root_));
     ASSERT_TRUE(process_);
     Answer(kSubfolderQuestion, IDNO);
     Attach();
@@ -92,7 +92,7 @@ TEST_F(SortingTest, TheFrameTitleFollowsTheMaximisedListsCaption)
     ASSERT_TRUE(IsZoomed(List(0)));
     const std::wstring first = ts::WindowText(frame_);
     const std::wstring base = first.substr(0, first.rfind(L" - ["));
-    const auto framed = [&] { return base + L" - [" + fw::AnsiToWide(Caption(0)) + L"]"; };
+    const auto framed = [&] { return base + L" - [" + fw::WidenAnsi(Caption(0)) + L"]"; };
     EXPECT_EQ(first, framed());
     for (WORD key : {VK_DOWN, VK_DOWN, VK_UP, VK_UP}) {
         ASSERT_TRUE(Press(key));
@@ -114,7 +114,7 @@ TEST_F(SortingTest, AdvancesByItselfUntilAnotherKeyIsPressed)
     EXPECT_EQ(WaitCaption(0, Caption('0', 2, 5, paths[1])), Caption('0', 2, 5, paths[1]));
     ASSERT_TRUE(Press(VK_UP));  // any key but the Down arrow stops it
     EXPECT_EQ(Caption(0), Caption('0', 1, 5, paths[0]));
-    EXPECT_FALSE(ts::WaitForText(List(0), fw::AnsiToWide(Caption('0', 2, 5, paths[1])), 4000));
+    EXPECT_FALSE(ts::WaitForText(List(0), fw::WidenAnsi(Caption('0', 2, 5, paths[1])), 4000));
 }
 
 TEST_F(SortingTest, SwitchesListsAndRefusesMinimisedOnes)
@@ -208,7 +208,7 @@ TEST_F(SortingTest, ShowsTheImageOnceItIsLoadedAndWhiteUntilThen)
 TEST_F(SorterTest, SaysSoAndEndsWhenTheThumbnailControlIsMissing)
 {
     ASSERT_EQ(ts::TheLibrary().unregisterServer(), S_OK);
-    process_ = ts::Process::Start(program_, L"", fw::AnsiToWide(root_));
+    process_ = ts::Process::Start(program_, L"", fw::WidenAnsi(root_));
     ASSERT_TRUE(process_);
     Answer(kNotInstalled, IDOK);
     EXPECT_TRUE(process_.WaitExit(15000));

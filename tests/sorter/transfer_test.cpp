@@ -5,7 +5,7 @@
 
 #include <shlobj.h>
 
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "tests/support/server_library.h"
 
 namespace sorter_test {
@@ -101,7 +101,7 @@ TEST_F(TransferTest, CopiesAndCutsListsToTheClipboardInTheShellsFormats)
     ASSERT_TRUE(ts::WaitForInputProcessed(frame_));
     std::wstring list;
     for (const std::string& p : paths)
-        list += fw::AnsiToWide(p) + L'\0';
+        list += fw::WidenAnsi(p) + L'\0';
     list += L'\0';
     const std::string hdrop = ClipboardBlock(CF_HDROP);
     ASSERT_GE(hdrop.size(), 20u);
@@ -222,7 +222,7 @@ TEST_F(TransferTest, ClearsAfterTheQuestionAndShowsProperties)
     HWND dialog = Dialog(L"ファイルのプロパティ");
     ASSERT_NE(dialog, nullptr);
     const std::wstring text = ts::WindowText(GetDlgItem(dialog, 1007));
-    EXPECT_EQ(text.rfind(fw::AnsiToWide(paths[0]) + L"\r\n\r\nサイズ:822 Bytes\r\n\r\n属性:\r\n", 0), 0u)
+    EXPECT_EQ(text.rfind(fw::WidenAnsi(paths[0]) + L"\r\n\r\nサイズ:822 Bytes\r\n\r\n属性:\r\n", 0), 0u)
         << ts::Narrow(text);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(ts::WaitUntil([&] { return !IsWindow(dialog); }));

@@ -1,6 +1,6 @@
 #include "tests/support/scripted_prompts.h"
 
-#include "framework/core/utf8.h"
+#include "framework/core/text.h"
 
 #include <gtest/gtest.h>
 

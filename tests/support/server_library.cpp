@@ -2,7 +2,7 @@
 
 #include "framework/com/module.h"
 #include "framework/win/handles.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 
 namespace testing_support {
 
@@ -61,7 +61,7 @@ long RunSystemProgram(const std::wstring& program, const std::wstring& arguments
 
 std::string Narrow(const std::wstring& text)
 {
-    return fw::WideToUtf8(text);
+    return fw::Utf8FromWide(text);
 }
 
 }  // namespace testing_support

@@ -104,7 +104,7 @@ void TestFiles::Remove(const std::string& relative)
 #else
 
 TestFiles::TestFiles()
-    : memory_(std::make_unique<fw::MemoryFileSystem>()), fs_(memory_.get()), root_("C:\\scratch")
+    : memory_(std::make_unique<testing_support::MemoryFileSystem>()), fs_(memory_.get()), root_("C:\\scratch")
 {
     memory_->AddFolder(root_);
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/core/filesystem.h"
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 
 namespace testing_support {
 
@@ -32,10 +32,10 @@ public:
     bool Exists(const std::string& relative);
 
     // The in-memory file system on native builds (to inject failures); null on Windows.
-    fw::MemoryFileSystem* Memory() { return memory_.get(); }
+    testing_support::MemoryFileSystem* Memory() { return memory_.get(); }
 
 private:
-    std::unique_ptr<fw::MemoryFileSystem> memory_;
+    std::unique_ptr<testing_support::MemoryFileSystem> memory_;
     fw::FileSystem* fs_ = nullptr;
     std::string root_;
 };

@@ -9,11 +9,11 @@
 #include "framework/core/codepage.h"
 #include "framework/core/prompts.h"
 #include "framework/win/handles.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/crash_guard.h"
 #include "thumbctl/cache/decoders.h"
-#include "thumbctl/cache/settings.h"
+#include "thumbctl/server/library_settings.h"
 
 namespace thumbctl::cache {
 namespace {
@@ -243,7 +243,7 @@ std::wstring PluginCrashText(const std::string& path)
            L"すみやかに終了することをお勧めします。\r\n"
            L"このエラーは画像の破損によるものの可能性が高いため、画像エディタ等で修正してください。\r\n"
            L"ファイル名:" +
-           fw::AnsiToWide(path);
+           fw::WidenAnsi(path);
 }
 
 DecodeResult DecodeWithOle(const std::string& path)

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "framework/com/hresult.h"
-#include "thumbctl/cache/settings.h"
-#include "thumbctl/control/class_table.h"
+#include "thumbctl/server/library_settings.h"
+#include "thumbctl/server/class_table.h"
 
 namespace thumbctl {
 

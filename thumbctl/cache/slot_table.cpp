@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "thumbctl/cache/settings.h"
+#include "framework/core/ascii.h"
+#include "thumbctl/server/library_settings.h"
 
 namespace thumbctl::cache {
 
@@ -33,7 +34,7 @@ bool SlotTable::RequestBitmap(uintptr_t window, const std::string& path,
     }
 
     for (auto& entry : slots_) {
-        if (entry && entry->lastWrite == lastWrite && EqualsIgnoringAsciiCase(entry->path, path)) {
+        if (entry && entry->lastWrite == lastWrite && fw::EqualsIgnoringAsciiCase(entry->path, path)) {
             // A hit renews the request whatever the state: a pending entry asked
             // for again becomes the newest and is decoded first.
             entry->lastUse = now;

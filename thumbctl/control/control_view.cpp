@@ -6,7 +6,7 @@
 
 #include "framework/win/gdi.h"
 #include "framework/win/handles.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "thumbctl/control/timing_log.h"
 
 namespace thumbctl {
@@ -260,7 +260,7 @@ void ControlView::OnDropFiles(HDROP drop)
     }
     DragFinish(drop);
     if (events_)
-        events_->OnDropFiles(fw::AnsiToWide(text));
+        events_->OnDropFiles(fw::WidenAnsi(text));
 }
 
 LRESULT ControlView::OnPictureReady(UINT, WPARAM, LPARAM)

@@ -4,9 +4,10 @@
 
 #include "framework/com/hresult.h"
 #include "framework/core/prompts.h"
-#include "thumbctl/control/class_table.h"
-#include "thumbctl/control/library_settings.h"
+#include "framework/core/text.h"
+#include "thumbctl/server/class_table.h"
 #include "thumbctl/control/timing_log.h"
+#include "thumbctl/server/library_settings.h"
 
 namespace thumbctl {
 namespace {
@@ -88,8 +89,9 @@ STDMETHODIMP ThumbControl::displayFile(BSTR strFileName)
             if (SUCCEEDED(CoCreateInstance(CLSID_VelmoraPictureCache, nullptr, kCacheContexts,
                                            IID_IVelmoraPictureCache, cache.PutVoid())) &&
                 cache) {
-                const CacheSizes sizes = SettingsCacheSizes();
-                cache->SetCacheSize(sizes.cacheSize, sizes.bufferingSize);
+                const LibrarySettings& settings = CurrentSettings();
+                cache->SetCacheSize(static_cast<short>(settings.CacheSize()),
+                                    static_cast<short>(settings.BufferingSize()));
                 source_.SetCache(std::move(cache));
                 window_.SetPictureSource(&source_);
             }
@@ -107,7 +109,7 @@ STDMETHODIMP ThumbControl::get_FilterExtention(BSTR* pVal)
         return E_POINTER;
     *pVal = nullptr;
     return fw::com::Guarded([&] {
-        const std::wstring filter = SettingsFilterText();
+        const std::wstring filter = fw::WidenAnsi(CurrentSettings().FilterText());
         *pVal = SysAllocStringLen(filter.data(), static_cast<UINT>(filter.size()));
         return *pVal ? S_OK : E_OUTOFMEMORY;
     });

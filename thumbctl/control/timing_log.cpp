@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 
 namespace thumbctl {
 namespace {
@@ -62,7 +62,7 @@ long long TimingNow()
 void TimingLog(const char* event, const std::wstring& detail)
 {
     if (TimingLogOn())
-        Write(event, fw::WideToUtf8(detail).c_str());
+        Write(event, fw::Utf8FromWide(detail).c_str());
 }
 
 void TimingLog(const char* event, const char* format, ...)

@@ -6,13 +6,12 @@
 #include <shellapi.h>
 
 #include "framework/com/data_object.h"
-#include "framework/core/ansi_text.h"
+#include "framework/core/text.h"
 #include "framework/core/prompts.h"
-#include "framework/win/strings.h"
 #include "lists/drop_loader.h"
 #include "lists/list_commands.h"
-#include "lists/list_dialogs.h"
-#include "lists/list_window.h"
+#include "app/list_dialogs.h"
+#include "app/list_window.h"
 #include "lists/properties_text.h"
 #include "lists/transfer_data.h"
 #include "resources/lumsor/resource.h"
@@ -118,7 +117,7 @@ void CClsLstWnd::OnLoadFolder()
         lastFolder = host_.SharedLastFolder();
     lists::LoadCondition& condition = model_.Condition();
     condition.folder = lastFolder;
-    condition.title = fw::WideToAnsi(L"フォルダを指定して読み込み - 対象画像の条件設定");
+    condition.title = fw::NarrowAnsi(L"フォルダを指定して読み込み - 対象画像の条件設定");
     CClsCondDlg dialog(condition);
     if (dialog.RunModal(GetModuleHandleW(nullptr), IDD_CONDITION, Handle()) != IDOK)
         return;
@@ -132,7 +131,7 @@ void CClsLstWnd::OnLoadFolder()
 void CClsLstWnd::OnLoadFiles()
 {
     fw::FileChoice choice;
-    choice.filter = L"画像ファイル|" + fw::AnsiToWide(control_.FilterExtention()) + L"|すべて|*.*||";
+    choice.filter = L"画像ファイル|" + fw::WidenAnsi(control_.FilterExtention()) + L"|すべて|*.*||";
     choice.flags = OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
     std::vector<std::string> chosen;
     if (!fw::CurrentPrompts().ChooseFiles(Owner(), choice, chosen))
@@ -179,7 +178,7 @@ void CClsLstWnd::OnProperties()
         file.lastWrite = fw::ToLocalTime(FileTimeValue(found.ftLastWriteTime));
         file.created = fw::ToLocalTime(FileTimeValue(found.ftCreationTime));
     }
-    CClsPropertiesDlg dialog(lists::PropertiesText(path, file, fw::AnsiToWide));
+    CClsPropertiesDlg dialog(lists::PropertiesText(path, file, fw::WidenAnsi));
     dialog.RunModal(GetModuleHandleW(nullptr), IDD_PROPERTIES, Handle());
 }
 
@@ -207,7 +206,7 @@ void CClsLstWnd::OnCut()
 void CClsLstWnd::OnConditionalCut()
 {
     lists::LoadCondition condition;
-    condition.title = fw::WideToAnsi(L"画像の切り取り - 対象画像の条件設定");
+    condition.title = fw::NarrowAnsi(L"画像の切り取り - 対象画像の条件設定");
     CClsCondDlg dialog(condition);
     if (dialog.RunModal(GetModuleHandleW(nullptr), IDD_CONDITION, Handle()) != IDOK)
         return;

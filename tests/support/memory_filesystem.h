@@ -10,7 +10,13 @@
 
 #include "framework/core/filesystem.h"
 
-namespace fw {
+namespace testing_support {
+
+// The names of the seam, as its implementations spell them.
+using fw::DirEntry;
+using fw::FileInfo;
+using fw::FileSystem;
+using fw::OutputFile;
 
 class MemoryFileSystem final : public FileSystem {
 public:
@@ -31,7 +37,7 @@ public:
 
     // Faults of the file changes (CopyNew, MoveTo, Delete, MakeFolder) as Windows
     // reports them. A locked path (a file another program holds open) fails every
-    // change that touches it with kErrorSharingViolation.
+    // change that touches it with fw::kErrorSharingViolation.
     void Lock(const std::string& path, bool locked = true);
     // The change with this index, counting every change from 0, fails with `code`
     // and changes nothing.
@@ -57,7 +63,7 @@ public:
 private:
     struct Node {
         std::string path;  // as first given
-        uint32_t attributes = kAttrNormal;
+        uint32_t attributes = fw::kAttrNormal;
         std::string content;
         int64_t size = -1;
         uint64_t lastWrite = 1;
@@ -83,4 +89,4 @@ private:
     uint64_t changes_ = 0;
 };
 
-}  // namespace fw
+}  // namespace testing_support

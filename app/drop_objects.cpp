@@ -1,4 +1,4 @@
-#include "lists/drop_objects.h"
+#include "app/drop_objects.h"
 
 #include "framework/com/data_object.h"
 

@@ -1,38 +1,18 @@
-#include "framework/core/memory_profile.h"
+#include "tests/support/memory_profile.h"
 
-#include <cstdint>
+#include "framework/core/ascii.h"
 
-namespace fw {
-
-int ParseProfileInt(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        negative = text[i++] == '-';
-    uint32_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = value * 10u + static_cast<uint32_t>(text[i] - '0');
-    if (negative)
-        value = 0u - value;
-    return static_cast<int>(value);
-}
+namespace testing_support {
 
 std::string MemoryProfile::Key(const char* section, const char* key)
 {
-    std::string k = std::string(section) + '\n' + key;
-    for (char& c : k)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return k;
+    return fw::AsciiLowered(std::string(section) + '\n' + key);
 }
 
 int MemoryProfile::GetInt(const char* section, const char* key, int defaultValue)
 {
     auto it = values_.find(Key(section, key));
-    return it == values_.end() ? defaultValue : ParseProfileInt(it->second);
+    return it == values_.end() ? defaultValue : fw::ParseProfileInt(it->second);
 }
 
 std::string MemoryProfile::GetString(const char* section, const char* key, const std::string& defaultValue)
@@ -59,4 +39,4 @@ bool MemoryProfile::Has(const char* section, const char* key) const
     return values_.count(Key(section, key)) != 0;
 }
 
-}  // namespace fw
+}  // namespace testing_support

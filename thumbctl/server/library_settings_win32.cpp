@@ -1,11 +1,11 @@
-#include "thumbctl/cache/settings_win32.h"
+#include "thumbctl/server/library_settings_win32.h"
 
 #include <cstdio>
 #include <memory>
 
 #include "framework/core/codepage.h"
 
-namespace thumbctl::cache {
+namespace thumbctl {
 namespace {
 
 struct FileCloser {
@@ -40,4 +40,4 @@ void LoadModuleSettings(HMODULE module)
     InstallSettings(ReadSettingsFile(SettingsPathFor(path, fw::SystemCodePage())));
 }
 
-}  // namespace thumbctl::cache
+}  // namespace thumbctl

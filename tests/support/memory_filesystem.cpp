@@ -1,11 +1,11 @@
-#include "framework/core/memory_filesystem.h"
+#include "tests/support/memory_filesystem.h"
 
 #include <algorithm>
 #include <string_view>
 
 #include "framework/core/codepage.h"
 
-namespace fw {
+namespace testing_support {
 
 class MemoryFileSystem::Output final : public OutputFile {
 public:
@@ -37,7 +37,7 @@ std::string MemoryFileSystem::Key(const std::string& path)
     std::string key = path;
     while (key.size() > 3 && key.back() == '\\')
         key.pop_back();
-    const CodePage& cp = SystemCodePage();
+    const fw::CodePage& cp = fw::SystemCodePage();
     for (size_t i = 0; i < key.size();) {
         size_t length = cp.CharLength(key.data(), i, key.size());
         if (length == 1 && key[i] >= 'A' && key[i] <= 'Z')
@@ -50,7 +50,7 @@ std::string MemoryFileSystem::Key(const std::string& path)
 size_t MemoryFileSystem::LastSeparator(const std::string& path)
 {
     // By characters: the trail byte of a double-byte character may be 0x5C.
-    const CodePage& cp = SystemCodePage();
+    const fw::CodePage& cp = fw::SystemCodePage();
     size_t cut = std::string::npos;
     for (size_t i = 0; i < path.size(); i = cp.Next(path.data(), i, path.size()))
         if (path[i] == '\\')
@@ -73,7 +73,7 @@ void MemoryFileSystem::AddFolder(const std::string& path, uint32_t extraAttribut
         AddFolder(parent);
     Node& node = nodes_[Key(path)];
     node.path = path;
-    node.attributes = kAttrDirectory | extraAttributes;
+    node.attributes = fw::kAttrDirectory | extraAttributes;
     node.order = nextOrder_++;
 }
 
@@ -85,7 +85,7 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
         AddFolder(parent);
     Node& node = nodes_[Key(path)];
     node.path = path;
-    node.attributes = kAttrArchive;
+    node.attributes = fw::kAttrArchive;
     node.content = content;
     node.size = size;
     node.lastWrite = lastWrite;
@@ -107,7 +107,7 @@ std::vector<std::string> MemoryFileSystem::Files() const
 {
     std::vector<std::string> files;
     for (const auto& [key, node] : nodes_)
-        if (!(node.attributes & kAttrDirectory))
+        if (!(node.attributes & fw::kAttrDirectory))
             files.push_back(node.path);
     return files;
 }
@@ -115,7 +115,7 @@ std::vector<std::string> MemoryFileSystem::Files() const
 uint32_t MemoryFileSystem::Attributes(const std::string& path)
 {
     auto it = nodes_.find(Key(path));
-    return it == nodes_.end() ? kAttrInvalid : it->second.attributes;
+    return it == nodes_.end() ? fw::kAttrInvalid : it->second.attributes;
 }
 
 bool MemoryFileSystem::Find(const std::string& path, FileInfo& info)
@@ -140,7 +140,7 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
         return 3;  // ERROR_PATH_NOT_FOUND
     std::string folder = Key(pattern.substr(0, cut == 2 ? 3 : cut));
     auto dir = nodes_.find(folder);
-    if (dir == nodes_.end() || !(dir->second.attributes & kAttrDirectory))
+    if (dir == nodes_.end() || !(dir->second.attributes & fw::kAttrDirectory))
         return 3;
     std::vector<const Node*> children;
     for (const auto& [key, node] : nodes_)
@@ -149,7 +149,7 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
     std::sort(children.begin(), children.end(),
               [](const Node* a, const Node* b) { return a->order < b->order; });
     DirEntry dot;
-    dot.info.attributes = kAttrDirectory;
+    dot.info.attributes = fw::kAttrDirectory;
     for (const char* name : {".", ".."}) {
         dot.name = name;
         if (!onEntry(dot))
@@ -168,7 +168,7 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
 bool MemoryFileSystem::ReadAll(const std::string& path, std::string& bytes)
 {
     auto it = nodes_.find(Key(path));
-    if (it == nodes_.end() || (it->second.attributes & kAttrDirectory))
+    if (it == nodes_.end() || (it->second.attributes & fw::kAttrDirectory))
         return false;
     bytes = it->second.content;
     return true;
@@ -179,10 +179,10 @@ std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path)
     if (failCreate_)
         return nullptr;
     std::string parent = Parent(path);
-    if (!parent.empty() && !(Attributes(parent) != kAttrInvalid))
+    if (!parent.empty() && !(Attributes(parent) != fw::kAttrInvalid))
         return nullptr;
     auto it = nodes_.find(Key(path));
-    if (it != nodes_.end() && (it->second.attributes & kAttrDirectory))
+    if (it != nodes_.end() && (it->second.attributes & fw::kAttrDirectory))
         return nullptr;
     AddFile(path);
     return std::make_unique<Output>(*this, Key(path));
@@ -225,29 +225,29 @@ uint32_t MemoryFileSystem::Fault(std::initializer_list<const std::string*> paths
     }
     for (const std::string* path : paths)
         if (locked_.count(Key(*path)))
-            return kErrorSharingViolation;
+            return fw::kErrorSharingViolation;
     return 0;
 }
 
 uint32_t MemoryFileSystem::RefuseTarget(const std::string& path) const
 {
     if (path.size() > 259)
-        return kErrorFilenameTooLong;
-    const CodePage& cp = SystemCodePage();
+        return fw::kErrorFilenameTooLong;
+    const fw::CodePage& cp = fw::SystemCodePage();
     size_t name = LastSeparator(path);
     name = name == std::string::npos ? 0 : name + 1;
     if (name == path.size())
-        return kErrorInvalidName;
+        return fw::kErrorInvalidName;
     for (size_t i = name; i < path.size(); i = cp.Next(path.data(), i, path.size())) {
         auto c = static_cast<unsigned char>(path[i]);
         if (cp.CharLength(path.data(), i, path.size()) == 1 &&
             (c < 0x20 || std::string_view("<>:\"|?*/").find(static_cast<char>(c)) != std::string_view::npos))
-            return kErrorInvalidName;
+            return fw::kErrorInvalidName;
     }
     std::string parent = Parent(path);
     auto it = nodes_.find(Key(parent));
-    if (parent.empty() || it == nodes_.end() || !(it->second.attributes & kAttrDirectory))
-        return kErrorPathNotFound;
+    if (parent.empty() || it == nodes_.end() || !(it->second.attributes & fw::kAttrDirectory))
+        return fw::kErrorPathNotFound;
     return 0;
 }
 
@@ -257,16 +257,16 @@ uint32_t MemoryFileSystem::CopyNew(const std::string& source, const std::string&
         return fault;
     auto from = nodes_.find(Key(source));
     if (from == nodes_.end())
-        return kErrorFileNotFound;
-    if (from->second.attributes & kAttrDirectory)
-        return kErrorAccessDenied;
+        return fw::kErrorFileNotFound;
+    if (from->second.attributes & fw::kAttrDirectory)
+        return fw::kErrorAccessDenied;
     if (uint32_t refused = RefuseTarget(target))
         return refused;
     if (nodes_.count(Key(target)))
-        return kErrorFileExists;
+        return fw::kErrorFileExists;
     Node copy = from->second;
     copy.path = target;
-    copy.attributes |= kAttrArchive;
+    copy.attributes |= fw::kAttrArchive;
     copy.order = nextOrder_++;
     nodes_[Key(target)] = std::move(copy);
     return 0;
@@ -278,20 +278,20 @@ uint32_t MemoryFileSystem::MoveTo(const std::string& source, const std::string& 
         return fault;
     auto from = nodes_.find(Key(source));
     if (from == nodes_.end())
-        return kErrorFileNotFound;
-    if (from->second.attributes & kAttrDirectory)
-        return kErrorAccessDenied;  // folders are not moved here
+        return fw::kErrorFileNotFound;
+    if (from->second.attributes & fw::kAttrDirectory)
+        return fw::kErrorAccessDenied;  // folders are not moved here
     if (uint32_t refused = RefuseTarget(target))
         return refused;
     if (replace && Key(source).substr(0, 2) != Key(target).substr(0, 2))
-        return kErrorNotSameDevice;
+        return fw::kErrorNotSameDevice;
     if (Key(source) != Key(target)) {
         auto to = nodes_.find(Key(target));
         if (to != nodes_.end()) {
             if (!replace)
-                return kErrorAlreadyExists;
-            if (to->second.attributes & (kAttrDirectory | kAttrReadOnly))
-                return kErrorAccessDenied;
+                return fw::kErrorAlreadyExists;
+            if (to->second.attributes & (fw::kAttrDirectory | fw::kAttrReadOnly))
+                return fw::kErrorAccessDenied;
         }
     }
     Node node = std::move(from->second);
@@ -307,9 +307,9 @@ uint32_t MemoryFileSystem::Delete(const std::string& path)
         return fault;
     auto it = nodes_.find(Key(path));
     if (it == nodes_.end())
-        return kErrorFileNotFound;
-    if (it->second.attributes & (kAttrDirectory | kAttrReadOnly))
-        return kErrorAccessDenied;
+        return fw::kErrorFileNotFound;
+    if (it->second.attributes & (fw::kAttrDirectory | fw::kAttrReadOnly))
+        return fw::kErrorAccessDenied;
     nodes_.erase(it);
     return 0;
 }
@@ -322,7 +322,7 @@ uint32_t MemoryFileSystem::MakeFolder(const std::string& folder)
     if (uint32_t fault = Fault({&path}))
         return fault;
     if (nodes_.count(Key(path)))
-        return kErrorAlreadyExists;
+        return fw::kErrorAlreadyExists;
     if (uint32_t refused = RefuseTarget(path))
         return refused;
     AddFolder(path);
@@ -333,10 +333,10 @@ uint32_t MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attri
 {
     auto it = nodes_.find(Key(path));
     if (it == nodes_.end())
-        return kErrorFileNotFound;
-    uint32_t kept = it->second.attributes & kAttrDirectory;
-    attributes &= ~(kAttrDirectory | kAttrNormal);
-    it->second.attributes = (kept | attributes) != 0 ? kept | attributes : kAttrNormal;
+        return fw::kErrorFileNotFound;
+    uint32_t kept = it->second.attributes & fw::kAttrDirectory;
+    attributes &= ~(fw::kAttrDirectory | fw::kAttrNormal);
+    it->second.attributes = (kept | attributes) != 0 ? kept | attributes : fw::kAttrNormal;
     return 0;
 }
 
@@ -350,4 +350,4 @@ std::string MemoryFileSystem::ErrorText(uint32_t code)
     return code == 3 ? "The system cannot find the path specified." : "Error " + std::to_string(code);
 }
 
-}  // namespace fw
+}  // namespace testing_support

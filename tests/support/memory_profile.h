@@ -7,9 +7,9 @@
 
 #include "framework/core/profile.h"
 
-namespace fw {
+namespace testing_support {
 
-class MemoryProfile final : public Profile {
+class MemoryProfile final : public fw::Profile {
 public:
     int GetInt(const char* section, const char* key, int defaultValue) override;
     std::string GetString(const char* section, const char* key, const std::string& defaultValue) override;
@@ -26,8 +26,4 @@ private:
     bool failWrites_ = false;
 };
 
-// Decimal conversion as GetPrivateProfileIntA does it: blanks skipped, an optional
-// sign, digits up to the first other character; no digits give 0.
-int ParseProfileInt(const std::string& text);
-
-}  // namespace fw
+}  // namespace testing_support

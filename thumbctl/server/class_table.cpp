@@ -1,4 +1,4 @@
-#include "thumbctl/control/class_table.h"
+#include "thumbctl/server/class_table.h"
 
 #include "VelmoraThumbCtl.h"
 #include "VelmoraThumbCtl_res.h"

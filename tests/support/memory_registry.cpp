@@ -1,9 +1,9 @@
-#include "framework/com/memory_registry.h"
+#include "tests/support/memory_registry.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace fw::reg {
+namespace testing_support {
 namespace {
 
 constexpr long kErrorFileNotFound = 2;
@@ -174,4 +174,4 @@ std::vector<std::string> MemoryRegistry::Dump() const
     return lines;
 }
 
-}  // namespace fw::reg
+}  // namespace testing_support

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "thumbctl/cache/settings.h"
+#include "thumbctl/server/library_settings.h"
 
-namespace thumbctl::cache {
+namespace thumbctl {
 
 // Reads `path` with fopen/fgets; defaults when it cannot be opened.
 LibrarySettings ReadSettingsFile(const std::string& path);
@@ -15,4 +15,4 @@ LibrarySettings ReadSettingsFile(const std::string& path);
 // At library load: reads the settings beside `module` and installs them.
 void LoadModuleSettings(HMODULE module);
 
-}  // namespace thumbctl::cache
+}  // namespace thumbctl

@@ -1,9 +1,9 @@
-#include "lists/list_window.h"
+#include "app/list_window.h"
 
 #include <utility>
 
 #include "framework/win/gdi.h"
-#include "framework/win/strings.h"
+#include "framework/core/text.h"
 #include "resources/lumsor/resource.h"
 
 namespace {
@@ -239,7 +239,7 @@ void CClsLstWnd::SetCaption(const std::string& caption)
     }
     // Setting a caption repaints the title bars (the frame's too while maximised),
     // which costs more than a flip: the same text is left alone.
-    const std::wstring text = fw::AnsiToWide(caption);
+    const std::wstring text = fw::WidenAnsi(caption);
     const std::wstring shown = fw::WindowText(Handle());
     if (shown == text)
         return;

@@ -1,10 +1,9 @@
-#include "lists/list_dialogs.h"
+#include "app/list_dialogs.h"
 
 #include <shlobj.h>
 
-#include "framework/core/ansi_text.h"
+#include "framework/core/text.h"
 #include "framework/core/prompts.h"
-#include "framework/win/strings.h"
 #include "lists/condition_form.h"
 #include "resources/lumsor/resource.h"
 
@@ -31,7 +30,7 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM lp, LPARAM data)
 
 bool BrowseForFolder(HWND owner, const wchar_t* title, const std::string& initial, std::string& chosen)
 {
-    const std::wstring start = fw::AnsiToWide(initial);
+    const std::wstring start = fw::WidenAnsi(initial);
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.lpszTitle = title;
@@ -45,7 +44,7 @@ bool BrowseForFolder(HWND owner, const wchar_t* title, const std::string& initia
     const bool hasPath = SHGetPathFromIDListW(item, path) != FALSE;
     CoTaskMemFree(item);
     std::string ansi;
-    if (!hasPath || !fw::NarrowAnsi(path, ansi) || ansi.size() >= MAX_PATH)
+    if (!hasPath || !fw::TryNarrowAnsi(path, ansi) || ansi.size() >= MAX_PATH)
         return false;
     chosen = ansi;
     return true;
@@ -54,11 +53,11 @@ bool BrowseForFolder(HWND owner, const wchar_t* title, const std::string& initia
 bool CClsCondDlg::OnInitDialog()
 {
     if (!condition_.title.empty())
-        SetWindowTextW(Handle(), fw::AnsiToWide(condition_.title).c_str());
-    SetItemText(IDC_COND_FOLDER, fw::AnsiToWide(condition_.folder));
+        SetWindowTextW(Handle(), fw::WidenAnsi(condition_.title).c_str());
+    SetItemText(IDC_COND_FOLDER, fw::WidenAnsi(condition_.folder));
     SetChecked(IDC_COND_SUBFOLDERS, condition_.subfolders);
     SetItemText(IDC_COND_PATTERN,
-                condition_.namePattern.empty() ? L"*.*" : fw::AnsiToWide(condition_.namePattern));
+                condition_.namePattern.empty() ? L"*.*" : fw::WidenAnsi(condition_.namePattern));
     SetChecked(IDC_COND_MIN_ON, condition_.minimumOn);
     SetItemText(IDC_COND_MIN, Number(condition_.minimumKBytes));
     SetChecked(IDC_COND_MAX_ON, condition_.maximumOn);
@@ -91,19 +90,19 @@ bool CClsCondDlg::OnCommand(UINT id, UINT code, HWND)
 void CClsCondDlg::OnBrowse()
 {
     std::string chosen;
-    if (!BrowseForFolder(Handle(), L"フォルダを指定してください", fw::WideToAnsi(ItemText(IDC_COND_FOLDER)),
+    if (!BrowseForFolder(Handle(), L"フォルダを指定してください", fw::NarrowAnsi(ItemText(IDC_COND_FOLDER)),
                          chosen))
         return;
-    SetItemText(IDC_COND_FOLDER, fw::AnsiToWide(chosen));
+    SetItemText(IDC_COND_FOLDER, fw::WidenAnsi(chosen));
     SetFocus(Item(IDC_COND_FOLDER));
 }
 
 void CClsCondDlg::OnOk()
 {
     lists::ConditionFields fields;
-    fields.folder = fw::WideToAnsi(ItemText(IDC_COND_FOLDER));
+    fields.folder = fw::NarrowAnsi(ItemText(IDC_COND_FOLDER));
     fields.subfolders = IsChecked(IDC_COND_SUBFOLDERS);
-    fields.namePattern = fw::WideToAnsi(ItemText(IDC_COND_PATTERN));
+    fields.namePattern = fw::NarrowAnsi(ItemText(IDC_COND_PATTERN));
     fields.minimumOn = IsChecked(IDC_COND_MIN_ON);
     fields.minimumText = ItemText(IDC_COND_MIN);
     fields.maximumOn = IsChecked(IDC_COND_MAX_ON);

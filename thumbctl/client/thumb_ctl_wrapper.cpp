@@ -1,5 +1,6 @@
-#include "app/thumb_ctl_wrapper.h"
+#include "thumbctl/client/thumb_ctl_wrapper.h"
 
+#include "VelmoraThumbCtl.h"
 #include "framework/ax/dispatch_call.h"
 
 namespace {
@@ -11,20 +12,17 @@ constexpr DISPID kFilterExtention = 2;
 constexpr DISPID kPictureCache = 3;
 constexpr DISPID kLoadFile = 4;
 
-constexpr CLSID kThumbCtlClass = {
-    0xcde3ff5b, 0x8bc2, 0x4222, {0x83, 0x8e, 0xec, 0x95, 0x32, 0x11, 0xa9, 0x94}};
-
 }  // namespace
 
 const CLSID& CVelmoraThumbCtl::ClassId()
 {
-    return kThumbCtlClass;
+    return CLSID_VelmoraThumbCtl;
 }
 
 HRESULT CVelmoraThumbCtl::Create(HWND parent, const RECT& rect, UINT id, DWORD style,
                                  std::span<const BYTE> initialData)
 {
-    return CreateControl(parent, rect, id, style, kThumbCtlClass, initialData);
+    return CreateControl(parent, rect, id, style, CLSID_VelmoraThumbCtl, initialData);
 }
 
 HRESULT CVelmoraThumbCtl::About()

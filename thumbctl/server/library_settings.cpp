@@ -1,19 +1,17 @@
-#include "thumbctl/cache/settings.h"
+#include "thumbctl/server/library_settings.h"
 
 #include <climits>
 #include <mutex>
 
-namespace thumbctl::cache {
+#include "framework/core/ascii.h"
+#include "framework/core/path.h"
+
+namespace thumbctl {
 namespace {
 
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
-}
-
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Cuts `text` to at most `limit` bytes without splitting a double-byte character.
@@ -37,17 +35,6 @@ constexpr std::string_view kBudgetKey = "memorybudget";
 constexpr std::string_view kDefaultFilter = "*.jpeg;*.jpg;*.gif;*.bmp";
 
 }  // namespace
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 long AsciiToLong(std::string_view text)
 {
@@ -175,9 +162,9 @@ DecoderChoice LibrarySettings::DecoderFor(std::string_view path, const fw::CodeP
     std::string_view extension = path.substr(i + 1);
     // Every record takes part; unused ones have an empty key.
     for (const SettingsRecord& r : records_) {
-        if (EqualsIgnoringAsciiCase(r.key, kBudgetKey))
+        if (fw::EqualsIgnoringAsciiCase(r.key, kBudgetKey))
             continue;
-        if (EqualsIgnoringAsciiCase(r.key, extension)) {
+        if (fw::EqualsIgnoringAsciiCase(r.key, extension)) {
             if (!r.value.empty()) {
                 choice.plugin = true;
                 choice.pluginPath = r.value;
@@ -197,7 +184,7 @@ std::string LibrarySettings::FilterText() const
             continue;
         bool reserved = false;
         for (std::string_view r : kReservedKeys)
-            reserved = reserved || EqualsIgnoringAsciiCase(key, r);
+            reserved = reserved || fw::EqualsIgnoringAsciiCase(key, r);
         if (reserved)
             continue;
         // Only whole patterns: the first one that would pass 259 bytes ends the text.
@@ -211,18 +198,7 @@ std::string LibrarySettings::FilterText() const
 
 std::string SettingsPathFor(std::string_view modulePath, const fw::CodePage& cp)
 {
-    size_t i = modulePath.size();
-    // The first character is never examined.
-    while (i > 0) {
-        i = cp.Prev(modulePath.data(), i);
-        if (i == 0)
-            break;
-        if (modulePath[i] == '.')
-            return std::string(modulePath.substr(0, i)) + ".ini";
-        if (modulePath[i] == '\\')
-            break;
-    }
-    return std::string(modulePath) + ".ini";
+    return fw::WithExtension(modulePath, ".ini", cp);
 }
 
 namespace {
@@ -246,4 +222,4 @@ void InstallSettings(const LibrarySettings& settings)
     Installed() = settings;
 }
 
-}  // namespace thumbctl::cache
+}  // namespace thumbctl

@@ -8,8 +8,8 @@
 #include "framework/com/module.h"
 #include "framework/com/registrar_win32.h"
 #include "framework/com/typelib.h"
-#include "thumbctl/control/class_table.h"
-#include "thumbctl/cache/settings_win32.h"
+#include "thumbctl/server/class_table.h"
+#include "thumbctl/server/library_settings_win32.h"
 
 extern "C" {
 
@@ -17,7 +17,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
-        thumbctl::cache::LoadModuleSettings(instance);  // before any class is served
+        thumbctl::LoadModuleSettings(instance);  // before any class is served
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         // Unloaded by FreeLibrary: the system libraries are still there to release to.
         fw::com::ReleaseModuleTypeInfo();

@@ -7,14 +7,14 @@
 #include <optional>
 #include <string>
 
-#include "app/thumb_ctl_wrapper.h"
+#include "thumbctl/client/thumb_ctl_wrapper.h"
 #include "fileops/move_list_command.h"
 #include "framework/com/com_ptr.h"
 #include "framework/core/filesystem.h"
 #include "framework/win/commands.h"
 #include "framework/win/mdi.h"
 #include "framework/win/wait_cursor.h"
-#include "lists/drop_objects.h"
+#include "app/drop_objects.h"
 #include "lists/folder_loader.h"
 #include "lists/list_model.h"
 

@@ -9,7 +9,11 @@
 
 #include "framework/com/registrar_script.h"
 
-namespace fw::reg {
+namespace testing_support {
+
+using fw::reg::RegistryTarget;
+using fw::reg::Root;
+using fw::reg::Value;
 
 class MemoryRegistry : public RegistryTarget {
 public:
@@ -43,4 +47,4 @@ private:
     long failError_ = 0;
 };
 
-}  // namespace fw::reg
+}  // namespace testing_support

@@ -11,7 +11,7 @@
 
 #include "framework/core/codepage.h"
 
-namespace thumbctl::cache {
+namespace thumbctl {
 
 constexpr size_t kRecordCount = 32;
 constexpr size_t kKeySize = 32;          // bytes, terminator included
@@ -74,9 +74,6 @@ private:
     long memoryBudgetMiB_ = kDefaultMemoryBudgetMiB;
 };
 
-// Byte-wise comparison with ASCII letters folded (the C library's _stricmp).
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 // The C library's atol: optional blanks and sign, then leading digits; 0 without digits.
 long AsciiToLong(std::string_view text);
 
@@ -88,4 +85,4 @@ std::string SettingsPathFor(std::string_view modulePath, const fw::CodePage& cp)
 const LibrarySettings& CurrentSettings();
 void InstallSettings(const LibrarySettings& settings);
 
-}  // namespace thumbctl::cache
+}  // namespace thumbctl
