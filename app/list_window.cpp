@@ -82,7 +82,7 @@ void CClsLstWnd::OnDestroy()
     if (dropRegistered_)
         RevokeDragDrop(Handle());
     dropRegistered_ = false;
-    DefaultProcedure(WM_DESTROY, 0, 0);
+    PassOn();
 }
 
 void CClsLstWnd::OnPaint(HDC)
@@ -100,17 +100,16 @@ bool CClsLstWnd::OnEraseBackground(HDC dc)
     return true;
 }
 
-void CClsLstWnd::OnSize(UINT type, int width, int height)
+void CClsLstWnd::OnSize(UINT, int width, int height)
 {
-    DefaultProcedure(WM_SIZE, type, MAKELPARAM(width, height));
+    PassOn();
     if (control_.Handle())
         MoveWindow(control_.Handle(), 0, 0, width, height, TRUE);
 }
 
 void CClsLstWnd::OnVScroll(UINT code, int thumb, HWND scrollBar)
 {
-    DefaultProcedure(WM_VSCROLL, MAKEWPARAM(code, static_cast<WORD>(thumb)),
-                     reinterpret_cast<LPARAM>(scrollBar));
+    PassOn();
     if (scrollBar)
         return;  // not the window's own scroll bar
     if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) {
@@ -143,9 +142,9 @@ LRESULT CClsLstWnd::OnNcRButtonDown(UINT, WPARAM, LPARAM)
     return 0;
 }
 
-void CClsLstWnd::OnSetFocus(HWND previous)
+void CClsLstWnd::OnSetFocus(HWND)
 {
-    DefaultProcedure(WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    PassOn();
     host_.SetCurrentList(model_.ListNumber());
 }
 
@@ -160,7 +159,7 @@ void CClsLstWnd::OnTimer(UINT_PTR id)
 {
     if (id == kRecheckTimer)
         model_.OnRecheckTimer();
-    DefaultProcedure(WM_TIMER, id, 0);
+    PassOn();
 }
 
 void CClsLstWnd::ShowContextMenu()

@@ -5,20 +5,19 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-#include "framework/com/data_object.h"
-#include "framework/core/text.h"
-#include "framework/core/prompts.h"
-#include "lists/drop_loader.h"
-#include "lists/list_commands.h"
 #include "app/list_dialogs.h"
 #include "app/list_window.h"
+#include "framework/com/data_object.h"
+#include "framework/core/prompts.h"
+#include "framework/core/text.h"
+#include "lists/drop_loader.h"
+#include "lists/list_commands.h"
 #include "lists/properties_text.h"
 #include "lists/transfer_data.h"
 #include "resources/lumsor/resource.h"
+#include "thumbctl/server/dispatch_ids.h"
 
 namespace {
-
-constexpr DISPID kRClickEvent = 1;
 
 // The clipboard as the list commands see it: an OLE data object with the blocks of
 // the transfer data, rendered for other programs on request.
@@ -276,7 +275,7 @@ void CClsLstWnd::ActivateAfterDrop()
 
 void CClsLstWnd::OnControlEvent(DISPID id)
 {
-    if (id == kRClickEvent)
+    if (id == thumbctl::kEventRClick)
         OnRightClick();
 }
 

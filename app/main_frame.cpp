@@ -5,23 +5,21 @@
 
 #include <algorithm>
 
+#include "VelmoraThumbCtl.h"
 #include "app/app_dialogs.h"
 #include "app/command_line.h"
 #include "app/html_help.h"
 #include "app/layout_store.h"
 #include "app/tile.h"
+#include "framework/ax/dispatch_call.h"
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
+#include "framework/win/string_table.h"
 #include "lists/folder_loader.h"
 #include "resources/lumsor/resource.h"
+#include "thumbctl/server/dispatch_ids.h"
 
 namespace {
-
-// The picture cache of VelmoraThumbCtl and its interface.
-constexpr CLSID kPictureCacheClass = {
-    0x2b070c2d, 0x2366, 0x4f57, {0xb3, 0x96, 0x5e, 0xa7, 0xc8, 0xce, 0xbb, 0xaa}};
-constexpr IID kPictureCacheInterface = {
-    0x5ea35efd, 0x7c47, 0x4040, {0x96, 0xd6, 0x51, 0xb0, 0xac, 0x57, 0xd6, 0x30}};
 
 constexpr wchar_t kNotInstalled[] = L"サムネイル・コントロールがインストールされていない可能性があります。";
 constexpr wchar_t kConfirmExit[] = L"終了してもよろしいですか？";
@@ -38,13 +36,6 @@ constexpr Indicator kIndicators[] = {
     {IDS_INDICATOR_SCRL, VK_SCROLL},
 };
 constexpr int kIndicatorWidth = 44;
-
-std::wstring LoadText(UINT id)
-{
-    const wchar_t* text = nullptr;
-    const int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return n > 0 ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
-}
 
 // Hand-edited cache sizes are brought into the ranges the settings dialog allows,
 // so that a garbage value cannot leave the cache without slots.
@@ -95,7 +86,7 @@ bool CClsMainFrame::LoadFrame()
                                      nullptr, LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME)));
     accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-    const std::wstring title = LoadText(IDR_MAINFRAME);
+    const std::wstring title = fw::LoadText(IDR_MAINFRAME);
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
                         WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
     if (!Create(cls, nullptr, title.c_str(), style, WS_EX_CONTROLPARENT,
@@ -187,11 +178,9 @@ bool CClsMainFrame::CreateStatusBar()
 
 void CClsMainFrame::CreatePictureCache()
 {
-    IUnknown* cache = nullptr;
-    if (FAILED(CoCreateInstance(kPictureCacheClass, nullptr, CLSCTX_INPROC_SERVER, kPictureCacheInterface,
-                                reinterpret_cast<void**>(&cache))))
+    if (FAILED(CoCreateInstance(CLSID_VelmoraPictureCache, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IVelmoraPictureCache, cache_.PutVoid())))
         return;  // the program runs without a shared cache
-    cache_ = fw::com::ComPtr<IUnknown>::Attach(cache);
     ApplyCacheSettings();
 }
 
@@ -211,23 +200,14 @@ void CClsMainFrame::ApplyCacheSettings()
     if (!cache_)
         return;
     fw::com::ComPtr<IDispatch> dispatch;
-    if (FAILED(cache_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put()))))
-        return;
-    wchar_t name[] = L"SetCacheSize";
-    LPOLESTR names[] = {name};
-    DISPID id = DISPID_UNKNOWN;
-    if (FAILED(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id)))
+    if (FAILED(cache_.As(dispatch)))
         return;
     const auto [size, out] = CacheSizes(settings_);
     VARIANT args[2];
-    VariantInit(&args[0]);
-    VariantInit(&args[1]);
-    args[0].vt = args[1].vt = VT_I2;
-    args[1].iVal = size;  // Invoke takes the arguments last first
-    args[0].iVal = out;
-    DISPPARAMS params{args, nullptr, 2, 0};
-    dispatch->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
-                     nullptr);
+    V_VT(&args[0]) = V_VT(&args[1]) = VT_I2;
+    V_I2(&args[0]) = size;
+    V_I2(&args[1]) = out;
+    fw::ax::CallMethod(dispatch.Get(), thumbctl::kCacheSetCacheSize, args, nullptr, LOCALE_SYSTEM_DEFAULT);
 }
 
 void CClsMainFrame::OnClose()
@@ -289,7 +269,7 @@ void CClsMainFrame::OnIdle()
     }
     for (size_t i = 0; i < std::size(kIndicators); ++i) {
         const bool on = (GetKeyState(kIndicators[i].key) & 1) != 0;
-        const std::wstring text = on ? LoadText(kIndicators[i].text) : std::wstring();
+        const std::wstring text = on ? fw::LoadText(kIndicators[i].text) : std::wstring();
         wchar_t shown[16] = L"";
         if (SendMessageW(status_, SB_GETTEXTLENGTHW, i + 1, 0) < 16)
             SendMessageW(status_, SB_GETTEXTW, i + 1, reinterpret_cast<LPARAM>(shown));
@@ -304,7 +284,7 @@ LRESULT CClsMainFrame::OnMenuSelect(UINT message, WPARAM wp, LPARAM lp)
     const UINT id = LOWORD(wp);
     const UINT flags = HIWORD(wp);
     if (!(flags & (MF_POPUP | MF_SEPARATOR)) && lp) {
-        std::wstring prompt = LoadText(id);
+        std::wstring prompt = fw::LoadText(id);
         prompt = prompt.substr(0, prompt.find(L'\n'));
         SetStatusText(prompt);
     }
@@ -356,13 +336,13 @@ void CClsMainFrame::SetViewDeferral(bool defer)
             window->DeferViewUpdates(defer);
 }
 
-void CClsMainFrame::OnCommand(UINT id, UINT code, HWND control)
+void CClsMainFrame::OnCommand(UINT id, UINT, HWND)
 {
     if (CClsLstWnd* window = ListWindow(lists_.CurrentList()); window && window->RouteCommand(id))
         return;
     if (Commands().Execute(*this, id))
         return;
-    DefaultProcedure(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    PassOn();
 }
 
 fw::CommandState CClsMainFrame::StateOf(UINT id) const
@@ -378,9 +358,9 @@ fw::CommandState CClsMainFrame::StateOf(UINT id) const
     return {true, false, false};  // nobody handles it: shown disabled
 }
 
-void CClsMainFrame::OnInitMenuPopup(HMENU popup, UINT position, bool windowMenu)
+void CClsMainFrame::OnInitMenuPopup(HMENU popup, UINT, bool windowMenu)
 {
-    DefaultProcedure(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, windowMenu));
+    PassOn();
     if (!windowMenu)
         fw::UpdateMenuItems(popup, [this](UINT id) { return StateOf(id); });
 }
@@ -391,7 +371,7 @@ void CClsMainFrame::OnTimer(UINT_PTR id)
         PostMessageW(Handle(), WM_KEYDOWN, VK_DOWN, 0);
         PostMessageW(Handle(), WM_KEYUP, VK_DOWN, 0);
     }
-    DefaultProcedure(WM_TIMER, id, 0);
+    PassOn();
 }
 
 void CClsMainFrame::OnToggleAutoAdvance()

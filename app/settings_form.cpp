@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "framework/core/field_text.h"
 #include "framework/core/prompts.h"
 
 namespace app {
@@ -10,11 +11,6 @@ namespace {
 
 const wchar_t kNotInteger[] = L"整数を入力してください。";
 const wchar_t kCacheOutNotBelowSize[] = L"保持枠再利用単位は画像保持数よりも少なくなければなりません";
-
-bool IsBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t';
-}
 
 std::wstring RangeMessage(int minimum, int maximum)
 {
@@ -26,7 +22,7 @@ std::wstring RangeMessage(int minimum, int maximum)
 bool CheckNumber(const std::wstring& text, int minimum, int maximum, int control, int& value,
                  SettingsCheck& check)
 {
-    if (!ParseIntegerText(text, value))
+    if (!fw::ParseIntegerText(text, value))
         check.message = kNotInteger;
     else if (value < minimum || value > maximum)
         check.message = RangeMessage(minimum, maximum);
@@ -38,32 +34,6 @@ bool CheckNumber(const std::wstring& text, int minimum, int maximum, int control
 }
 
 }  // namespace
-
-bool ParseIntegerText(std::wstring_view text, int& value)
-{
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
-        negative = text[i++] == L'-';
-    const size_t digits = i;
-    int64_t number = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        if (number <= INT32_MAX)  // past that the value is clamped anyway
-            number = number * 10 + (text[i] - L'0');
-    }
-    if (i == digits)
-        return false;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    if (i != text.size())
-        return false;
-    if (negative)
-        number = -number;
-    value = static_cast<int>(number < INT32_MIN ? INT32_MIN : number > INT32_MAX ? INT32_MAX : number);
-    return true;
-}
 
 SettingsCheck ValidateSettings(const SettingsFields& fields)
 {

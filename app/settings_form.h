@@ -55,11 +55,6 @@ struct SettingsCheck {
     int focusControl = 0;
 };
 
-// An edit's integer: blanks and tabs around an optionally signed run of decimal
-// digits. False for anything else; a number beyond 32 bits is clamped to the nearest
-// 32-bit value, which then fails the range check.
-bool ParseIntegerText(std::wstring_view text, int& value);
-
 // The checks of OK in exchange order: cache size an integer ("整数を入力してください。")
 // within 8 to 94 ("%1 から %2 までの整数を入力してください。" filled in), then cache out
 // the same within 2 to 64 (both with the exclamation icon and the focus on the edit);

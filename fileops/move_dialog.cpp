@@ -5,7 +5,6 @@
 #include <iterator>
 #include <memory>
 
-#include "fileops/win_support.h"
 #include "framework/core/text.h"
 #include "resources/lumsor/fileops_res.h"
 

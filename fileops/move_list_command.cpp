@@ -3,7 +3,7 @@
 #include "fileops/move_dialog.h"
 #include "fileops/overwrite_dialog.h"
 #include "fileops/preview_dialog.h"
-#include "fileops/win_support.h"
+#include "framework/win/wait_cursor.h"
 
 namespace fileops {
 
@@ -48,11 +48,12 @@ bool RunMoveListCommand(HWND owner, lists::ListModel& list, MoveWindowState& sta
         case Action::Move:
         case Action::Copy: {
             WindowMoveHost host(owner, fs, sharedLastFolder, cache);
-            WaitCursor restore;  // the run sets the wait cursor per row; the old one comes back after
+            fw::WaitCursor restore(
+                fw::WaitCursor::kNow);  // the run sets the wait cursor per row; the old one comes back after
             return MoveOrCopy(list, settings, fs, host);
         }
         case Action::TextOutput: {
-            WaitCursor wait;
+            fw::WaitCursor wait(fw::WaitCursor::kNow);
             WriteListFile(list, settings.textPath, fs, window);
             return true;
         }

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <iterator>
 
-#include "fileops/win_support.h"
 #include "framework/ax/dispatch_call.h"
 #include "framework/core/text.h"
+#include "framework/win/wait_cursor.h"
 #include "resources/lumsor/fileops_res.h"
 
 using fileops::PreviewChoice;
@@ -238,7 +238,7 @@ void CClsPreviewDlg::ShowCheck()
 {
     bool valid = false;
     {
-        fileops::WaitCursor wait;
+        fw::WaitCursor wait(fw::WaitCursor::kNow);
         valid = fileops::CheckPlan(plan_, reinterpret_cast<intptr_t>(Handle()));
     }
     HWND list = List();
@@ -259,7 +259,7 @@ void CClsPreviewDlg::Finish(INT_PTR code)
     }
     bool valid = false;
     {
-        fileops::WaitCursor wait;
+        fw::WaitCursor wait(fw::WaitCursor::kNow);
         valid = plan_.Validate();
     }
     if (valid)

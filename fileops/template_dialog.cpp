@@ -1,6 +1,5 @@
 #include "fileops/template_dialog.h"
 
-#include "fileops/win_support.h"
 #include "framework/core/text.h"
 #include "framework/core/prompts.h"
 #include "resources/lumsor/fileops_res.h"

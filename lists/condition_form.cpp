@@ -1,5 +1,6 @@
 #include "lists/condition_form.h"
 
+#include "framework/core/field_text.h"
 #include "framework/core/prompts.h"
 
 namespace lists {
@@ -7,11 +8,6 @@ namespace lists {
 namespace {
 
 const wchar_t kNotUnsigned[] = L"正の整数を入力してください。";
-
-bool IsBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t';
-}
 
 // White space as the C library's isspace knows it; never a byte of a double-byte
 // character, whose lead bytes are 0x81 and up and whose trail bytes are 0x40 and up.
@@ -33,36 +29,14 @@ std::string Trimmed(const std::string& text)
 
 }  // namespace
 
-bool ParseUnsignedText(std::wstring_view text, uint32_t& value)
-{
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    const size_t digits = i;
-    uint64_t number = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        number = number * 10 + static_cast<uint64_t>(text[i] - L'0');
-        if (number > UINT32_MAX)
-            return false;
-    }
-    if (i == digits)
-        return false;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    if (i != text.size())
-        return false;
-    value = static_cast<uint32_t>(number);
-    return true;
-}
-
 ConditionCheck ReadConditionFields(const ConditionFields& fields, LoadCondition& condition)
 {
     ConditionCheck check;
     uint32_t minimum = 0;
     uint32_t maximum = 0;
-    if (!ParseUnsignedText(fields.minimumText, minimum)) {
+    if (!fw::ParseUnsignedText(fields.minimumText, minimum)) {
         check.focusControl = kMinimumEdit;
-    } else if (!ParseUnsignedText(fields.maximumText, maximum)) {
+    } else if (!fw::ParseUnsignedText(fields.maximumText, maximum)) {
         check.focusControl = kMaximumEdit;
     } else {
         condition.folder = Trimmed(fields.folder);

@@ -36,11 +36,7 @@ struct ConditionCheck {
     int focusControl = 0;
 };
 
-// A size edit's number: blanks and tabs around one run of decimal digits, no sign,
-// at most 4294967295. False for anything else (an empty text included).
-bool ParseUnsignedText(std::wstring_view text, uint32_t& value);
-
-// Both size edits must hold numbers ParseUnsignedText accepts, whether their boxes are
+// Both size edits must hold numbers fw::ParseUnsignedText accepts, whether their boxes are
 // checked or not ("正の整数を入力してください。", the first bad edit gets the focus).
 // On success the fields go into `condition` (its title stays), the folder and the name
 // pattern without leading and trailing white space; on failure `condition` is unchanged.

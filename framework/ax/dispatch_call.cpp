@@ -29,7 +29,8 @@ private:
 
 }  // namespace
 
-HRESULT Invoke(IDispatch* target, DISPID id, WORD flags, std::span<VARIANT> args, VARIANT* result)
+HRESULT Invoke(IDispatch* target, DISPID id, WORD flags, std::span<VARIANT> args, VARIANT* result,
+               LCID locale)
 {
     if (!target)
         return E_POINTER;
@@ -46,13 +47,12 @@ HRESULT Invoke(IDispatch* target, DISPID id, WORD flags, std::span<VARIANT> args
     }
     ExceptionRecord exception;
     UINT argError = 0;
-    return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception.Get(),
-                          &argError);
+    return target->Invoke(id, IID_NULL, locale, flags, &params, result, exception.Get(), &argError);
 }
 
-HRESULT CallMethod(IDispatch* target, DISPID id, std::span<VARIANT> args, VARIANT* result)
+HRESULT CallMethod(IDispatch* target, DISPID id, std::span<VARIANT> args, VARIANT* result, LCID locale)
 {
-    return Invoke(target, id, DISPATCH_METHOD, args, result);
+    return Invoke(target, id, DISPATCH_METHOD, args, result, locale);
 }
 
 HRESULT CallMethod(IDispatch* target, DISPID id, const std::string& ansiArgument)

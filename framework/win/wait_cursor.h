@@ -1,4 +1,6 @@
-// The wait cursor around long operations; nested begins need as many ends.
+// The wait cursor around long operations. Begin and End nest (the cursor from before
+// the first Begin comes back at the last End); a cursor made with kNow shows at once
+// for the life of the object.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +9,20 @@ namespace fw {
 
 class WaitCursor {
 public:
+    enum Shown { kNow };
+
+    WaitCursor() = default;
+    explicit WaitCursor(Shown) { Begin(); }
+    ~WaitCursor()
+    {
+        if (depth_ > 0) {
+            depth_ = 1;
+            End();
+        }
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
     void Begin()
     {
         if (depth_++ == 0)

@@ -1,292 +1,20 @@
-// A small window layer: one base class that binds a C++ object to its window at
-// WM_NCCREATE and dispatches each message through a message map to OnXxx handlers
-// with cracked, typed arguments.
-//
-//   const fw::MessageMap& MyWindow::Messages() const
-//   {
-//       static const fw::MessageMap map = fw::MessageMapFor<MyWindow>()
-//           .On<WM_PAINT>(&MyWindow::OnPaint)
-//           .On<WM_SIZE>(&MyWindow::OnSize)
-//           .OnMessage(kMyMessage, &MyWindow::OnMyMessage);
-//       return map;
-//   }
-//
-// Messages without an entry go to DefaultProcedure (DefWindowProcW). The window is
-// destroyed with its object; a derived class that must see WM_DESTROY calls
-// Destroy() in its own destructor. Move-only: a move rebinds the window to the new
-// object.
+// The window layer's base class: it binds a C++ object to its window at WM_NCCREATE
+// and dispatches each message through the class's message map (message_map.h) to
+// OnXxx handlers. Messages without an entry go to DefaultProcedure (DefWindowProcW); a
+// handler that has done its part hands the message it is handling on with PassOn(),
+// its arguments unchanged. The window is destroyed with its object; a derived class
+// that must see WM_DESTROY calls Destroy() in its own destructor. Move-only: a move
+// rebinds the window to the new object.
 #pragma once
 
 #include <windows.h>
-#include <windowsx.h>
-#include <shellapi.h>
 
-#include <functional>
 #include <string>
 #include <utility>
-#include <vector>
+
+#include "framework/win/message_map.h"
 
 namespace fw {
-
-class Window;
-
-class MessageMap {
-public:
-    using Handler = std::function<LRESULT(Window&, UINT, WPARAM, LPARAM)>;
-
-    // The handler of `message` in this map or the maps it chains to; null when none.
-    const Handler* Find(UINT message) const
-    {
-        for (const Entry& e : entries_) {
-            if (message >= e.first && message <= e.last)
-                return &e.handler;
-        }
-        return base_ ? base_->Find(message) : nullptr;
-    }
-
-protected:
-    struct Entry {
-        UINT first;
-        UINT last;
-        Handler handler;
-    };
-    std::vector<Entry> entries_;
-    const MessageMap* base_ = nullptr;
-};
-
-// Argument crackers, one per message: Crack<WM_X>::Call unpacks WPARAM/LPARAM into
-// the handler's parameters and builds the message's result.
-template <UINT Message>
-struct Crack;
-
-// Mouse messages: the raw 16-bit coordinate words (unsigned as they come; negative
-// positions under capture appear as large values) and the key state.
-struct MouseArgs {
-    WORD x;
-    WORD y;
-    UINT keys;
-    int SignedX() const { return static_cast<short>(x); }
-    int SignedY() const { return static_cast<short>(y); }
-};
-
-struct MouseCrack {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(const MouseArgs&), WPARAM wp, LPARAM lp)
-    {
-        (w.*f)(MouseArgs{LOWORD(lp), HIWORD(lp), static_cast<UINT>(wp)});
-        return 0;
-    }
-};
-template <>
-struct Crack<WM_MOUSEMOVE> : MouseCrack {
-};
-template <>
-struct Crack<WM_LBUTTONDOWN> : MouseCrack {
-};
-template <>
-struct Crack<WM_LBUTTONUP> : MouseCrack {
-};
-template <>
-struct Crack<WM_LBUTTONDBLCLK> : MouseCrack {
-};
-template <>
-struct Crack<WM_RBUTTONDOWN> : MouseCrack {
-};
-template <>
-struct Crack<WM_RBUTTONUP> : MouseCrack {
-};
-template <>
-struct Crack<WM_RBUTTONDBLCLK> : MouseCrack {
-};
-
-// void OnCreate(const CREATESTRUCTW&) -> bool: false fails the creation.
-template <>
-struct Crack<WM_CREATE> {
-    template <class T>
-    static LRESULT Call(T& w, bool (T::*f)(const CREATESTRUCTW&), WPARAM, LPARAM lp)
-    {
-        return (w.*f)(*reinterpret_cast<const CREATESTRUCTW*>(lp)) ? 0 : -1;
-    }
-};
-
-struct VoidCrack {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(), WPARAM, LPARAM)
-    {
-        (w.*f)();
-        return 0;
-    }
-};
-template <>
-struct Crack<WM_DESTROY> : VoidCrack {
-};
-template <>
-struct Crack<WM_CLOSE> : VoidCrack {
-};
-
-// void OnPaint(HDC given): the device context the message brings, usually null.
-template <>
-struct Crack<WM_PAINT> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(HDC), WPARAM wp, LPARAM)
-    {
-        (w.*f)(reinterpret_cast<HDC>(wp));
-        return 0;
-    }
-};
-
-// void OnPrintClient(HDC, UINT flags)
-template <>
-struct Crack<WM_PRINTCLIENT> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(HDC, UINT), WPARAM wp, LPARAM lp)
-    {
-        (w.*f)(reinterpret_cast<HDC>(wp), static_cast<UINT>(lp));
-        return 0;
-    }
-};
-
-// bool OnEraseBackground(HDC): true when the handler erased.
-template <>
-struct Crack<WM_ERASEBKGND> {
-    template <class T>
-    static LRESULT Call(T& w, bool (T::*f)(HDC), WPARAM wp, LPARAM)
-    {
-        return (w.*f)(reinterpret_cast<HDC>(wp)) ? 1 : 0;
-    }
-};
-
-// void OnSize(UINT type, int width, int height)
-template <>
-struct Crack<WM_SIZE> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(UINT, int, int), WPARAM wp, LPARAM lp)
-    {
-        (w.*f)(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
-        return 0;
-    }
-};
-
-// void OnXxx(HWND other): the window gaining or losing the focus or the capture.
-struct WindowCrack {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(HWND), WPARAM wp, LPARAM lp, bool fromLParam)
-    {
-        (w.*f)(fromLParam ? reinterpret_cast<HWND>(lp) : reinterpret_cast<HWND>(wp));
-        return 0;
-    }
-};
-template <>
-struct Crack<WM_CAPTURECHANGED> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(HWND), WPARAM wp, LPARAM lp)
-    {
-        return WindowCrack::Call(w, f, wp, lp, true);
-    }
-};
-template <>
-struct Crack<WM_SETFOCUS> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(HWND), WPARAM wp, LPARAM lp)
-    {
-        return WindowCrack::Call(w, f, wp, lp, false);
-    }
-};
-template <>
-struct Crack<WM_KILLFOCUS> : Crack<WM_SETFOCUS> {
-};
-
-// void OnDropFiles(HDROP)
-template <>
-struct Crack<WM_DROPFILES> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(HDROP), WPARAM wp, LPARAM)
-    {
-        (w.*f)(reinterpret_cast<HDROP>(wp));
-        return 0;
-    }
-};
-
-// void OnCommand(UINT id, UINT code, HWND control)
-template <>
-struct Crack<WM_COMMAND> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(UINT, UINT, HWND), WPARAM wp, LPARAM lp)
-    {
-        (w.*f)(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
-        return 0;
-    }
-};
-
-// void OnTimer(UINT_PTR id)
-template <>
-struct Crack<WM_TIMER> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(UINT_PTR), WPARAM wp, LPARAM)
-    {
-        (w.*f)(static_cast<UINT_PTR>(wp));
-        return 0;
-    }
-};
-
-// void OnVScroll(UINT code, int thumbPosition, HWND scrollBar)
-template <>
-struct Crack<WM_VSCROLL> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(UINT, int, HWND), WPARAM wp, LPARAM lp)
-    {
-        (w.*f)(LOWORD(wp), static_cast<short>(HIWORD(wp)), reinterpret_cast<HWND>(lp));
-        return 0;
-    }
-};
-
-// void OnInitMenuPopup(HMENU popup, UINT position, bool windowMenu)
-template <>
-struct Crack<WM_INITMENUPOPUP> {
-    template <class T>
-    static LRESULT Call(T& w, void (T::*f)(HMENU, UINT, bool), WPARAM wp, LPARAM lp)
-    {
-        (w.*f)(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
-        return 0;
-    }
-};
-
-// Builds the message map of window class T.
-template <class T>
-class MessageMapFor : public MessageMap {
-public:
-    // A message with a cracker: the handler's parameters follow Crack<Message>.
-    template <UINT Message, class F>
-    MessageMapFor&& On(F handler) &&
-    {
-        entries_.push_back({Message, Message, [handler](Window& w, UINT, WPARAM wp, LPARAM lp) {
-                                return Crack<Message>::Call(static_cast<T&>(w), handler, wp, lp);
-                            }});
-        return std::move(*this);
-    }
-
-    // A message without a cracker (private messages): the raw arguments.
-    MessageMapFor&& OnMessage(UINT message, LRESULT (T::*handler)(UINT, WPARAM, LPARAM)) &&
-    {
-        return std::move(*this).OnRange(message, message, handler);
-    }
-
-    // A range of messages, first and last included.
-    MessageMapFor&& OnRange(UINT first, UINT last, LRESULT (T::*handler)(UINT, WPARAM, LPARAM)) &&
-    {
-        entries_.push_back({first, last, [handler](Window& w, UINT message, WPARAM wp, LPARAM lp) {
-                                return (static_cast<T&>(w).*handler)(message, wp, lp);
-                            }});
-        return std::move(*this);
-    }
-
-    // Messages this map does not name are looked up in `base` (a base class's map).
-    MessageMapFor&& Chain(const MessageMap& base) &&
-    {
-        base_ = &base;
-        return std::move(*this);
-    }
-};
 
 // A registered window class, unregistered with the object.
 class WindowClass {
@@ -398,12 +126,26 @@ protected:
         return DefWindowProcW(hwnd_, message, wp, lp);
     }
 
+    // The message the running handler was called for, to the default procedure as it came.
+    LRESULT PassOn() { return DefaultProcedure(current_.message, current_.wp, current_.lp); }
+
 private:
+    struct Message {
+        UINT message = 0;
+        WPARAM wp = 0;
+        LPARAM lp = 0;
+    };
+
     LRESULT Dispatch(UINT message, WPARAM wp, LPARAM lp)
     {
-        if (const MessageMap::Handler* handler = Messages().Find(message))
-            return (*handler)(*this, message, wp, lp);
-        return DefaultProcedure(message, wp, lp);
+        const MessageMap::Handler* handler = Messages().Find(message);
+        if (!handler)
+            return DefaultProcedure(message, wp, lp);
+        // Handlers may send messages to their own window: each call keeps its own.
+        const Message outer = std::exchange(current_, Message{message, wp, lp});
+        const LRESULT result = (*handler)(*this, message, wp, lp);
+        current_ = outer;
+        return result;
     }
 
     void Bind()
@@ -413,6 +155,7 @@ private:
     }
 
     HWND hwnd_ = nullptr;
+    Message current_;
 };
 
 // The text of a window of this process (its caption), whole.

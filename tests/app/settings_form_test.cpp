@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/settings_form.h"
-#include "tests/support/memory_profile.h"
+#include "framework/core/field_text.h"
 #include "framework/core/prompts.h"
+#include "tests/support/memory_profile.h"
 #include "tests/support/scripted_prompts.h"
 
 namespace {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/core/field_text.h"
 #include "lists/filter_match.h"
 #include "lists/load_condition.h"
 #include "tests/support/test_files.h"

@@ -2,17 +2,9 @@
 
 #include "VelmoraThumbCtl.h"
 #include "framework/ax/dispatch_call.h"
+#include "thumbctl/server/dispatch_ids.h"
 
-namespace {
-
-// Dispatch ids of the thumbnail control's interface.
-constexpr DISPID kAbout = -552;  // the standard about-box id
-constexpr DISPID kDisplayFile = 1;
-constexpr DISPID kFilterExtention = 2;
-constexpr DISPID kPictureCache = 3;
-constexpr DISPID kLoadFile = 4;
-
-}  // namespace
+using namespace thumbctl;
 
 const CLSID& CVelmoraThumbCtl::ClassId()
 {
@@ -27,27 +19,27 @@ HRESULT CVelmoraThumbCtl::Create(HWND parent, const RECT& rect, UINT id, DWORD s
 
 HRESULT CVelmoraThumbCtl::About()
 {
-    return fw::ax::CallMethod(ControlDispatch(), kAbout);
+    return fw::ax::CallMethod(ControlDispatch(), kControlAbout);
 }
 
 HRESULT CVelmoraThumbCtl::displayFile(const std::string& path)
 {
-    return fw::ax::CallMethod(ControlDispatch(), kDisplayFile, path);
+    return fw::ax::CallMethod(ControlDispatch(), kControlDisplayFile, path);
 }
 
 std::string CVelmoraThumbCtl::FilterExtention()
 {
     std::string filter;
-    fw::ax::GetStringProperty(ControlDispatch(), kFilterExtention, filter);
+    fw::ax::GetStringProperty(ControlDispatch(), kControlFilterExtention, filter);
     return filter;
 }
 
 HRESULT CVelmoraThumbCtl::IPictureCache(IUnknown* cache)
 {
-    return fw::ax::PutObjectProperty(ControlDispatch(), kPictureCache, cache);
+    return fw::ax::PutObjectProperty(ControlDispatch(), kControlPictureCache, cache);
 }
 
 HRESULT CVelmoraThumbCtl::loadFile(const std::string& path)
 {
-    return fw::ax::CallMethod(ControlDispatch(), kLoadFile, path);
+    return fw::ax::CallMethod(ControlDispatch(), kControlLoadFile, path);
 }

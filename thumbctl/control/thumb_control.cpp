@@ -2,17 +2,18 @@
 
 #include <string>
 
+#include "framework/ax/dispatch_call.h"
 #include "framework/com/hresult.h"
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
-#include "thumbctl/server/class_table.h"
 #include "thumbctl/control/timing_log.h"
+#include "thumbctl/server/class_table.h"
+#include "thumbctl/server/dispatch_ids.h"
 #include "thumbctl/server/library_settings.h"
 
 namespace thumbctl {
 namespace {
 
-constexpr DISPID kCaptionId = DISPID_CAPTION;  // -518
 constexpr LCID kEventLocale = 0x0400;
 constexpr LCID kLoadFileLocale = 0x0800;
 constexpr DWORD kCacheContexts =
@@ -136,23 +137,17 @@ STDMETHODIMP ThumbControl::loadFile(BSTR strFileName)
         if (SysStringLen(strFileName) == 0)
             return S_OK;
         TimingLog("preload", FromBstr(strFileName));
-        wchar_t methodName[] = L"LoadBitmap";
-        LPOLESTR names[] = {methodName};
-        DISPID id = DISPID_UNKNOWN;
-        if (FAILED(dispatch->GetIDsOfNames(IID_NULL, names, 1, kLoadFileLocale, &id)))
-            return S_OK;
         // The picture is not used: the call only queues the file under this window.
         HBITMAP scratchHandle = nullptr;
         BITMAP scratchBitmap{};
-        VARIANT args[4];  // in reverse order
-        SetPointerSized(args[0], &scratchBitmap);
-        SetPointerSized(args[1], &scratchHandle);
-        V_VT(&args[2]) = VT_BSTR;
-        V_BSTR(&args[2]) = strFileName;
-        SetPointerSized(args[3], window_.Handle());
-        DISPPARAMS params{args, nullptr, 4, 0};
-        const HRESULT hr = dispatch->Invoke(id, IID_NULL, kLoadFileLocale, DISPATCH_METHOD, &params, nullptr,
-                                            nullptr, nullptr);
+        VARIANT args[4];
+        SetPointerSized(args[0], window_.Handle());
+        V_VT(&args[1]) = VT_BSTR;
+        V_BSTR(&args[1]) = strFileName;
+        SetPointerSized(args[2], &scratchHandle);
+        SetPointerSized(args[3], &scratchBitmap);
+        const HRESULT hr =
+            fw::ax::CallMethod(dispatch.Get(), kCacheLoadBitmap, args, nullptr, kLoadFileLocale);
         return hr == S_OK ? S_FALSE : S_OK;
     });
 }
@@ -192,13 +187,13 @@ STDMETHODIMP ThumbControl::put_FileName(BSTR newVal)
 STDMETHODIMP ThumbControl::put_Caption(BSTR strCaption)
 {
     return fw::com::Guarded([&] {
-        if (RequestEdit(kCaptionId) == S_FALSE)
+        if (RequestEdit(kControlCaption) == S_FALSE)
             return S_FALSE;
         BSTR copy = nullptr;
         FW_RETURN_IF_FAILED(CopyBstr(strCaption, &copy));
         caption_.Reset(copy);
         SetDirty(true);
-        NotifyChanged(kCaptionId);
+        NotifyChanged(kControlCaption);
         FireViewChange();
         SendDataChange();
         return S_OK;
@@ -219,35 +214,33 @@ void ThumbControl::FireEvent(DISPID id, const wchar_t* text)
     for (const auto& sink : events_.Sinks<IDispatch>()) {
         // Each sink gets its own copy of a string argument.
         fw::com::Variant argument;
-        DISPPARAMS params{nullptr, nullptr, 0, 0};
         if (text) {
             V_VT(argument.Get()) = VT_BSTR;
             V_BSTR(argument.Get()) = SysAllocString(text);
-            params.rgvarg = argument.Get();
-            params.cArgs = 1;
         }
-        sink->Invoke(id, IID_NULL, kEventLocale, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        fw::ax::CallMethod(sink.Get(), id, std::span<VARIANT>(argument.Get(), text ? 1 : 0), nullptr,
+                           kEventLocale);
     }
 }
 
 void ThumbControl::OnRClick()
 {
-    FireEvent(1);
+    FireEvent(kEventRClick);
 }
 
 void ThumbControl::OnRClickUp()
 {
-    FireEvent(2);
+    FireEvent(kEventRClickUp);
 }
 
 void ThumbControl::OnRDbClick()
 {
-    FireEvent(3);
+    FireEvent(kEventRDbClick);
 }
 
 void ThumbControl::OnDropFiles(const std::wstring& files)
 {
-    FireEvent(4, files.c_str());
+    FireEvent(kEventDropFiles, files.c_str());
 }
 
 HRESULT ThumbControl::RequestEdit(DISPID id)
