@@ -15,7 +15,7 @@
 #include "lists/properties_text.h"
 #include "lists/transfer_data.h"
 #include "resources/lumsor/resource.h"
-#include "thumbctl/server/dispatch_ids.h"
+#include "thumbctl/server/interface.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "framework/win/string_table.h"
 #include "lists/folder_loader.h"
 #include "resources/lumsor/resource.h"
-#include "thumbctl/server/dispatch_ids.h"
+#include "thumbctl/server/interface.h"
 
 namespace {
 
@@ -381,7 +381,7 @@ void CClsMainFrame::OnToggleAutoAdvance()
         return;
     }
     autoAdvance_ = 1;
-    SetTimer(Handle(), kAutoAdvanceTimer, 3000, nullptr);
+    SetTimer(Handle(), kAutoAdvanceTimer, kAutoAdvanceMs, nullptr);
 }
 
 void CClsMainFrame::StopAutoAdvance()

@@ -26,6 +26,7 @@ class CClsMainFrame final : public fw::MdiFrame,
                             public lists::LoadEnvironment {
 public:
     static constexpr UINT_PTR kAutoAdvanceTimer = 1;
+    static constexpr UINT kAutoAdvanceMs = 3000;
 
     CClsMainFrame(fw::FileSystem& fs, fw::Profile& profile, std::string helpFile);
     ~CClsMainFrame() override;

@@ -17,6 +17,7 @@
 
 #include "bench/photo_files.h"
 #include "thumbctl/cache/picture_cache_engine.h"
+#include "thumbctl/server/interface.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ int g_ready = 0;
 
 LRESULT CALLBACK ReadyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == thumbctl::cache::kPictureReadyMessage) {
+    if (msg == thumbctl::kPictureReadyMessage) {
         ++g_ready;
         return 0;
     }

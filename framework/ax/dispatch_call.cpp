@@ -70,9 +70,9 @@ HRESULT CallMethod(IDispatch* target, DISPID id, const std::string& ansiArgument
     return CallMethod(target, id, std::span<VARIANT>(&arg, 1));
 }
 
-HRESULT GetProperty(IDispatch* target, DISPID id, VARIANT* result)
+HRESULT GetProperty(IDispatch* target, DISPID id, VARIANT* result, LCID locale)
 {
-    return Invoke(target, id, DISPATCH_PROPERTYGET, {}, result);
+    return Invoke(target, id, DISPATCH_PROPERTYGET, {}, result, locale);
 }
 
 HRESULT GetStringProperty(IDispatch* target, DISPID id, std::string& value)

@@ -21,7 +21,7 @@ HRESULT CallMethod(IDispatch* target, DISPID id, std::span<VARIANT> args = {}, V
 // A method with one string argument, the ANSI text as a BSTR (empty stays empty).
 HRESULT CallMethod(IDispatch* target, DISPID id, const std::string& ansiArgument);
 
-HRESULT GetProperty(IDispatch* target, DISPID id, VARIANT* result);
+HRESULT GetProperty(IDispatch* target, DISPID id, VARIANT* result, LCID locale = LOCALE_USER_DEFAULT);
 // A string property converted to ANSI; `value` is left untouched on failure.
 HRESULT GetStringProperty(IDispatch* target, DISPID id, std::string& value);
 

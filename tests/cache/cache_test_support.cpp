@@ -4,6 +4,7 @@
 
 #include "tests/cache/sample_images.h"
 #include "thumbctl/cache/picture_cache_engine.h"
+#include "thumbctl/server/interface.h"
 
 namespace cache_test {
 namespace {
@@ -17,7 +18,7 @@ void CountBeep()
 
 LRESULT CALLBACK ReadyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == thumbctl::cache::kPictureReadyMessage) {
+    if (msg == thumbctl::kPictureReadyMessage) {
         ReadyWindow::Log().push_back(hwnd);
         return 0;
     }

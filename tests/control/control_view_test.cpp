@@ -21,6 +21,7 @@
 #include "tests/control/rect_printer.h"
 #include "tests/support/drop_files.h"
 #include "tests/support/pixels.h"
+#include "thumbctl/server/interface.h"
 
 namespace thumbctl {
 namespace {

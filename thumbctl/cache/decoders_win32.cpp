@@ -6,10 +6,12 @@
 #include <cstring>
 #include <utility>
 
+#include "framework/ax/dispatch_call.h"
+#include "framework/com/com_ptr.h"
 #include "framework/core/codepage.h"
 #include "framework/core/prompts.h"
-#include "framework/win/handles.h"
 #include "framework/core/text.h"
+#include "framework/win/handles.h"
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/crash_guard.h"
 #include "thumbctl/cache/decoders.h"
@@ -17,6 +19,9 @@
 
 namespace thumbctl::cache {
 namespace {
+
+// The locale the picture's properties are read in.
+constexpr LCID kPictureLocale = 0x0400;
 
 // The pixel memory of a bitmap as GDI describes it.
 size_t BitmapBytes(uintptr_t handle)
@@ -127,19 +132,14 @@ public:
 private:
     bool Property(DISPID id, LONG& out)
     {
-        DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        VARIANT result;
-        VariantInit(&result);
-        HRESULT hr =
-            picture_->Invoke(id, IID_NULL, 0x0400, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
-        if (FAILED(hr))
+        fw::com::Variant result;
+        if (FAILED(fw::ax::GetProperty(picture_, id, result.Get(), kPictureLocale)))
             return false;
         VARIANT as32;
         VariantInit(&as32);
-        hr = VariantChangeType(&as32, &result, 0, VT_I4);
+        HRESULT hr = VariantChangeType(&as32, result.Get(), 0, VT_I4);
         if (FAILED(hr))
-            hr = VariantChangeType(&as32, &result, 0, VT_UI4);
-        VariantClear(&result);
+            hr = VariantChangeType(&as32, result.Get(), 0, VT_UI4);
         if (FAILED(hr))
             return false;
         out = as32.vt == VT_I4 ? as32.lVal : static_cast<LONG>(as32.ulVal);

@@ -12,9 +12,6 @@
 
 namespace thumbctl::cache {
 
-// Sent to the owner window once its picture is ready (WM_APP + 16).
-constexpr UINT kPictureReadyMessage = 0x8010;
-
 constexpr DWORD kDispatcherWaitMs = 100;
 constexpr DWORD kIdlePauseMs = 30;
 constexpr DWORD kLoaderLimitMs = 5000;

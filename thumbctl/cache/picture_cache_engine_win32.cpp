@@ -5,6 +5,7 @@
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/decoders.h"
 #include "thumbctl/cache/picture_cache_engine.h"
+#include "thumbctl/server/interface.h"
 #include "thumbctl/server/library_settings.h"
 
 namespace thumbctl::cache {

@@ -2,7 +2,7 @@
 
 #include "VelmoraThumbCtl.h"
 #include "framework/ax/dispatch_call.h"
-#include "thumbctl/server/dispatch_ids.h"
+#include "thumbctl/server/interface.h"
 
 using namespace thumbctl;
 

@@ -4,10 +4,11 @@
 #include <cwchar>
 #include <string>
 
+#include "framework/core/text.h"
 #include "framework/win/gdi.h"
 #include "framework/win/handles.h"
-#include "framework/core/text.h"
 #include "thumbctl/control/timing_log.h"
+#include "thumbctl/server/interface.h"
 
 namespace thumbctl {
 namespace {

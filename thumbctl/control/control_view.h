@@ -13,9 +13,6 @@
 
 namespace thumbctl {
 
-// Sent by a picture source to the window when a picture it could not give yet is ready.
-constexpr UINT kPictureReadyMessage = 0x8010;
-
 class PictureSource {
 public:
     virtual ~PictureSource() = default;

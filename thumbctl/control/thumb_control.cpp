@@ -8,7 +8,7 @@
 #include "framework/core/text.h"
 #include "thumbctl/control/timing_log.h"
 #include "thumbctl/server/class_table.h"
-#include "thumbctl/server/dispatch_ids.h"
+#include "thumbctl/server/interface.h"
 #include "thumbctl/server/library_settings.h"
 
 namespace thumbctl {

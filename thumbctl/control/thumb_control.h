@@ -25,9 +25,10 @@
 
 namespace thumbctl {
 
-// OLEMISC_RECOMPOSEONRESIZE | CANTLINKINSIDE | INSIDEOUT | ACTIVATEWHENVISIBLE |
-// SETCLIENTSITEFIRST
-constexpr DWORD kControlMiscStatus = 131473;
+// What IOleObject::GetMiscStatus reports for the content aspect (131473).
+constexpr DWORD kControlMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+                                     OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
+static_assert(kControlMiscStatus == 131473);
 
 // The version box of About: its caption and first line.
 inline constexpr wchar_t kVersionCaption[] = L"VersionInfo";

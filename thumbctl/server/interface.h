@@ -1,5 +1,7 @@
-// The dispatch ids of the server's interfaces, as its type library declares them, for
-// the classes that fire or serve them and for the programs that call them late-bound.
+// What crosses between the server's classes and their callers beyond the type
+// library's declarations: the dispatch ids as it declares them (for the classes that
+// serve or fire them and for programs that call them late-bound) and the message by
+// which the picture cache tells a window that its picture is ready.
 #pragma once
 
 #include <oaidl.h>
@@ -32,5 +34,9 @@ enum ControlEventId : DISPID {
     kEventRDbClick = 3,
     kEventDropFiles = 4,
 };
+
+// Sent by the cache's loader to the window that asked for a picture once it is
+// decoded (or has failed); wParam and lParam are 0 (WM_APP + 16).
+constexpr UINT kPictureReadyMessage = 0x8010;
 
 }  // namespace thumbctl
