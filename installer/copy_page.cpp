@@ -72,11 +72,11 @@ void CopyPage::OnCommand(UINT id, UINT)
 
 void CopyPage::RunInstall()
 {
-    Win32Machine machine(session_.main, &PumpPending);
+    Win32Machine machine(state_.main, &PumpPending);
     fw::com::Win32Registry registry;
-    InstallRun run(session_.script, session_.choices, session_.places, machine, *this, registry);
+    InstallRun run(state_.script, state_.choices, state_.folders, machine, *this, registry);
     const InstallResult result = run.Run();
-    session_.restartNeeded = result.restartNeeded;
+    state_.restartNeeded = result.restartNeeded;
     if (!result.success) {
         if (PageDialog::Alive())
             Finish(PageEvent::RunFailed);
@@ -88,21 +88,20 @@ void CopyPage::RunInstall()
 
 void CopyPage::RunUninstall()
 {
-    fw::IniProfile script(session_.scriptPath);
+    fw::IniProfile script(state_.scriptPath);
     const InstallLog log = ReadInstallLog(script);
     UninstallContext context;
-    context.ntFamily = session_.places.ntFamily;
-    context.runningProgram = session_.programPath;
-    context.runningScript = session_.scriptPath;
-    context.applic = session_.script.look.applic;
-    const Places& places = session_.places;
-    context.extraFolders = {places.desktopUser, places.desktopAll, places.startupUser, places.startupAll};
-    const std::string installFolder =
-        InstallFolderOfEntry(context.applic, session_.script.uninstall.exeParam);
+    context.ntFamily = state_.folders.ntFamily;
+    context.runningProgram = state_.programPath;
+    context.runningScript = state_.scriptPath;
+    context.applic = state_.script.look.applic;
+    const SystemFolders& folders = state_.folders;
+    context.extraFolders = {folders.desktopUser, folders.desktopAll, folders.startupUser, folders.startupAll};
+    const std::string installFolder = InstallFolderOfEntry(context.applic, state_.script.uninstall.exeParam);
     if (!installFolder.empty())
         context.extraFolders.push_back(installFolder);
 
-    Win32Machine machine(session_.main, &PumpPending);
+    Win32Machine machine(state_.main, &PumpPending);
     fw::com::Win32Registry registry;
     UninstallRun run(context, machine, *this, registry);
     const UninstallResult result = run.Run(PlanUninstall(log, context));

@@ -6,21 +6,21 @@ namespace installer {
 
 void FinishPage::OnInit()
 {
-    const FinishOptions& finish = session_.script.finish;
-    const FinishPageState state = MakeFinishPage(finish, session_.restartNeeded);
-    session_.option1 = state.option1;
-    session_.option2 = state.option2;
-    Show(IDC_OPTION1, state.option1Visible);
-    Show(IDC_OPTION2, state.option2Visible);
-    Enable(IDC_OPTION1, state.optionsEnabled);
-    Enable(IDC_OPTION2, state.optionsEnabled);
-    Show(IDC_RESTART, state.restartVisible);
-    Check(IDC_OPTION1, state.option1Checked);
-    Check(IDC_OPTION2, state.option2Checked);
-    Check(IDC_RESTART, state.restartChecked);
+    const FinishOptions& finish = state_.script.finish;
+    const FinishPageState page = MakeFinishPage(finish, state_.restartNeeded);
+    state_.openFirst = page.openFirst;
+    state_.openSecond = page.openSecond;
+    Show(IDC_OPTION1, page.firstVisible);
+    Show(IDC_OPTION2, page.secondVisible);
+    Enable(IDC_OPTION1, page.optionsEnabled);
+    Enable(IDC_OPTION2, page.optionsEnabled);
+    Show(IDC_RESTART, page.restartVisible);
+    Check(IDC_OPTION1, page.firstChecked);
+    Check(IDC_OPTION2, page.secondChecked);
+    Check(IDC_RESTART, page.restartChecked);
     SetText(IDC_FINISH_MESSAGE, fw::WidenAnsi(finish.message));
-    SetText(IDC_OPTION1, fw::WidenAnsi(finish.opt1Message));
-    SetText(IDC_OPTION2, fw::WidenAnsi(finish.opt2Message));
+    SetText(IDC_OPTION1, fw::WidenAnsi(finish.first.text));
+    SetText(IDC_OPTION2, fw::WidenAnsi(finish.second.text));
     ShowWindow(hwnd_, SW_SHOW);
 }
 
@@ -28,9 +28,9 @@ void FinishPage::OnCommand(UINT id, UINT)
 {
     if (id != IDOK)
         return;
-    session_.option1 = Checked(IDC_OPTION1) ? 1 : 0;
-    session_.option2 = Checked(IDC_OPTION2) ? 1 : 0;
-    session_.restartNeeded = Checked(IDC_RESTART);
+    state_.openFirst = Checked(IDC_OPTION1);
+    state_.openSecond = Checked(IDC_OPTION2);
+    state_.restartNeeded = Checked(IDC_RESTART);
     Finish(PageEvent::Next);
 }
 

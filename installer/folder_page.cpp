@@ -22,10 +22,10 @@ std::wstring LoadText(HINSTANCE instance, UINT id)
 
 void FolderPage::OnInit()
 {
-    const TargetOptions& target = session_.script.target;
-    const InstallChoices& choices = session_.choices;
-    const bool nt = session_.places.ntFamily;
-    Enable(IDC_FOLDER_BACK, session_.flow.BackEnabled());
+    const TargetOptions& target = state_.script.target;
+    const InstallChoices& choices = state_.choices;
+    const bool nt = state_.folders.ntFamily;
+    Enable(IDC_FOLDER_BACK, state_.flow.BackEnabled());
     SendDlgItemMessageW(hwnd_, IDC_FOLDER_EDIT, EM_LIMITTEXT, MAX_PATH - 1, 0);
     SetText(IDC_FOLDER_EDIT, fw::WidenAnsi(choices.installFolder));
     Check(IDC_LINK_DESKTOP, target.desktop);
@@ -33,13 +33,13 @@ void FolderPage::OnInit()
     Check(IDC_LINK_STARTMENU, target.startMenu);
     Enable(IDC_LINK_STARTMENU, target.startMenu);
     Enable(IDC_GROUP_COMBO, target.startMenu);
-    const UninstallOptions& uninstall = session_.script.uninstall;
-    Check(IDC_UNINSTALL_ENTRY, uninstall.regist);
-    Enable(IDC_UNINSTALL_ENTRY, uninstall.uninstaller && uninstall.regist);
+    const UninstallOptions& uninstall = state_.script.uninstall;
+    Check(IDC_UNINSTALL_ENTRY, uninstall.uninstallEntry);
+    Enable(IDC_UNINSTALL_ENTRY, uninstall.uninstaller && uninstall.uninstallEntry);
     Enable(IDC_LINK_PRIVATE, target.desktop || target.startMenu);
     Check(IDC_LINK_PRIVATE, target.privateLinks && nt);
     Show(IDC_LINK_PRIVATE, nt);
-    session_.choices.privateLinks = target.privateLinks && nt;
+    state_.choices.privateLinks = target.privateLinks && nt;
     FillGroups();
     ShowWindow(hwnd_, SW_SHOW);
 }
@@ -49,8 +49,8 @@ void FolderPage::FillGroups()
 {
     const HWND combo = Item(IDC_GROUP_COMBO);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    const Places& places = session_.places;
-    const std::string& programs = session_.choices.privateLinks ? places.programsUser : places.programsAll;
+    const SystemFolders& folders = state_.folders;
+    const std::string& programs = state_.choices.privateLinks ? folders.programsUser : folders.programsAll;
     WIN32_FIND_DATAA found{};
     const HANDLE find = FindFirstFileA(fw::JoinPath(programs, "*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
@@ -61,16 +61,16 @@ void FolderPage::FillGroups()
         } while (FindNextFileA(find, &found));
         FindClose(find);
     }
-    SetWindowTextW(combo, fw::WidenAnsi(session_.script.target.groupName).c_str());
+    SetWindowTextW(combo, fw::WidenAnsi(state_.script.target.groupName).c_str());
 }
 
 void FolderPage::Browse()
 {
-    const std::wstring title = LoadText(session_.instance, IDS_BROWSE_TITLE);
+    const std::wstring title = LoadText(state_.instance, IDS_BROWSE_TITLE);
     const std::string titleAnsi = fw::NarrowAnsi(title);
     char display[MAX_PATH] = "";
     BROWSEINFOA info{};
-    info.hwndOwner = session_.main;
+    info.hwndOwner = state_.main;
     info.pszDisplayName = display;
     info.lpszTitle = titleAnsi.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
@@ -88,7 +88,7 @@ void FolderPage::Browse()
 
 void FolderPage::OnCommand(UINT id, UINT code)
 {
-    InstallChoices& choices = session_.choices;
+    InstallChoices& choices = state_.choices;
     switch (id) {
         case IDC_FOLDER_BROWSE:
             Browse();

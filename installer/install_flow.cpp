@@ -138,31 +138,30 @@ std::vector<bool> PageSelection(const SetupScript& script, const std::vector<Com
 FinishPageState MakeFinishPage(const FinishOptions& finish, bool restartNeeded)
 {
     FinishPageState s;
-    s.option1 = finish.option1;
-    s.option2 = finish.option2;
-    s.option1Visible = s.option1 != 0;
-    s.option2Visible = s.option2 != 0;
+    s.firstVisible = finish.first.offer != FinishOffer::Hidden;
+    s.secondVisible = finish.second.offer != FinishOffer::Hidden;
     if (restartNeeded) {
         s.optionsEnabled = false;
-        s.option1 = 0;
-        s.option2 = 0;
         s.restartVisible = true;
         s.restartChecked = true;
+        return s;
     }
-    s.option1Checked = s.option1 == 1;
-    s.option2Checked = s.option2 == 1;
+    s.openFirst = s.firstVisible;
+    s.openSecond = s.secondVisible;
+    s.firstChecked = finish.first.offer == FinishOffer::Checked;
+    s.secondChecked = finish.second.offer == FinishOffer::Checked;
     return s;
 }
 
-FinishPlan PlanFinish(const FinishOptions& finish, int option1, int option2, bool restart,
+FinishPlan PlanFinish(const FinishOptions& finish, bool openFirst, bool openSecond, bool restart,
                       const std::string& installFolder)
 {
     FinishPlan plan;
     plan.currentFolder = installFolder;
-    if (option1 != 0)
-        plan.open.push_back({finish.opt1File, {}});
-    if (option2 != 0)
-        plan.open.push_back({finish.opt2File, finish.opt2Param});
+    if (openFirst)
+        plan.open.push_back({finish.first.file, finish.first.parameters});
+    if (openSecond)
+        plan.open.push_back({finish.second.file, finish.second.parameters});
     plan.restart = restart;
     return plan;
 }

@@ -76,11 +76,13 @@ std::vector<bool> PageSelection(const SetupScript& script, const std::vector<Com
 
 // The finish page's check boxes.
 struct FinishPageState {
-    bool option1Visible = false, option2Visible = false;
-    bool option1Checked = false, option2Checked = false;
+    bool firstVisible = false, secondVisible = false;
+    bool firstChecked = false, secondChecked = false;
     bool optionsEnabled = true;
     bool restartVisible = false, restartChecked = false;
-    int option1 = 0, option2 = 0;  // the options after the page opened
+    // What the finish actions open after the page opened (until it is accepted): every
+    // offered option, none when a restart is needed.
+    bool openFirst = false, openSecond = false;
 };
 FinishPageState MakeFinishPage(const FinishOptions& finish, bool restartNeeded);
 
@@ -102,9 +104,10 @@ struct FinishPlan {
     std::vector<FinishAction> open;
     bool restart = false;
 };
-// Option 1's file opens without parameters (the script has a parameter key only for
-// option 2).
-FinishPlan PlanFinish(const FinishOptions& finish, int option1, int option2, bool restart,
+// Each option to open brings its file with its parameters (the first option's are
+// always empty: the script has a parameter key only for the second). With the finish
+// page off, every offered option opens, unticked or not.
+FinishPlan PlanFinish(const FinishOptions& finish, bool openFirst, bool openSecond, bool restart,
                       const std::string& installFolder);
 
 }  // namespace installer

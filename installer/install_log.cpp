@@ -42,9 +42,9 @@ void LogWriter::AddComponentFile(const FileEntry& entry, const std::string& targ
                      entry.Kind() == FileAction::Copy ? "DELETE" : "NONE");
     log_.WriteString(kSection, Numbered("FILE", n).c_str(), target);
     log_.WriteString(kSection, Numbered("SHARECOMMENT", n).c_str(), entry.shareComment);
-    log_.WriteInt(kSection, Numbered("SHARE", n).c_str(), entry.share);
-    log_.WriteInt(kSection, Numbered("UNREGIST", n).c_str(), entry.unregist);
-    log_.WriteString(kSection, Numbered("UNREGISTPARAM", n).c_str(), entry.unregistParam);
+    log_.WriteInt(kSection, Numbered("SHARE", n).c_str(), entry.shareGroup);
+    log_.WriteInt(kSection, Numbered("UNREGIST", n).c_str(), static_cast<int>(entry.unregistration));
+    log_.WriteString(kSection, Numbered("UNREGISTPARAM", n).c_str(), entry.unregistrationParameters);
 }
 
 void LogWriter::AddFile(const std::string& path)
@@ -106,11 +106,12 @@ InstallLog ReadInstallLog(fw::Profile& log)
         std::string upper = action;
         fw::SystemCodePage().ToUpper(upper);
         f.remove = upper != "NONE";
-        f.share = log.GetInt(kSection, Numbered("SHARE", n).c_str(), 0);
+        f.shareGroup = log.GetInt(kSection, Numbered("SHARE", n).c_str(), 0);
         f.shareComment =
             LimitText(log.GetString(kSection, Numbered("SHARECOMMENT", n).c_str(), ""), kTextLimit);
-        f.unregist = log.GetInt(kSection, Numbered("UNREGIST", n).c_str(), 0);
-        f.unregistParam =
+        f.unregistration =
+            static_cast<Registration>(log.GetInt(kSection, Numbered("UNREGIST", n).c_str(), 0));
+        f.unregistrationParameters =
             LimitText(log.GetString(kSection, Numbered("UNREGISTPARAM", n).c_str(), ""), kTextLimit);
         out.files.push_back(std::move(f));
     }

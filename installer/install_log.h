@@ -50,10 +50,10 @@ struct LoggedFile {
     std::string path;
     bool hasAction = false;  // false for shortcuts, the log and the uninstaller
     bool remove = true;      // ACTION is not "none" (a missing ACTION means delete)
-    int share = 0;
+    int shareGroup = 0;
     std::string shareComment;
-    int unregist = 0;
-    std::string unregistParam;
+    Registration unregistration = Registration::None;  // as logged, also when outside the table
+    std::string unregistrationParameters;
 };
 
 struct LoggedFolder {

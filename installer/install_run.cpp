@@ -6,7 +6,7 @@
 #include "framework/core/path.h"
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
-#include "installer/messages.h"
+#include "installer/texts.h"
 
 namespace installer {
 
@@ -37,7 +37,7 @@ std::string LinkName(const std::string& folder, const std::string& description)
 
 }  // namespace
 
-std::string Places::Base(BaseFolder base, const std::string& installFolder) const
+std::string SystemFolders::Base(BaseFolder base, const std::string& installFolder) const
 {
     switch (base) {
         case BaseFolder::Documents:
@@ -62,18 +62,19 @@ InstallChoices InstallChoices::Defaults(const SetupScript& script, const std::st
     c.desktop = script.target.desktop;
     c.startMenu = script.target.startMenu;
     c.privateLinks = script.target.privateLinks;
-    c.uninstallEntry = script.uninstall.regist;
+    c.uninstallEntry = script.uninstall.uninstallEntry;
     for (const Component& component : script.components)
         c.selected.push_back(component.isDefault);
     return c;
 }
 
-InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices, const Places& places)
+InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices,
+                        const SystemFolders& folders)
 {
     InstallPlan plan;
     plan.logPath = fw::JoinPath(choices.installFolder, script.uninstall.logFile);
     plan.uninstallerPath = fw::JoinPath(choices.installFolder, script.uninstall.exeFile);
-    const bool personal = choices.privateLinks || !places.ntFamily;
+    const bool personal = choices.privateLinks || !folders.ntFamily;
 
     for (size_t i = 0; i < script.components.size(); ++i) {
         if (i >= choices.selected.size() || !choices.selected[i])
@@ -84,7 +85,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
         heading.kind = StepKind::Component;
         heading.name = component.name;
         plan.steps.push_back(heading);
-        std::string folder = places.Base(component.Base(), choices.installFolder);
+        std::string folder = folders.Base(component.baseFolder, choices.installFolder);
         if (!component.directory.empty())
             folder = fw::JoinPath(folder, component.directory);
         for (const FileEntry& entry : component.files) {
@@ -102,7 +103,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
 
     if (choices.desktop) {
         plan.steps.push_back(Simple(StepKind::DesktopHeading));
-        const std::string& desktop = personal ? places.desktopUser : places.desktopAll;
+        const std::string& desktop = personal ? folders.desktopUser : folders.desktopAll;
         for (const Shortcut& link : script.desktop) {
             InstallStep step;
             step.kind = StepKind::Desktop;
@@ -116,8 +117,8 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
 
     if (choices.startMenu) {
         plan.steps.push_back(Simple(StepKind::StartMenuHeading));
-        const std::string& programs = personal ? places.programsUser : places.programsAll;
-        const std::string& startup = personal ? places.startupUser : places.startupAll;
+        const std::string& programs = personal ? folders.programsUser : folders.programsAll;
+        const std::string& startup = personal ? folders.startupUser : folders.startupAll;
         for (const Shortcut& link : script.startMenu) {
             InstallStep step;
             step.kind = StepKind::StartMenu;
@@ -191,27 +192,27 @@ bool InstallRun::ReplaceInUse(const std::vector<ReplaceStep>& steps)
     for (const ReplaceStep& step : steps) {
         switch (step.op) {
             case ReplaceOp::MoveAside:
-                if (machine_.MoveReplacing(step.a, step.b))
+                if (machine_.MoveReplacing(step.path, step.other))
                     movedAside = &step;
                 break;
             case ReplaceOp::DeleteAtRestart:
-                machine_.DeleteAtRestart(step.a);
+                machine_.DeleteAtRestart(step.path);
                 break;
             case ReplaceOp::DeleteAgain:
-                if (machine_.DeleteFile(step.a))
-                    return machine_.CopyFile(step.b, step.a);
+                if (machine_.DeleteFile(step.path))
+                    return machine_.CopyFile(step.other, step.path);
                 break;
             case ReplaceOp::Copy:
-                ok = machine_.CopyFile(step.a, step.b);
+                ok = machine_.CopyFile(step.path, step.other);
                 if (!ok) {
                     // The old file goes back; where that fails it stays beside, unscheduled.
-                    if (movedAside && !machine_.FileExists(movedAside->a))
-                        machine_.MoveReplacing(movedAside->b, movedAside->a);
+                    if (movedAside && !machine_.FileExists(movedAside->path))
+                        machine_.MoveReplacing(movedAside->other, movedAside->path);
                     return false;
                 }
                 break;
             case ReplaceOp::RecordRename:
-                RecordWininit(machine_, machine_.ShortPath(step.a), machine_.ShortPath(step.b));
+                RecordWininit(machine_, machine_.ShortPath(step.path), machine_.ShortPath(step.other));
                 restartNeeded_ = true;
                 ok = true;
                 break;
@@ -223,10 +224,10 @@ bool InstallRun::ReplaceInUse(const std::vector<ReplaceStep>& steps)
     return ok;
 }
 
-bool InstallRun::CopyOnce(const std::string& source, const std::string& target, int deleteOnReboot)
+bool InstallRun::CopyOnce(const std::string& source, const std::string& target, InUseRule inUse)
 {
-    if (machine_.FileExists(target) && !machine_.DeleteFile(target) && deleteOnReboot != 0) {
-        if (ReplaceInUse(PlanInUseReplacement(places_.ntFamily, deleteOnReboot, source, target)))
+    if (machine_.FileExists(target) && !machine_.DeleteFile(target) && inUse != InUseRule::Fail) {
+        if (ReplaceInUse(PlanInUseReplacement(folders_.ntFamily, inUse, source, target)))
             return true;
     }
     return machine_.CopyFile(source, target);
@@ -237,7 +238,7 @@ bool InstallRun::CopyLoop(const InstallStep& step)
 {
     const FileEntry& e = step.entry;
     for (;;) {
-        if (CopyOnce(e.file, step.target, e.deleteOnReboot))
+        if (CopyOnce(e.file, step.target, e.fileInUse))
             return true;
         const uint32_t code = machine_.LastError();
         const std::wstring what =
@@ -265,8 +266,8 @@ InstallRun::Outcome InstallRun::RunFile(const InstallStep& step)
     bool copied = false;
     if (copyAction) {
         const bool exists = machine_.FileExists(step.target);
-        const bool check = exists && e.versionCheck == 1;
-        copied = ShouldCopy(e.versionCheck, exists, check ? machine_.Version(e.file) : std::nullopt,
+        const bool check = exists && e.existingFile == ExistingFileRule::ReplaceUnlessNewer;
+        copied = ShouldCopy(e.existingFile, exists, check ? machine_.Version(e.file) : std::nullopt,
                             check ? machine_.Version(step.target) : std::nullopt);
         if (copied && !CopyLoop(step))
             return Outcome::Fail;
@@ -275,21 +276,22 @@ InstallRun::Outcome InstallRun::RunFile(const InstallStep& step)
     bool registered = false;
     Outcome outcome = Outcome::Go;
     if (machine_.FileExists(step.target)) {
-        if (e.regist == 1) {
+        if (e.registration == Registration::Server) {
             const ServerOutcome server = machine_.CallServer(step.target, false);
             if (server.call == ServerCall::Called && server.result != 0)
                 Box(Fill(text::kRegisterFailed, {fw::WidenAnsi(step.target)}), fw::kMbOk);
             registered = server.call == ServerCall::Called && server.result == 0;
-        } else if (e.regist == 2) {
-            const RunOutcome run = machine_.RunAndWait("open", step.target, e.registParam);
+        } else if (e.registration == Registration::Program) {
+            const RunOutcome run = machine_.RunAndWait("open", step.target, e.registrationParameters);
             if (!run.started) {
                 Box(Fill(text::kSelfExecNotStarted,
-                         {fw::WidenAnsi(step.target), fw::WidenAnsi(e.registParam)}),
+                         {fw::WidenAnsi(step.target), fw::WidenAnsi(e.registrationParameters)}),
                     fw::kMbOk);
                 outcome = Outcome::Fail;
             } else if (!e.AcceptsExitCode(run.exitCode)) {
                 Box(Fill(text::kSelfExecFailed,
-                         {fw::WidenAnsi(step.target), fw::WidenAnsi(e.registParam), text::Hex(run.exitCode)}),
+                         {fw::WidenAnsi(step.target), fw::WidenAnsi(e.registrationParameters),
+                          text::Hex(run.exitCode)}),
                     fw::kMbOk);
                 outcome = Outcome::Fail;
             } else {
@@ -382,7 +384,7 @@ void InstallRun::RunUninstaller(const InstallPlan& plan)
 
 InstallResult InstallRun::Run()
 {
-    const InstallPlan plan = PlanInstall(script_, choices_, places_);
+    const InstallPlan plan = PlanInstall(script_, choices_, folders_);
     machine_.DeleteFile(plan.logPath);
     if (script_.uninstall.log) {
         logFile_ = machine_.OpenLog(plan.logPath);

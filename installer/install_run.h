@@ -18,7 +18,7 @@
 namespace installer {
 
 // The system's folders the run uses.
-struct Places {
+struct SystemFolders {
     bool ntFamily = true;
     std::string windows, windowsRoot, system, documents;
     std::string desktopUser, desktopAll, programsUser, programsAll, startupUser, startupAll;
@@ -72,7 +72,8 @@ struct InstallPlan {
     std::vector<InstallStep> steps;
 };
 
-InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices, const Places& places);
+InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices,
+                        const SystemFolders& folders);
 
 struct InstallResult {
     bool success = false;
@@ -81,11 +82,11 @@ struct InstallResult {
 
 class InstallRun {
 public:
-    InstallRun(const SetupScript& script, const InstallChoices& choices, const Places& places,
+    InstallRun(const SetupScript& script, const InstallChoices& choices, const SystemFolders& folders,
                SetupMachine& machine, RunView& view, fw::reg::RegistryTarget& registry)
         : script_(script),
           choices_(choices),
-          places_(places),
+          folders_(folders),
           machine_(machine),
           view_(view),
           registry_(registry)
@@ -99,7 +100,7 @@ private:
     Outcome RunVerb(const InstallStep& step);
     Outcome RunFile(const InstallStep& step);
     bool CopyLoop(const InstallStep& step);
-    bool CopyOnce(const std::string& source, const std::string& target, int deleteOnReboot);
+    bool CopyOnce(const std::string& source, const std::string& target, InUseRule inUse);
     bool ReplaceInUse(const std::vector<ReplaceStep>& steps);
     void RunDesktop(const InstallStep& step);
     bool RunStartMenu(const InstallStep& step);  // false: no further start menu shortcuts
@@ -111,7 +112,7 @@ private:
 
     const SetupScript& script_;
     const InstallChoices& choices_;
-    const Places& places_;
+    const SystemFolders& folders_;
     SetupMachine& machine_;
     RunView& view_;
     fw::reg::RegistryTarget& registry_;

@@ -6,7 +6,7 @@
 
 #include "framework/core/path.h"
 #include "framework/win/handles.h"
-#include "installer/session.h"
+#include "installer/installer_state.h"
 
 namespace installer {
 

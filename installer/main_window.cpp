@@ -4,7 +4,7 @@
 
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
-#include "installer/messages.h"
+#include "installer/texts.h"
 #include "installer/pages.h"
 #include "resources/orkvane/resource.h"
 
@@ -53,11 +53,11 @@ MainWindow::~MainWindow()
 bool MainWindow::Create(const fw::WindowClass& cls)
 {
     g_main = this;
-    if (!CreateWindowExW(0, cls.Name(), fw::WidenAnsi(session_.script.look.title).c_str(),
-                         WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                         nullptr, nullptr, cls.Instance(), static_cast<fw::Window*>(this)))
+    if (!CreateWindowExW(0, cls.Name(), fw::WidenAnsi(state_.script.look.title).c_str(), WS_OVERLAPPEDWINDOW,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                         cls.Instance(), static_cast<fw::Window*>(this)))
         return false;
-    session_.main = Handle();
+    state_.main = Handle();
     return true;
 }
 
@@ -83,7 +83,7 @@ void MainWindow::OnPaint(HDC)
 {
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(Handle(), &ps);
-    const Look& look = session_.script.look;
+    const Look& look = state_.script.look;
     RECT client{};
     GetClientRect(Handle(), &client);
     fw::UniqueGdiObject brush(CreateSolidBrush(Colour(look.backColor)));
@@ -121,7 +121,7 @@ LRESULT MainWindow::OnSysCommand(UINT message, WPARAM wp, LPARAM lp)
 {
     if ((wp & 0xFFF0) == IDM_ABOUT) {
         fw::CurrentPrompts().Message(reinterpret_cast<intptr_t>(Handle()),
-                                     LoadText(session_.instance, IDS_ABOUT), L"Information",
+                                     LoadText(state_.instance, IDS_ABOUT), L"Information",
                                      fw::kMbOk | fw::kMbIconInformation);
         return 0;
     }
@@ -131,14 +131,14 @@ LRESULT MainWindow::OnSysCommand(UINT message, WPARAM wp, LPARAM lp)
 LRESULT MainWindow::OnFirstActivation(UINT, WPARAM, LPARAM)
 {
     AppendMenuW(GetSystemMenu(Handle(), FALSE), MF_STRING, IDM_ABOUT, L"OrkVaneについて(&A)");
-    if (!session_.newShell &&
+    if (!state_.newShell &&
         fw::CurrentPrompts().Message(reinterpret_cast<intptr_t>(Handle()),
-                                     LoadText(session_.instance, IDS_OLD_SHELL), L"Warning!",
+                                     LoadText(state_.instance, IDS_OLD_SHELL), L"Warning!",
                                      fw::kMbYesNo | fw::kMbIconInformation) != fw::kIdYes) {
         DestroyWindow(Handle());
         return 0;
     }
-    if (session_.script.uninstallSetup) {
+    if (state_.script.uninstallSetup) {
         const int answer = fw::CurrentPrompts().Message(
             reinterpret_cast<intptr_t>(Handle()), text::kConfirmUninstall, text::kConfirmUninstallCaption,
             fw::kMbYesNo | fw::kMbIconQuestion | fw::kMbDefButton2);
@@ -146,12 +146,12 @@ LRESULT MainWindow::OnFirstActivation(UINT, WPARAM, LPARAM)
             DestroyWindow(Handle());
             return 0;
         }
-        page_ = std::make_unique<CopyPage>(session_, *this, true);
+        page_ = std::make_unique<CopyPage>(state_, *this, true);
         if (!page_->Create(IDD_COPY))
             DestroyWindow(Handle());
         return 0;
     }
-    const Page first = session_.flow.Start();
+    const Page first = state_.flow.Start();
     PostMessageW(Handle(), WM_COMMAND, static_cast<WPARAM>(PageCommand(first)), 0);
     return 0;
 }
@@ -179,36 +179,36 @@ void MainWindow::OpenPage(UINT command)
     page_.reset();
     switch (command) {
         case IDC_OPEN_LICENSE:
-            page_ = std::make_unique<TermsPage>(session_, *this);
+            page_ = std::make_unique<TermsPage>(state_, *this);
             break;
         case IDC_OPEN_TYPE:
-            page_ = std::make_unique<TypePage>(session_, *this);
+            page_ = std::make_unique<TypePage>(state_, *this);
             break;
         case IDC_OPEN_FOLDER:
-            page_ = std::make_unique<FolderPage>(session_, *this);
+            page_ = std::make_unique<FolderPage>(state_, *this);
             break;
         case IDC_OPEN_COPY:
-            page_ = std::make_unique<CopyPage>(session_, *this, false);
+            page_ = std::make_unique<CopyPage>(state_, *this, false);
             break;
         case IDC_OPEN_FINISH:
-            if (!session_.flow.Shown(Page::Finish)) {
+            if (!state_.flow.Shown(Page::Finish)) {
                 // Without the finish page a box ends the installation.
-                const std::wstring title = fw::WidenAnsi(session_.script.look.title);
+                const std::wstring title = fw::WidenAnsi(state_.script.look.title);
                 const intptr_t owner = reinterpret_cast<intptr_t>(Handle());
-                if (FinishOffPrompt(session_.restartNeeded) == FinishPrompt::RestartQuestion) {
+                if (FinishOffPrompt(state_.restartNeeded) == FinishPrompt::RestartQuestion) {
                     if (fw::CurrentPrompts().Message(owner, text::kRestartQuestion, title,
                                                      fw::kMbYesNo | fw::kMbIconInformation) != fw::kIdYes)
-                        session_.restartNeeded = false;
+                        state_.restartNeeded = false;
                 } else {
                     fw::CurrentPrompts().Message(owner, text::kInstallDone, title,
                                                  fw::kMbOk | fw::kMbIconInformation);
                 }
-                session_.option1 = session_.script.finish.option1;
-                session_.option2 = session_.script.finish.option2;
+                state_.openFirst = state_.script.finish.first.offer != FinishOffer::Hidden;
+                state_.openSecond = state_.script.finish.second.offer != FinishOffer::Hidden;
                 PageDone(PageEvent::Next);
                 return;
             }
-            page_ = std::make_unique<FinishPage>(session_, *this);
+            page_ = std::make_unique<FinishPage>(state_, *this);
             break;
         default:
             return;
@@ -220,7 +220,7 @@ void MainWindow::OpenPage(UINT command)
 
 void MainWindow::PageDone(PageEvent event)
 {
-    const Page next = session_.flow.Handle(event);
+    const Page next = state_.flow.Handle(event);
     if (next == Page::End)
         PostMessageW(Handle(), WM_CLOSE, 0, 0);
     else
@@ -229,8 +229,8 @@ void MainWindow::PageDone(PageEvent event)
 
 void MainWindow::FinishActions()
 {
-    const FinishPlan plan = PlanFinish(session_.script.finish, session_.option1, session_.option2,
-                                       session_.restartNeeded, session_.choices.installFolder);
+    const FinishPlan plan = PlanFinish(state_.script.finish, state_.openFirst, state_.openSecond,
+                                       state_.restartNeeded, state_.choices.installFolder);
     SetCurrentDirectoryA(plan.currentFolder.c_str());
     for (const FinishAction& action : plan.open)
         ShellExecuteA(Handle(), "open", action.file.c_str(),

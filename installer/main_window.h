@@ -8,13 +8,13 @@
 #include "framework/win/handles.h"
 #include "framework/win/window.h"
 #include "installer/page.h"
-#include "installer/session.h"
+#include "installer/installer_state.h"
 
 namespace installer {
 
 class MainWindow final : public fw::Window, public PageHost {
 public:
-    explicit MainWindow(Session& session) : session_(session) {}
+    explicit MainWindow(InstallerState& state) : state_(state) {}
     ~MainWindow() override;
 
     bool Create(const fw::WindowClass& cls);
@@ -37,7 +37,7 @@ private:
     void FinishActions();
     void PageDone(PageEvent event) override;
 
-    Session& session_;
+    InstallerState& state_;
     std::unique_ptr<PageDialog> page_;
     bool activated_ = false;
 };

@@ -11,7 +11,7 @@
 #include "framework/win/ini_profile.h"
 #include "installer/launcher_win32.h"
 #include "installer/main_window.h"
-#include "installer/messages.h"
+#include "installer/texts.h"
 #include "resources/orkvane/resource.h"
 
 namespace {
@@ -52,44 +52,44 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int startSh
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    Session session;
-    session.instance = instance;
-    session.newShell = HasNewShell();
+    InstallerState state;
+    state.instance = instance;
+    state.newShell = HasNewShell();
     const bool ntFamily = IsNtFamily();
     const ComInit com;
 
-    session.programPath = ModulePath();
-    session.scriptPath = fw::WithExtension(session.programPath, ".ini");
-    fw::IniProfile scriptFile(session.scriptPath);
-    session.script = ReadSetupScript(scriptFile, startShow, JapaneseDefaults());
+    state.programPath = ModulePath();
+    state.scriptPath = fw::WithExtension(state.programPath, ".ini");
+    fw::IniProfile scriptFile(state.scriptPath);
+    state.script = ReadSetupScript(scriptFile, startShow, JapaneseDefaults());
 
-    switch (DecideStartMode(commandLine ? commandLine : "", session.script.uninstallSetup)) {
+    switch (DecideStartMode(commandLine ? commandLine : "", state.script.uninstallSetup)) {
         case StartMode::LauncherNoLogInfo:
             fw::CurrentPrompts().Message(0, text::kNoUninstallInfo, std::wstring(), fw::kMbOk);
             return 0;
         case StartMode::Launcher:
-            StartTemporaryUninstaller(session.programPath, session.scriptPath, session.script.look.show);
+            StartTemporaryUninstaller(state.programPath, state.scriptPath, state.script.look.show);
             return 0;
         case StartMode::Install:
         case StartMode::Uninstall:
             break;
     }
 
-    session.places = ResolvePlaces(ntFamily);
-    session.choices = InstallChoices::Defaults(session.script, session.places.windows);
-    session.flow = InstallFlow(session.script.sequence);
+    state.folders = ResolveSystemFolders(ntFamily);
+    state.choices = InstallChoices::Defaults(state.script, state.folders.windows);
+    state.flow = InstallFlow(state.script.sequence);
 
     const HICON icon =
         static_cast<HICON>(LoadImageA(nullptr, "SETUPICON.ICO", IMAGE_ICON, 16, 16, LR_LOADFROMFILE));
-    const std::wstring className = fw::WidenAnsi(session.script.look.windowClass);
+    const std::wstring className = fw::WidenAnsi(state.script.look.windowClass);
     const fw::WindowClass cls(instance, className.c_str(), CS_HREDRAW | CS_VREDRAW,
                               LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)), nullptr, icon);
-    MainWindow window(session);
+    MainWindow window(state);
     if (!cls || !window.Create(cls))
         return 1;
     if (const HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORKVANE), IMAGE_ICON, 16, 16, 0))
         SendMessageW(window.Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    ShowWindow(window.Handle(), session.script.look.show);
+    ShowWindow(window.Handle(), state.script.look.show);
     UpdateWindow(window.Handle());
     return RunMessageLoop();
 }

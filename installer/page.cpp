@@ -15,14 +15,14 @@ PageDialog::~PageDialog()
 bool PageDialog::Create(UINT templateId)
 {
     hwnd_ = nullptr;
-    return CreateDialogParamW(session_.instance, MAKEINTRESOURCEW(templateId), session_.main, Procedure,
+    return CreateDialogParamW(state_.instance, MAKEINTRESOURCEW(templateId), state_.main, Procedure,
                               reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void PageDialog::Center()
 {
     RECT main{}, page{};
-    GetWindowRect(session_.main, &main);
+    GetWindowRect(state_.main, &main);
     GetWindowRect(hwnd_, &page);
     const int width = page.right - page.left, height = page.bottom - page.top;
     const int left = main.left + (main.right - main.left) / 2 - width / 2;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "installer/install_flow.h"
-#include "installer/session.h"
+#include "installer/installer_state.h"
 
 namespace installer {
 
@@ -22,7 +22,7 @@ public:
 
 class PageDialog {
 public:
-    PageDialog(Session& session, PageHost& host) : session_(session), host_(host) {}
+    PageDialog(InstallerState& state, PageHost& host) : state_(state), host_(host) {}
     virtual ~PageDialog();
     PageDialog(const PageDialog&) = delete;
     PageDialog& operator=(const PageDialog&) = delete;
@@ -51,7 +51,7 @@ protected:
     void Enable(int id, bool on) const { EnableWindow(Item(id), on); }
     void Show(int id, bool on) const { ShowWindow(Item(id), on ? SW_SHOW : SW_HIDE); }
 
-    Session& session_;
+    InstallerState& state_;
     PageHost& host_;
     HWND hwnd_ = nullptr;
 

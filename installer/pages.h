@@ -1,5 +1,5 @@
 // The installer's pages: terms of use, install type, destination, copying (also the
-// uninstall page) and finish. Each only shows the session's state and writes the
+// uninstall page) and finish. Each only shows the installer's state and writes the
 // user's choices back.
 #pragma once
 
@@ -45,8 +45,8 @@ private:
 // uninstall run.
 class CopyPage final : public PageDialog, private RunView {
 public:
-    CopyPage(Session& session, PageHost& host, bool uninstall)
-        : PageDialog(session, host), uninstall_(uninstall)
+    CopyPage(InstallerState& state, PageHost& host, bool uninstall)
+        : PageDialog(state, host), uninstall_(uninstall)
     {
     }
 

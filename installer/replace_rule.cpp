@@ -7,17 +7,17 @@ bool SourceNotOlder(const std::optional<FileVersion>& source, const std::optiona
     return !source || !target || *source >= *target;
 }
 
-bool ShouldCopy(int versionCheck, bool targetExists, const std::optional<FileVersion>& source,
+bool ShouldCopy(ExistingFileRule rule, bool targetExists, const std::optional<FileVersion>& source,
                 const std::optional<FileVersion>& target)
 {
     if (!targetExists)
         return true;
-    if (versionCheck == 1)
+    if (rule == ExistingFileRule::ReplaceUnlessNewer)
         return SourceNotOlder(source, target);
-    return versionCheck != 2;
+    return rule != ExistingFileRule::Keep;
 }
 
-std::vector<ReplaceStep> PlanInUseReplacement(bool ntFamily, int mode, const std::string& source,
+std::vector<ReplaceStep> PlanInUseReplacement(bool ntFamily, InUseRule rule, const std::string& source,
                                               const std::string& target)
 {
     if (ntFamily) {
@@ -26,7 +26,7 @@ std::vector<ReplaceStep> PlanInUseReplacement(bool ntFamily, int mode, const std
                 {ReplaceOp::Copy, source, target},
                 {ReplaceOp::DeleteAtRestart, aside, {}}};
     }
-    if (mode == 2)
+    if (rule == InUseRule::ReplaceOnNtOnly)
         return {{ReplaceOp::DeleteAgain, target, source}, {ReplaceOp::KeepOld, target, {}}};
     const std::string beside = target + ".replace";
     return {{ReplaceOp::DeleteAgain, target, source},

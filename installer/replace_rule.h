@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "installer/setup_script.h"
+
 namespace installer {
 
 // A file version resource's fixed version: most and least significant 32 bits.
@@ -17,43 +19,45 @@ struct FileVersion {
     friend auto operator<=>(const FileVersion&, const FileVersion&) = default;
 };
 
-// VERSIONCHECK 1: the source replaces the target only when its version is at least
+// ReplaceUnlessNewer: the source replaces the target only when its version is at least
 // the target's (compared as unsigned numbers, most significant part first), or when
 // either file has no version.
 bool SourceNotOlder(const std::optional<FileVersion>& source, const std::optional<FileVersion>& target);
 
-// Whether the copy action copies at all. VERSIONCHECK 1: the version rule when the
-// target exists; 2: only when the target does not exist; any other value: always.
-bool ShouldCopy(int versionCheck, bool targetExists, const std::optional<FileVersion>& source,
+// Whether the copy action copies at all. ReplaceUnlessNewer: the version rule when the
+// target exists; Keep: only when the target does not exist; any other value: always.
+bool ShouldCopy(ExistingFileRule rule, bool targetExists, const std::optional<FileVersion>& source,
                 const std::optional<FileVersion>& target);
 
 enum class ReplaceOp {
-    MoveAside,        // move `a` to `b`, replacing; a later failed Copy moves it back
-    DeleteAtRestart,  // schedule `a` for deletion at the next restart; outcome does not matter
-    DeleteAgain,      // delete `a` once more; when that works, copy `b` over `a` and finish with its outcome
-    Copy,             // copy `a` to `b`; a failure ends the replacement with failure (after moving
+    MoveAside,        // move `path` to `other`, replacing; a later failed Copy moves it back
+    DeleteAtRestart,  // schedule `path` for deletion at the next restart; outcome does not matter
+    DeleteAgain,      // delete `path` once more; when that works, copy `other` over `path` and finish with
+                      // its outcome
+    Copy,             // copy `path` to `other`; a failure ends the replacement with failure (after moving
                       // a file moved aside back to its place)
-    RecordRename,  // WININIT.INI [rename] record for the targets `a` (new file) and `b` (old file), by short
-                   // paths; sets restart needed
-    KeepOld,       // leave the old file; success
+    RecordRename,     // WININIT.INI [rename] record that puts `other` (the new file beside) in place of
+                      // `path` (the target) at restart, by short paths; sets restart needed
+    KeepOld,          // leave the old file at `path`; success
 };
 
 struct ReplaceStep {
     ReplaceOp op;
-    std::string a;
-    std::string b;
+    std::string path;
+    std::string other;  // the operation's second path; empty when it has none
     bool operator==(const ReplaceStep&) const = default;
 };
 
 // The in-use replacement of `target` (which exists and could not be deleted) by
-// `source`, with DELETEONREBOOT `mode` (1 or 2). The steps run in order; the
+// `source`, by a `rule` other than Fail. The steps run in order; the
 // replacement succeeds when the last one that runs succeeds.
 //   NT family: move the target aside to target.DeleteOnReboot, copy the source to
 //   the target, then schedule the moved file for deletion. When the copy fails, the
 //   old file goes back to its place and nothing is scheduled: it is never lost.
-//   Otherwise: delete once more (then copy as usual); mode 2 keeps the old file;
-//   mode 1 copies the source to target.replace and records the rename for restart.
-std::vector<ReplaceStep> PlanInUseReplacement(bool ntFamily, int mode, const std::string& source,
+//   Otherwise: delete once more (then copy as usual); ReplaceOnNtOnly keeps the old
+//   file; Replace (and any other value) copies the source to target.replace and
+//   records the rename for restart.
+std::vector<ReplaceStep> PlanInUseReplacement(bool ntFamily, InUseRule rule, const std::string& source,
                                               const std::string& target);
 
 // The WININIT.INI text with the line "key=value" inserted after the first line that

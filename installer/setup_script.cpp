@@ -41,6 +41,12 @@ public:
         return Int(section, key.c_str(), defaultValue);
     }
     bool Flag(const char* section, const char* key) { return Int(section, key, 0) != 0; }
+    // A numeric key as its enum; values outside the enum's table are kept as they are.
+    template <typename E>
+    E Enum(const char* section, const std::string& key, E defaultValue)
+    {
+        return static_cast<E>(Int(section, key, static_cast<int>(defaultValue)));
+    }
     uint32_t Hex(const char* section, const std::string& key, const char* defaultValue)
     {
         return ParseHex(Text(section, key, defaultValue));
@@ -58,15 +64,16 @@ FileEntry ReadFileEntry(Reader& in, const char* section, int n)
     e.rename = in.Text(section, Numbered("rename", n), "");
     e.action = in.Text(section, Numbered("action", n), "copy");
     e.exeParam = in.Text(section, Numbered("EXEPARAM", n), "");
-    e.versionCheck = in.Int(section, Numbered("VERSIONCHECK", n), 0);
-    e.deleteOnReboot = in.Int(section, Numbered("DELETEONREBOOT", n), 0);
-    e.regist = in.Int(section, Numbered("REGIST", n), 0);
-    e.registParam = in.Text(section, Numbered("REGISTPARAM", n), "");
-    e.unregist = in.Int(section, Numbered("UNREGIST", n), e.regist);
-    e.unregistParam = in.Text(section, Numbered("UNREGISTPARAM", n), "");
-    e.retMin = in.Hex(section, Numbered("RETMIN", n), "1");
-    e.retMax = in.Hex(section, Numbered("RETMAX", n), "0x7fffffff");
-    e.share = in.Int(section, Numbered("SHARE", n), 0);
+    e.existingFile =
+        in.Enum<ExistingFileRule>(section, Numbered("VERSIONCHECK", n), ExistingFileRule::Replace);
+    e.fileInUse = in.Enum<InUseRule>(section, Numbered("DELETEONREBOOT", n), InUseRule::Fail);
+    e.registration = in.Enum<Registration>(section, Numbered("REGIST", n), Registration::None);
+    e.registrationParameters = in.Text(section, Numbered("REGISTPARAM", n), "");
+    e.unregistration = in.Enum<Registration>(section, Numbered("UNREGIST", n), e.registration);
+    e.unregistrationParameters = in.Text(section, Numbered("UNREGISTPARAM", n), "");
+    e.acceptedExitMin = in.Hex(section, Numbered("RETMIN", n), "1");
+    e.acceptedExitMax = in.Hex(section, Numbered("RETMAX", n), "0x7fffffff");
+    e.shareGroup = in.Int(section, Numbered("SHARE", n), 0);
     e.shareComment = in.Text(section, Numbered("SHARECOMMENT", n), "");
     return e;
 }
@@ -102,27 +109,11 @@ FileAction FileEntry::Kind() const
     return FileAction::Verb;
 }
 
-BaseFolder Component::Base() const
-{
-    switch (special) {
-        case 1:
-            return BaseFolder::Documents;
-        case 2:
-            return BaseFolder::WindowsRoot;
-        case 3:
-            return BaseFolder::Windows;
-        case 4:
-            return BaseFolder::System;
-        default:
-            return BaseFolder::InstallFolder;
-    }
-}
-
 bool Component::Preselected(bool ntFamily) const
 {
-    if (os == 1 && !ntFamily)
+    if (preselectOn == PreselectPlatform::NtOnly && !ntFamily)
         return false;
-    if (os == 2 && ntFamily)
+    if (preselectOn == PreselectPlatform::OutsideNt && ntFamily)
         return false;
     return isDefault;
 }
@@ -205,7 +196,7 @@ ScriptDefaults JapaneseDefaults()
     d.finishMessage =  // インストールが完了しました
         "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b\x82\xaa\x8a\xae\x97\xb9\x82\xb5\x82\xdc\x82\xb5\x82"
         "\xbd";
-    d.opt1Message = "\x92\xc7\x89\xc1\x8f\xee\x95\xf1\x82\xf0\x93\xc7\x82\xde";  // 追加情報を読む
+    d.firstOptionText = "\x92\xc7\x89\xc1\x8f\xee\x95\xf1\x82\xf0\x93\xc7\x82\xde";  // 追加情報を読む
     return d;
 }
 
@@ -257,8 +248,8 @@ SetupScript ReadSetupScript(fw::Profile& script, int startShow, const ScriptDefa
         component.name = in.Text(section, "name", "");
         component.directory = in.Text(section, "directory", "");
         component.isDefault = in.Flag(section, "default");
-        component.special = in.Int(section, "special", 0);
-        component.os = in.Int(section, "os", 0);
+        component.baseFolder = in.Enum<BaseFolder>(section, "special", BaseFolder::InstallFolder);
+        component.preselectOn = in.Enum<PreselectPlatform>(section, "os", PreselectPlatform::Any);
         const int count = std::clamp(in.Int(section, "count", 0), 0, kMaxFileEntries);
         for (int n = 1; n <= count; ++n)
             component.files.push_back(ReadFileEntry(in, section, n));
@@ -271,20 +262,20 @@ SetupScript ReadSetupScript(fw::Profile& script, int startShow, const ScriptDefa
     UninstallOptions& u = s.uninstall;
     u.log = in.Flag("UNINSTALL", "LOG");
     u.uninstaller = in.Flag("UNINSTALL", "UNINSTALLER");
-    u.regist = in.Flag("UNINSTALL", "REGIST");
+    u.uninstallEntry = in.Flag("UNINSTALL", "REGIST");
     u.logFile = in.Text("UNINSTALL", "LOGFILE", "setup.ini");
     u.exeFile = in.Text("UNINSTALL", "EXEFILE", "setup.exe");
     u.exeParam = in.Text("UNINSTALL", "EXEPARAM", "/UNINSTALL");
 
     FinishOptions& f = s.finish;
-    f.option1 = in.Int("FINISH", "OPTION1", 0);
-    f.option2 = in.Int("FINISH", "OPTION2", 0);
+    f.first.offer = in.Enum<FinishOffer>("FINISH", "OPTION1", FinishOffer::Hidden);
+    f.second.offer = in.Enum<FinishOffer>("FINISH", "OPTION2", FinishOffer::Hidden);
     f.message = DecodeMessage(in.Text("FINISH", "MESSAGE", defaults.finishMessage, kFinishTextLimit));
-    f.opt1Message = in.Text("FINISH", "OPT1MES", defaults.opt1Message, kFinishTextLimit);
-    f.opt2Message = in.Text("FINISH", "OPT2MES", "", kFinishTextLimit);
-    f.opt1File = in.Text("FINISH", "OPT1FILE", "README.TXT");
-    f.opt2File = in.Text("FINISH", "OPT2FILE", "README.TXT");
-    f.opt2Param = in.Text("FINISH", "OPT2PARAM", "");
+    f.first.text = in.Text("FINISH", "OPT1MES", defaults.firstOptionText, kFinishTextLimit);
+    f.second.text = in.Text("FINISH", "OPT2MES", "", kFinishTextLimit);
+    f.first.file = in.Text("FINISH", "OPT1FILE", "README.TXT");
+    f.second.file = in.Text("FINISH", "OPT2FILE", "README.TXT");
+    f.second.parameters = in.Text("FINISH", "OPT2PARAM", "");
 
     s.uninstallSetup = in.Int("UNINSTALLDESC", "UNINSTALL_SETUP", 0) != 0;
     return s;

@@ -69,6 +69,38 @@ struct TargetOptions {
 
 enum class FileAction { Copy, None, Verb };
 
+// The script's numeric keys below are read into these enums as they are: a value
+// outside the table is kept (and copied unchanged into the install log) and treated as
+// the comments say.
+
+// REGIST / UNREGIST: how a file is registered after copying, and unregistered before
+// the uninstaller deletes it. Any other value: not at all.
+enum class Registration : int {
+    None = 0,
+    Server = 1,   // call DllRegisterServer (DllUnregisterServer)
+    Program = 2,  // run the file with its parameters and check its exit code
+};
+
+// VERSIONCHECK: whether the copy action replaces a file that already exists. Any other
+// value: always.
+enum class ExistingFileRule : int {
+    Replace = 0,
+    ReplaceUnlessNewer = 1,  // only when the existing file's version is not newer
+    Keep = 2,                // never
+};
+
+// DELETEONREBOOT: what happens when the existing file is in use and cannot be deleted.
+// Any other non-zero value: as Replace.
+enum class InUseRule : int {
+    Fail = 0,             // the copy fails (the user is asked to retry, ignore or abort)
+    Replace = 1,          // replaced now on the NT family, at the next restart elsewhere
+    ReplaceOnNtOnly = 2,  // replaced on the NT family; elsewhere the old file stays
+};
+
+// SHARE: the uninstaller removes the files of one share group (1 and above) only when
+// the user agrees, asked once for the group; 0 and below: not shared.
+constexpr int kNeverRemovedShareGroup = 99;  // this group and above: never removed nor unregistered
+
 // One file entry of a component, numbered from 1.
 struct FileEntry {
     int number = 0;
@@ -76,37 +108,42 @@ struct FileEntry {
     std::string rename;
     std::string action = "copy";
     std::string exeParam;
-    int versionCheck = 0;
-    int deleteOnReboot = 0;
-    int regist = 0;
-    std::string registParam;
-    int unregist = 0;
-    std::string unregistParam;
-    uint32_t retMin = 1;
-    uint32_t retMax = 0x7fffffff;
-    int share = 0;
+    ExistingFileRule existingFile = ExistingFileRule::Replace;
+    InUseRule fileInUse = InUseRule::Fail;
+    Registration registration = Registration::None;
+    std::string registrationParameters;                // Program only
+    Registration unregistration = Registration::None;  // REGIST when the script does not say
+    std::string unregistrationParameters;              // Program only
+    // The exit codes accepted from a verb action or a registering program, both included.
+    uint32_t acceptedExitMin = 1;
+    uint32_t acceptedExitMax = 0x7fffffff;
+    int shareGroup = 0;
     std::string shareComment;
 
     // "copy" and "none" compare without case; an empty action is "none".
     FileAction Kind() const;
     // The installed file's name: the rename, or the source text when that is empty.
     const std::string& InstalledName() const { return rename.empty() ? file : rename; }
-    bool AcceptsExitCode(uint32_t code) const { return code >= retMin && code <= retMax; }
+    bool AcceptsExitCode(uint32_t code) const { return code >= acceptedExitMin && code <= acceptedExitMax; }
 };
 
-// Base folders a component's `special` value selects.
-enum class BaseFolder { InstallFolder, Documents, WindowsRoot, Windows, System };
+// SPECIAL: the folder a component's directory lies in. Any other value: the install
+// folder.
+enum class BaseFolder : int { InstallFolder = 0, Documents = 1, WindowsRoot = 2, Windows = 3, System = 4 };
+
+// OS: on which platforms the install type page preselects a component. Any other
+// value: as Any.
+enum class PreselectPlatform : int { Any = 0, NtOnly = 1, OutsideNt = 2 };
 
 struct Component {
     int number = 0;
     std::string name;
     std::string directory;
     bool isDefault = false;
-    int special = 0;
-    int os = 0;
+    BaseFolder baseFolder = BaseFolder::InstallFolder;
+    PreselectPlatform preselectOn = PreselectPlatform::Any;
     std::vector<FileEntry> files;  // entries 01 to count, empty sources included
 
-    BaseFolder Base() const;
     // Whether the install type page preselects it on this platform.
     bool Preselected(bool ntFamily) const;
 };
@@ -123,20 +160,32 @@ struct Shortcut {
 struct UninstallOptions {
     bool log = false;
     bool uninstaller = false;
-    bool regist = false;
+    bool uninstallEntry = false;  // register the uninstall entry (the folder page may change it)
     std::string logFile = "setup.ini";
     std::string exeFile = "setup.exe";
     std::string exeParam = "/UNINSTALL";
 };
 
+// OPTION1 / OPTION2: how the finish page offers to open a file. Any other value: as
+// Unchecked.
+enum class FinishOffer : int {
+    Hidden = 0,     // no check box
+    Checked = 1,    // the check box, ticked
+    Unchecked = 2,  // the check box, not ticked
+};
+
+// One of the finish page's two offers to open a file at the end.
+struct FinishOption {
+    FinishOffer offer = FinishOffer::Hidden;
+    std::string text;  // the check box's text
+    std::string file = "README.TXT";
+    std::string parameters;  // the first option has no parameter key: always empty
+};
+
 struct FinishOptions {
-    int option1 = 0;
-    int option2 = 0;
     std::string message;  // escapes already decoded
-    std::string opt1Message, opt2Message;
-    std::string opt1File = "README.TXT";
-    std::string opt2File = "README.TXT";
-    std::string opt2Param;
+    FinishOption first;   // OPTION1, OPT1MES, OPT1FILE
+    FinishOption second;  // OPTION2, OPT2MES, OPT2FILE, OPT2PARAM
 };
 
 struct SetupScript {
@@ -164,7 +213,7 @@ struct ScriptDefaults {
     std::string licenseCancel;                     // string 10
     std::string licenseFile = "license.txt";       // string 11
     std::string finishMessage;                     // "インストールが完了しました"
-    std::string opt1Message;                       // "追加情報を読む"
+    std::string firstOptionText;                   // "追加情報を読む"
 };
 SetupScript ReadSetupScript(fw::Profile& script, int startShow, const ScriptDefaults& defaults);
 

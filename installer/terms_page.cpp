@@ -26,7 +26,7 @@ std::wstring WithCrLf(const std::wstring& text)
 
 void TermsPage::OnInit()
 {
-    const LicensePage& license = session_.script.license;
+    const LicensePage& license = state_.script.license;
     SetWindowTextW(hwnd_, fw::WidenAnsi(license.title).c_str());
     SetText(IDOK, fw::WidenAnsi(license.ok));
     SetText(IDCANCEL, fw::WidenAnsi(license.cancel));

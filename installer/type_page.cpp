@@ -10,12 +10,12 @@ namespace installer {
 
 void TypePage::OnInit()
 {
-    const SelectTypePage& type = session_.script.selectType;
+    const SelectTypePage& type = state_.script.selectType;
     const bool custom = type.custom;
     CheckRadioButton(hwnd_, IDC_TYPE_RECOMMENDED, IDC_TYPE_CUSTOM,
                      custom ? IDC_TYPE_CUSTOM : IDC_TYPE_RECOMMENDED);
     Show(IDC_TYPE_HELP, !type.help.empty());
-    items_ = ComponentList(session_.script, session_.places.ntFamily);
+    items_ = ComponentList(state_.script, state_.folders.ntFamily);
     for (const ComponentItem& item : items_)
         SendDlgItemMessageW(hwnd_, IDC_COMPONENTS, LB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(fw::WidenAnsi(item.name).c_str()));
@@ -41,14 +41,14 @@ void TypePage::OnCommand(UINT id, UINT)
             Enable(IDC_COMPONENTS, true);
             break;
         case IDC_TYPE_HELP:
-            ShellExecuteA(hwnd_, "open", session_.script.selectType.help.c_str(), nullptr, nullptr,
+            ShellExecuteA(hwnd_, "open", state_.script.selectType.help.c_str(), nullptr, nullptr,
                           SW_SHOWNORMAL);
             break;
         case IDOK: {
             std::vector<bool> selected;
             for (size_t i = 0; i < items_.size(); ++i)
                 selected.push_back(SendDlgItemMessageW(hwnd_, IDC_COMPONENTS, LB_GETSEL, i, 0) > 0);
-            session_.choices.selected = PageSelection(session_.script, items_, selected);
+            state_.choices.selected = PageSelection(state_.script, items_, selected);
             Finish(PageEvent::Next);
             break;
         }

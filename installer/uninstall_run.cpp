@@ -7,7 +7,7 @@
 #include "framework/core/path.h"
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
-#include "installer/messages.h"
+#include "installer/texts.h"
 
 namespace installer {
 
@@ -57,9 +57,9 @@ UninstallPlan PlanUninstall(const InstallLog& log, const UninstallContext& conte
         const std::string parent = Upper(fw::ParentOf(it->path));
         entry.refused =
             !IsFullPath(it->path) || std::find(allowed.begin(), allowed.end(), parent) == allowed.end();
-        if (it->remove && it->share >= 99)
+        if (it->remove && it->shareGroup >= kNeverRemovedShareGroup)
             entry.share = ShareRule::Keep;
-        else if (it->remove && it->share >= 1)
+        else if (it->remove && it->shareGroup >= 1)
             entry.share = ShareRule::AskGroup;
         entry.deleteFile = it->remove && Upper(it->path) != script;
         plan.entries.push_back(std::move(entry));
@@ -86,12 +86,12 @@ bool UninstallRun::Decide(const UninstallEntry& entry)
         case ShareRule::AskGroup:
             break;
     }
-    auto it = answers_.find(entry.file.share);
+    auto it = answers_.find(entry.file.shareGroup);
     if (it == answers_.end()) {
         const int answer =
             fw::CurrentPrompts().Message(view_.Owner(), ShareQuestion(entry.file), text::kShareCaption,
                                          fw::kMbYesNo | fw::kMbIconQuestion | fw::kMbDefButton2);
-        it = answers_.emplace(entry.file.share, answer == fw::kIdYes).first;
+        it = answers_.emplace(entry.file.shareGroup, answer == fw::kIdYes).first;
     }
     return it->second;
 }
@@ -99,11 +99,11 @@ bool UninstallRun::Decide(const UninstallEntry& entry)
 void UninstallRun::Process(const UninstallEntry& entry, UninstallResult& result)
 {
     const LoggedFile& f = entry.file;
-    if (f.unregist == 2) {
-        const RunOutcome run = machine_.RunAndWait("open", f.path, f.unregistParam);
+    if (f.unregistration == Registration::Program) {
+        const RunOutcome run = machine_.RunAndWait("open", f.path, f.unregistrationParameters);
         view_.AddLine(text::Fill(text::kUnregisteredExe, {text::Decimal(static_cast<long>(run.exitCode))}),
                       true);
-    } else if (f.unregist == 1) {
+    } else if (f.unregistration == Registration::Server) {
         const ServerOutcome server = machine_.CallServer(f.path, true);
         if (server.call == ServerCall::Called && server.result == 0) {
             view_.AddLine(text::kUnregisteredDll, true);

@@ -32,7 +32,7 @@ struct UninstallContext {
 enum class ShareRule {
     NotShared,  // processed
     AskGroup,   // processed when the group's one answer is Yes
-    Keep,       // group 99 and above: never removed nor unregistered
+    Keep,       // kNeverRemovedShareGroup and above: never removed nor unregistered
 };
 
 struct UninstallEntry {

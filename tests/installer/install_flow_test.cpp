@@ -116,24 +116,24 @@ TEST(InstallFlow, ComponentListEndsAtAnEmptyNameButDefaultsStillInstall)
 TEST(InstallFlow, FinishPageAndActions)
 {
     installer::FinishOptions finish;
-    finish.option1 = 1;
-    finish.option2 = 2;
-    finish.opt2Param = "/p";
+    finish.first.offer = installer::FinishOffer::Checked;
+    finish.second.offer = installer::FinishOffer::Unchecked;
+    finish.second.parameters = "/p";
     const installer::FinishPageState normal = installer::MakeFinishPage(finish, false);
-    EXPECT_TRUE(normal.option1Visible && normal.option2Visible && normal.optionsEnabled);
-    EXPECT_TRUE(normal.option1Checked);
-    EXPECT_FALSE(normal.option2Checked || normal.restartVisible);
+    EXPECT_TRUE(normal.firstVisible && normal.secondVisible && normal.optionsEnabled);
+    EXPECT_TRUE(normal.firstChecked);
+    EXPECT_FALSE(normal.secondChecked || normal.restartVisible);
 
     const installer::FinishPageState restart = installer::MakeFinishPage(finish, true);
-    EXPECT_TRUE(restart.option1Visible && restart.option2Visible);
-    EXPECT_FALSE(restart.optionsEnabled || restart.option1Checked || restart.option2Checked);
+    EXPECT_TRUE(restart.firstVisible && restart.secondVisible);
+    EXPECT_FALSE(restart.optionsEnabled || restart.firstChecked || restart.secondChecked);
     EXPECT_TRUE(restart.restartVisible && restart.restartChecked);
-    EXPECT_EQ(restart.option1 + restart.option2, 0);
+    EXPECT_FALSE(restart.openFirst || restart.openSecond);
 
-    const installer::FinishPlan plan = installer::PlanFinish(finish, 1, 1, false, "C:\\App");
+    const installer::FinishPlan plan = installer::PlanFinish(finish, true, true, false, "C:\\App");
     EXPECT_EQ(plan.currentFolder, "C:\\App");
     EXPECT_EQ(plan.open, (std::vector<installer::FinishAction>{{"README.TXT", ""}, {"README.TXT", "/p"}}));
-    EXPECT_TRUE(installer::PlanFinish(finish, 0, 0, true, "C:\\App").open.empty());
+    EXPECT_TRUE(installer::PlanFinish(finish, false, false, true, "C:\\App").open.empty());
     EXPECT_EQ(installer::FinishOffPrompt(true), installer::FinishPrompt::RestartQuestion);
 }
 

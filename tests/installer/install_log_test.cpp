@@ -10,6 +10,7 @@ namespace {
 
 using installer::FileVersion;
 using installer::IniText;
+using installer::Registration;
 using installer::ReplaceOp;
 
 std::string WrittenLog()
@@ -18,15 +19,15 @@ std::string WrittenLog()
     installer::LogWriter writer(log);
     installer::FileEntry copy;
     copy.file = "a.dll";
-    copy.share = 3;
+    copy.shareGroup = 3;
     copy.shareComment = "Common";
-    copy.unregist = 1;
+    copy.unregistration = Registration::Server;
     installer::FileEntry none = copy;
     none.action = "none";
-    none.share = 0;
+    none.shareGroup = 0;
     none.shareComment.clear();
-    none.unregist = 2;
-    none.unregistParam = "/u";
+    none.unregistration = Registration::Program;
+    none.unregistrationParameters = "/u";
     EXPECT_TRUE(writer.AddFolder("C:\\App"));
     writer.AddComponentFile(copy, "C:\\App\\a.dll");
     EXPECT_FALSE(writer.AddFolder("c:\\APP"));
@@ -67,10 +68,10 @@ TEST(InstallLog, ReaderGetsBackWhatTheWriterWrote)
     EXPECT_TRUE(log.Complete());
     ASSERT_EQ(log.files.size(), 3u);
     EXPECT_TRUE(log.files[0].hasAction && log.files[0].remove);
-    EXPECT_EQ(log.files[0].share, 3);
+    EXPECT_EQ(log.files[0].shareGroup, 3);
     EXPECT_EQ(log.files[0].shareComment, "Common");
     EXPECT_FALSE(log.files[1].remove);
-    EXPECT_EQ(log.files[1].unregistParam, "/u");
+    EXPECT_EQ(log.files[1].unregistrationParameters, "/u");
     EXPECT_TRUE(!log.files[2].hasAction && log.files[2].remove);
     ASSERT_EQ(log.folders.size(), 2u);
     EXPECT_EQ(log.folders[1].path, "C:\\Menu\\Group");
@@ -175,24 +176,28 @@ TEST(ReplaceRule, CopyDecisionByVersionCheck)
         {2, true, v2, v1, false}, {2, false, none, none, true}, {3, true, v1, v2, true},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(installer::ShouldCopy(c.check, c.exists, c.source, c.target), c.copy)
+        EXPECT_EQ(installer::ShouldCopy(static_cast<installer::ExistingFileRule>(c.check), c.exists, c.source,
+                                        c.target),
+                  c.copy)
             << c.check << " " << c.exists;
 }
 
 TEST(ReplaceRule, InUsePlansByPlatformAndMode)
 {
     using Steps = std::vector<installer::ReplaceStep>;
-    EXPECT_EQ(installer::PlanInUseReplacement(true, 1, "s", "T"),
+    constexpr installer::InUseRule kReplace = installer::InUseRule::Replace;
+    constexpr installer::InUseRule kNtOnly = installer::InUseRule::ReplaceOnNtOnly;
+    EXPECT_EQ(installer::PlanInUseReplacement(true, kReplace, "s", "T"),
               (Steps{{ReplaceOp::MoveAside, "T", "T.DeleteOnReboot"},
                      {ReplaceOp::Copy, "s", "T"},
                      {ReplaceOp::DeleteAtRestart, "T.DeleteOnReboot", ""}}));
-    EXPECT_EQ(installer::PlanInUseReplacement(true, 2, "s", "T"),
-              installer::PlanInUseReplacement(true, 1, "s", "T"));
-    EXPECT_EQ(installer::PlanInUseReplacement(false, 1, "s", "T"),
+    EXPECT_EQ(installer::PlanInUseReplacement(true, kNtOnly, "s", "T"),
+              installer::PlanInUseReplacement(true, kReplace, "s", "T"));
+    EXPECT_EQ(installer::PlanInUseReplacement(false, kReplace, "s", "T"),
               (Steps{{ReplaceOp::DeleteAgain, "T", "s"},
                      {ReplaceOp::Copy, "s", "T.replace"},
                      {ReplaceOp::RecordRename, "T", "T.replace"}}));
-    EXPECT_EQ(installer::PlanInUseReplacement(false, 2, "s", "T"),
+    EXPECT_EQ(installer::PlanInUseReplacement(false, kNtOnly, "s", "T"),
               (Steps{{ReplaceOp::DeleteAgain, "T", "s"}, {ReplaceOp::KeepOld, "T", ""}}));
 }
 

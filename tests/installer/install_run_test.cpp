@@ -78,8 +78,8 @@ TEST(InstallRun, AFullRunCopiesRegistersLinksAndLogsEverything)
                                                "C:\\Apps\\Tool\\setup.ini", "C:\\Apps\\Tool\\setup.exe"}));
     EXPECT_EQ(folders, (std::vector<std::string>{"C:\\Apps\\Tool", "C:\\Apps\\Tool\\data",
                                                  "C:\\All\\Programs\\FREEWARE"}));
-    EXPECT_EQ(log.files[1].share, 2);
-    EXPECT_EQ(log.files[1].unregist, 1);
+    EXPECT_EQ(log.files[1].shareGroup, 2);
+    EXPECT_EQ(log.files[1].unregistration, installer::Registration::Server);
     EXPECT_EQ(logText.GetString("WINDOW", "APPLIC", ""), "ToolKey");
     EXPECT_THAT(f.registry.Dump(),
                 ::testing::IsSupersetOf(std::vector<std::string>{
@@ -278,7 +278,7 @@ TEST(InstallRun, ALockedOrReadOnlyTargetInEachDeleteOnRebootMode)
     for (const LockedCase& c : kLocked) {
         SCOPED_TRACE(c.name);
         RunFixture f;
-        f.places.ntFamily = c.nt;
+        f.folders.ntFamily = c.nt;
         f.machine.AddFile("a.dll", "new");
         installer_test::FakeMachine::File& old = f.machine.AddFile(kT, "old");
         (c.readOnly ? old.readOnly : old.locked) = true;
@@ -310,7 +310,7 @@ TEST(InstallRun, ALockedOrReadOnlyTargetInEachDeleteOnRebootMode)
 TEST(InstallRun, ARecordGoesToTheProfileWhenWininitHasNoRenameSection)
 {
     RunFixture f;
-    f.places.ntFamily = false;
+    f.folders.ntFamily = false;
     f.machine.AddFile("a.dll");
     f.machine.AddFile(kT).locked = true;
     f.machine.wininit = "[other]\r\n";
@@ -415,7 +415,7 @@ TEST(InstallRun, VerbActionsAndVersionChecks)
 TEST(InstallRun, ShortcutsStartupQuestionAndFailedFolders)
 {
     RunFixture f;
-    f.places.programsUser = "Q:\\Programs";  // no such drive
+    f.folders.programsUser = "Q:\\Programs";  // no such drive
     const InstallResult result = f.Install(
         "[UNINSTALL]\nLOG=1\n[COMPONENT01]\ndefault=1\n[TARGET]\nDESKTOP=1\nSTARTMENU=1\n"
         "[DESKTOP]\nFILE01=missing.exe\nDESCRIPTION01=Missing\n"
@@ -426,7 +426,7 @@ TEST(InstallRun, ShortcutsStartupQuestionAndFailedFolders)
 
     RunFixture g;
     g.machine.AddFolder(installer_test::kInstallFolder);
-    g.places.programsAll = "Q:\\Programs";
+    g.folders.programsAll = "Q:\\Programs";
     g.prompts.Answer(fw::kIdNo).Answer(fw::kIdOk);
     EXPECT_TRUE(g.Install("[UNINSTALL]\nLOG=1\n[TARGET]\nDESKTOP=1\nSTARTMENU=1\n"
                           "[DESKTOP]\nFILE01=missing.exe\nDESCRIPTION01=Missing\n"
@@ -482,7 +482,7 @@ TEST(InstallRun, AFailedCopyAfterTheMoveAsidePutsTheOldFileBack)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RunFixture f;
-        f.places.ntFamily = true;
+        f.folders.ntFamily = true;
         f.machine.AddFolder("C:\\Apps\\Tool");
         f.machine.AddFile(kT, "old").locked = true;  // the source a.dll is missing
         for (int answer : c.answers)

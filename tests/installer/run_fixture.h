@@ -19,23 +19,23 @@ struct RunFixture {
     FakeView view;
     testing_support::MemoryRegistry registry;
     testing_support::ScriptedPrompts prompts;
-    installer::Places places;
+    installer::SystemFolders folders;
 
     RunFixture()
     {
-        places.windows = "C:\\WINDOWS";
-        places.windowsRoot = "C:\\";
-        places.system = "C:\\WINDOWS\\SYSTEM";
-        places.documents = "C:\\Docs";
-        places.desktopUser = "C:\\User\\Desktop";
-        places.desktopAll = "C:\\All\\Desktop";
-        places.programsUser = "C:\\User\\Programs";
-        places.programsAll = "C:\\All\\Programs";
-        places.startupUser = "C:\\User\\Startup";
-        places.startupAll = "C:\\All\\Startup";
+        folders.windows = "C:\\WINDOWS";
+        folders.windowsRoot = "C:\\";
+        folders.system = "C:\\WINDOWS\\SYSTEM";
+        folders.documents = "C:\\Docs";
+        folders.desktopUser = "C:\\User\\Desktop";
+        folders.desktopAll = "C:\\All\\Desktop";
+        folders.programsUser = "C:\\User\\Programs";
+        folders.programsAll = "C:\\All\\Programs";
+        folders.startupUser = "C:\\User\\Startup";
+        folders.startupAll = "C:\\All\\Startup";
         for (const std::string* folder :
-             {&places.system, &places.documents, &places.desktopUser, &places.desktopAll,
-              &places.programsUser, &places.programsAll, &places.startupUser, &places.startupAll})
+             {&folders.system, &folders.documents, &folders.desktopUser, &folders.desktopAll,
+              &folders.programsUser, &folders.programsAll, &folders.startupUser, &folders.startupAll})
             machine.AddFolder(*folder);
     }
 
@@ -48,8 +48,9 @@ struct RunFixture {
     installer::InstallResult Install(const std::string& text)
     {
         const installer::SetupScript script = Script(text);
-        const installer::InstallChoices choices = installer::InstallChoices::Defaults(script, places.windows);
-        return installer::InstallRun(script, choices, places, machine, view, registry).Run();
+        const installer::InstallChoices choices =
+            installer::InstallChoices::Defaults(script, folders.windows);
+        return installer::InstallRun(script, choices, folders, machine, view, registry).Run();
     }
 
     std::string Shown(size_t i) const { return testing_support::Utf8(prompts.At(i).text); }

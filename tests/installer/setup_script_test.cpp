@@ -10,6 +10,7 @@ namespace {
 
 using installer::FileAction;
 using installer::IniText;
+using installer::Registration;
 using installer::SetupScript;
 
 SetupScript Read(const std::string& text, int show = 5)
@@ -42,8 +43,8 @@ TEST(SetupScript, AnEmptyOrMissingScriptGivesEveryDefault)
     EXPECT_EQ(s.uninstall.logFile, "setup.ini");
     EXPECT_EQ(s.uninstall.exeFile, "setup.exe");
     EXPECT_EQ(s.uninstall.exeParam, "/UNINSTALL");
-    EXPECT_EQ(s.finish.opt1File, "README.TXT");
-    EXPECT_EQ(s.finish.opt2File, "README.TXT");
+    EXPECT_EQ(s.finish.first.file, "README.TXT");
+    EXPECT_EQ(s.finish.second.file, "README.TXT");
     EXPECT_FALSE(s.uninstallSetup);
     EXPECT_EQ(installer::DefaultInstallFolder("C:\\WINDOWS", s.target), "C:\\Program Files\\FREEWARE");
 }
@@ -67,15 +68,18 @@ const KeyCase kKeys[] = {
      [](auto& s) { return s.sequence.license && s.sequence.finish && !s.sequence.selectType; }},
     {"RETMIN is hexadecimal", "[COMPONENT01]\ncount=1\nfile01=a\nRETMIN01=10\nRETMAX01=ff\n",
      [](auto& s) {
-         return s.components[0].files[0].retMin == 16u && s.components[0].files[0].retMax == 255u;
+         return s.components[0].files[0].acceptedExitMin == 16u &&
+                s.components[0].files[0].acceptedExitMax == 255u;
      }},
     {"RETMIN and RETMAX defaults", "[COMPONENT01]\ncount=1\n",
      [](auto& s) {
-         return s.components[0].files[0].retMin == 1u && s.components[0].files[0].retMax == 0x7fffffffu;
+         return s.components[0].files[0].acceptedExitMin == 1u &&
+                s.components[0].files[0].acceptedExitMax == 0x7fffffffu;
      }},
     {"UNREGIST follows REGIST", "[COMPONENT01]\ncount=2\nREGIST01=2\nREGIST02=1\nUNREGIST02=0\n",
      [](auto& s) {
-         return s.components[0].files[0].unregist == 2 && s.components[0].files[1].unregist == 0;
+         return s.components[0].files[0].unregistration == Registration::Program &&
+                s.components[0].files[1].unregistration == Registration::None;
      }},
     {"action defaults to copy", "[COMPONENT01]\ncount=1\n",
      [](auto& s) { return s.components[0].files[0].Kind() == FileAction::Copy; }},
@@ -171,7 +175,7 @@ TEST(SetupScript, ComponentsPreselectByPlatform)
               std::vector<bool>({true, false, true, false}));
     EXPECT_EQ(std::vector<bool>({s.components[0].Preselected(false), s.components[1].Preselected(false)}),
               std::vector<bool>({false, true}));
-    EXPECT_EQ(s.components[3].Base(), installer::BaseFolder::System);
+    EXPECT_EQ(s.components[3].baseFolder, installer::BaseFolder::System);
 }
 
 }  // namespace

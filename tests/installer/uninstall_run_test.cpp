@@ -166,7 +166,7 @@ TEST(UninstallRun, ATruncatedLogRemovesWhatItNamesAndReportsTheRest)
 TEST(UninstallRun, ClosingThePageStopsTheLoopsButStillCleansUp)
 {
     RunFixture f;
-    f.places.ntFamily = false;
+    f.folders.ntFamily = false;
     f.machine.AddFile("C:\\Apps\\Tool\\a.dll");
     f.machine.AddFile("C:\\Apps\\Tool\\b.dll");
     f.machine.wininit = "[rename]\r\n";

@@ -13,26 +13,26 @@
 
 namespace installer {
 
-struct Session {
+struct InstallerState {
     HINSTANCE instance = nullptr;
     HWND main = nullptr;
     bool newShell = true;
     std::string programPath;  // the running program
     std::string scriptPath;   // beside it, extension "ini"
     SetupScript script;
-    Places places;
+    SystemFolders folders;
     InstallChoices choices;
-    int option1 = 0, option2 = 0;
+    bool openFirst = false, openSecond = false;  // the finish options' files to open at the end
     bool restartNeeded = false;
 
-    Session() : flow(Sequence{}) {}
+    InstallerState() : flow(Sequence{}) {}
     InstallFlow flow;
 };
 
 // Platform facts and folders (Win32).
 bool IsNtFamily();
 bool HasNewShell();  // Shell32.DLL 4.72 or later
-Places ResolvePlaces(bool ntFamily);
+SystemFolders ResolveSystemFolders(bool ntFamily);
 std::string ModulePath();
 
 // Processes every pending message, offering each to the current page first.

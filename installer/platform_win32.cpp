@@ -5,7 +5,7 @@
 
 #include "framework/core/codepage.h"
 #include "framework/win/handles.h"
-#include "installer/session.h"
+#include "installer/installer_state.h"
 
 namespace installer {
 
@@ -51,9 +51,9 @@ bool HasNewShell()
     return ((info.dwMajorVersion << 16) | info.dwMinorVersion) >= ((4u << 16) | 72u);
 }
 
-Places ResolvePlaces(bool ntFamily)
+SystemFolders ResolveSystemFolders(bool ntFamily)
 {
-    Places p;
+    SystemFolders p;
     p.ntFamily = ntFamily;
     char buffer[MAX_PATH] = "";
     GetWindowsDirectoryA(buffer, MAX_PATH);

@@ -1,4 +1,4 @@
-#include "installer/messages.h"
+#include "installer/texts.h"
 
 #include <cwchar>
 
