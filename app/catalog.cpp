@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/core/ascii.h"
 #include "framework/core/prompts.h"
+#include "framework/core/wait.h"
 
 namespace app {
 
@@ -19,22 +21,6 @@ const wchar_t kCannotOpen[] = L"ファイルを開けません";
 const wchar_t kCannotCreate[] = L"ファイルが作成できません";
 const wchar_t kWriteFailed[] = L"ファイル書き込みに失敗しました";
 const wchar_t kDiscard[] = L"現在のデータを破棄しますか？";
-
-class WaitCursor {
-public:
-    explicit WaitCursor(CatalogHost& host) : host_(host) { host_.BeginWait(); }
-    ~WaitCursor() { host_.EndWait(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    CatalogHost& host_;
-};
-
-bool IsCrtSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 }  // namespace
 
@@ -77,7 +63,7 @@ void ForEachCatalogLine(std::string_view bytes, const fw::CodePage& codePage,
 int CatalogHeaderList(std::string_view line)
 {
     size_t i = line.empty() || line[0] != '*' ? 0 : 1;
-    while (i < line.size() && IsCrtSpace(line[i]))
+    while (i < line.size() && fw::IsAsciiSpace(line[i]))
         ++i;
     bool negative = false;
     if (i < line.size() && (line[i] == '+' || line[i] == '-'))
@@ -152,7 +138,7 @@ void Catalog::FinishList(int listNumber, std::vector<std::string>& pending)
 
 bool Catalog::Load(const std::string& path, CatalogCounts* countsOut)
 {
-    WaitCursor wait(host_);
+    fw::WaitScope wait(host_);
     std::string bytes;
     if (!fs_.ReadAll(path, bytes)) {
         Ask(kCannotOpen, fw::kMbOk);
@@ -191,7 +177,7 @@ bool Catalog::Load(const std::string& path, CatalogCounts* countsOut)
 
 bool Catalog::Write(const std::string& path)
 {
-    WaitCursor wait(host_);
+    fw::WaitScope wait(host_);
     // The lists go to a file of their own first, never one the user already has.
     std::string temp = path + ".tmp";
     for (int n = 1; n < 100 && fs_.Attributes(temp) != fw::kAttrInvalid; ++n)

@@ -10,6 +10,7 @@
 
 #include "framework/core/codepage.h"
 #include "framework/core/filesystem.h"
+#include "framework/core/wait.h"
 #include "lists/list_set.h"
 
 namespace app {
@@ -27,8 +28,8 @@ enum CatalogCommand : unsigned {
     kCommandSaveAs = 57604,
 };
 
-// What the catalog needs from the main frame.
-class CatalogHost {
+// What the catalog needs from the main frame; the wait shows around reading and writing.
+class CatalogHost : public fw::WaitIndicator {
 public:
     virtual ~CatalogHost() = default;
     // The open (`save` false) or save-as file dialog with the settings above; `path`
@@ -36,9 +37,6 @@ public:
     virtual bool ChooseCatalogFile(bool save, std::string& path) = 0;
     // SetCacheSize with CACHE/CACHESIZE and CACHE/CACHEOUT again (empties the cache).
     virtual void ApplyCacheSettings() = 0;
-    // The wait cursor around reading and writing.
-    virtual void BeginWait() {}
-    virtual void EndWait() {}
     // Owner window of the message boxes.
     virtual intptr_t Owner() const { return 0; }
 };

@@ -1,13 +1,10 @@
 #include "app/command_line.h"
 
+#include "framework/core/ascii.h"
+
 namespace app {
 
 namespace {
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 }  // namespace
 
@@ -16,7 +13,7 @@ std::vector<std::string> SplitCommandLine(std::string_view text)
     std::vector<std::string> tokens;
     size_t at = 0;
     while (tokens.size() < kMaxCommandLineTokens) {
-        while (at < text.size() && IsBlank(text[at]))
+        while (at < text.size() && fw::IsBlank(text[at]))
             ++at;
         if (at >= text.size())
             break;

@@ -6,6 +6,7 @@
 #include "app/layout_store.h"
 #include "app/main_frame.h"
 #include "app/tile.h"
+#include "framework/core/wait.h"
 #include "resources/lumsor/resource.h"
 
 namespace {
@@ -19,18 +20,6 @@ app::WindowRect ToWindowRect(const RECT& r)
 {
     return {r.left, r.top, r.right, r.bottom};
 }
-
-// Shows the wait cursor for a scope.
-class WaitScope {
-public:
-    explicit WaitScope(app::CatalogHost& host) : host_(host) { host_.BeginWait(); }
-    ~WaitScope() { host_.EndWait(); }
-    WaitScope(const WaitScope&) = delete;
-    WaitScope& operator=(const WaitScope&) = delete;
-
-private:
-    app::CatalogHost& host_;
-};
 
 }  // namespace
 
@@ -101,7 +90,7 @@ void CClsMainFrame::SaveWorkingLayout()
 
 void CClsMainFrame::RestoreWorkingLayout()
 {
-    WaitScope wait(*this);
+    fw::WaitScope wait(static_cast<app::CatalogHost&>(*this));
     const app::WorkingLayout layout = app::ReadWorkingLayout(settings_);
     // Stored rectangles are kept reachable within the client area; while the frame is
     // being created that area has no size yet, and the work area stands in for it.
@@ -155,7 +144,7 @@ void CClsMainFrame::RestoreWorkingLayout()
 
 void CClsMainFrame::CopyLayout(const char* source, const char* target)
 {
-    WaitScope wait(*this);
+    fw::WaitScope wait(static_cast<app::CatalogHost&>(*this));
     app::CopyLayout(settings_, source, target);
 }
 

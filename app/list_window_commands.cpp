@@ -10,6 +10,7 @@
 #include "framework/com/data_object.h"
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
+#include "framework/core/wait.h"
 #include "lists/drop_loader.h"
 #include "lists/list_commands.h"
 #include "lists/properties_text.h"
@@ -209,10 +210,9 @@ void CClsLstWnd::OnConditionalCut()
     CClsCondDlg dialog(condition);
     if (dialog.RunModal(GetModuleHandleW(nullptr), IDD_CONDITION, Handle()) != IDOK)
         return;
-    BeginWait();
+    fw::WaitScope wait(*this);
     OleClipboard clipboard;
     lists::ConditionalCut(model_, condition, host_.Files(), {host_.WideDropNames()}, clipboard, Owner());
-    EndWait();
 }
 
 void CClsLstWnd::OnPaste()

@@ -14,16 +14,11 @@ constexpr int64_t kNumberCap = 999999999999999999;  // 18 digits
 
 enum class Case { Keep, Upper, Lower };
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // Reads a decimal digit run at text[i], saturating at kNumberCap; i moves past it.
 int64_t ReadNumber(std::string_view text, size_t& i)
 {
     int64_t value = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i)
+    for (; i < text.size() && fw::IsAsciiDigit(text[i]); ++i)
         value = value > kNumberCap / 10 ? kNumberCap : std::min(kNumberCap, value * 10 + (text[i] - '0'));
     return value;
 }
@@ -102,7 +97,7 @@ NameParts Split(std::string_view name, const fw::CodePage& cp)
     const std::string_view base = parts.base;
     size_t digit = 0;
     while (digit < base.size() &&
-           !(IsDigit(base[digit]) && cp.CharLength(base.data(), digit, base.size()) == 1))
+           !(fw::IsAsciiDigit(base[digit]) && cp.CharLength(base.data(), digit, base.size()) == 1))
         digit = cp.Next(base.data(), digit, base.size());
     parts.prefix = base.substr(0, digit);
     parts.number = ReadNumber(base, digit);

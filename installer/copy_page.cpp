@@ -31,33 +31,28 @@ std::string InstallFolderOfEntry(const std::string& applic, const std::string& p
     const size_t slash = command.find_last_of(L'\\');
     if (slash == std::wstring::npos)
         return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, command.c_str(), static_cast<int>(slash), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string folder(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, command.c_str(), static_cast<int>(slash), folder.data(), n, nullptr,
-                        nullptr);
-    return folder;
+    return fw::NarrowAnsi(std::wstring_view(command).substr(0, slash));
 }
 
 }  // namespace
 
 void CopyPage::OnInit()
 {
-    SendDlgItemMessageW(hwnd_, IDC_RUN_LIST, LB_SETHORIZONTALEXTENT, 2000, 0);
-    ShowWindow(hwnd_, SW_SHOW);
+    SendDlgItemMessageW(Handle(), IDC_RUN_LIST, LB_SETHORIZONTALEXTENT, 2000, 0);
+    ShowWindow(Handle(), SW_SHOW);
 }
 
-bool CopyPage::OnMessage(UINT message, WPARAM wp, LPARAM)
+bool CopyPage::OnMessage(UINT message, WPARAM wp, LPARAM, LRESULT&)
 {
     // The work starts once the page is visible.
     if (message == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && !started_) {
         started_ = true;
-        PostMessageW(hwnd_, WM_COMMAND, IDC_START_RUN, 0);
+        PostMessageW(Handle(), WM_COMMAND, IDC_START_RUN, 0);
     }
     return false;
 }
 
-void CopyPage::OnCommand(UINT id, UINT)
+void CopyPage::OnPageCommand(UINT id, UINT)
 {
     if (id == IDC_START_RUN) {
         if (uninstall_)
@@ -72,7 +67,7 @@ void CopyPage::OnCommand(UINT id, UINT)
 
 void CopyPage::RunInstall()
 {
-    Win32Machine machine(state_.main, &PumpPending);
+    Win32Machine machine(state_.main, [this] { state_.loop.PumpPending(); });
     fw::com::Win32Registry registry;
     InstallRun run(state_.script, state_.choices, state_.folders, machine, *this, registry);
     const InstallResult result = run.Run();
@@ -83,7 +78,7 @@ void CopyPage::RunInstall()
         return;
     }
     done_ = true;
-    SetText(IDCANCEL, L"完了");
+    SetItemText(IDCANCEL, L"完了");
 }
 
 void CopyPage::RunUninstall()
@@ -101,7 +96,7 @@ void CopyPage::RunUninstall()
     if (!installFolder.empty())
         context.extraFolders.push_back(installFolder);
 
-    Win32Machine machine(state_.main, &PumpPending);
+    Win32Machine machine(state_.main, [this] { state_.loop.PumpPending(); });
     fw::com::Win32Registry registry;
     UninstallRun run(context, machine, *this, registry);
     const UninstallResult result = run.Run(PlanUninstall(log, context));
@@ -111,30 +106,30 @@ void CopyPage::RunUninstall()
         return;
     }
     done_ = true;
-    SetText(IDCANCEL, L"終了");
+    SetItemText(IDCANCEL, L"終了");
 }
 
 void CopyPage::AddLine(const std::wstring& line, bool select)
 {
     const LRESULT index =
-        SendDlgItemMessageW(hwnd_, IDC_RUN_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        SendDlgItemMessageW(Handle(), IDC_RUN_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     if (select && index >= 0)
-        SendDlgItemMessageW(hwnd_, IDC_RUN_LIST, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendDlgItemMessageW(Handle(), IDC_RUN_LIST, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void CopyPage::SetRange(int high)
 {
-    SendDlgItemMessageW(hwnd_, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, high));
+    SendDlgItemMessageW(Handle(), IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, high));
 }
 
 void CopyPage::SetPosition(int position)
 {
-    SendDlgItemMessageW(hwnd_, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    SendDlgItemMessageW(Handle(), IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void CopyPage::Pump()
 {
-    PumpPending();
+    state_.loop.PumpPending();
 }
 
 }  // namespace installer

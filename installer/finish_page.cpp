@@ -10,27 +10,27 @@ void FinishPage::OnInit()
     const FinishPageState page = MakeFinishPage(finish, state_.restartNeeded);
     state_.openFirst = page.openFirst;
     state_.openSecond = page.openSecond;
-    Show(IDC_OPTION1, page.firstVisible);
-    Show(IDC_OPTION2, page.secondVisible);
-    Enable(IDC_OPTION1, page.optionsEnabled);
-    Enable(IDC_OPTION2, page.optionsEnabled);
-    Show(IDC_RESTART, page.restartVisible);
-    Check(IDC_OPTION1, page.firstChecked);
-    Check(IDC_OPTION2, page.secondChecked);
-    Check(IDC_RESTART, page.restartChecked);
-    SetText(IDC_FINISH_MESSAGE, fw::WidenAnsi(finish.message));
-    SetText(IDC_OPTION1, fw::WidenAnsi(finish.first.text));
-    SetText(IDC_OPTION2, fw::WidenAnsi(finish.second.text));
-    ShowWindow(hwnd_, SW_SHOW);
+    ShowItem(IDC_OPTION1, page.firstVisible);
+    ShowItem(IDC_OPTION2, page.secondVisible);
+    EnableItem(IDC_OPTION1, page.optionsEnabled);
+    EnableItem(IDC_OPTION2, page.optionsEnabled);
+    ShowItem(IDC_RESTART, page.restartVisible);
+    SetChecked(IDC_OPTION1, page.firstChecked);
+    SetChecked(IDC_OPTION2, page.secondChecked);
+    SetChecked(IDC_RESTART, page.restartChecked);
+    SetItemText(IDC_FINISH_MESSAGE, fw::WidenAnsi(finish.message));
+    SetItemText(IDC_OPTION1, fw::WidenAnsi(finish.first.text));
+    SetItemText(IDC_OPTION2, fw::WidenAnsi(finish.second.text));
+    ShowWindow(Handle(), SW_SHOW);
 }
 
-void FinishPage::OnCommand(UINT id, UINT)
+void FinishPage::OnPageCommand(UINT id, UINT)
 {
     if (id != IDOK)
         return;
-    state_.openFirst = Checked(IDC_OPTION1);
-    state_.openSecond = Checked(IDC_OPTION2);
-    state_.restartNeeded = Checked(IDC_RESTART);
+    state_.openFirst = IsChecked(IDC_OPTION1);
+    state_.openSecond = IsChecked(IDC_OPTION2);
+    state_.restartNeeded = IsChecked(IDC_RESTART);
     Finish(PageEvent::Next);
 }
 

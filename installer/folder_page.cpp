@@ -4,19 +4,13 @@
 
 #include "framework/core/path.h"
 #include "framework/core/text.h"
+#include "framework/win/string_table.h"
 #include "installer/pages.h"
 #include "resources/orkvane/resource.h"
 
 namespace installer {
 
 namespace {
-
-std::wstring LoadText(HINSTANCE instance, UINT id)
-{
-    const wchar_t* text = nullptr;
-    const int n = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return n > 0 ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
-}
 
 }  // namespace
 
@@ -25,23 +19,23 @@ void FolderPage::OnInit()
     const TargetOptions& target = state_.script.target;
     const InstallChoices& choices = state_.choices;
     const bool nt = state_.folders.ntFamily;
-    Enable(IDC_FOLDER_BACK, state_.flow.BackEnabled());
-    SendDlgItemMessageW(hwnd_, IDC_FOLDER_EDIT, EM_LIMITTEXT, MAX_PATH - 1, 0);
-    SetText(IDC_FOLDER_EDIT, fw::WidenAnsi(choices.installFolder));
-    Check(IDC_LINK_DESKTOP, target.desktop);
-    Enable(IDC_LINK_DESKTOP, target.desktop);
-    Check(IDC_LINK_STARTMENU, target.startMenu);
-    Enable(IDC_LINK_STARTMENU, target.startMenu);
-    Enable(IDC_GROUP_COMBO, target.startMenu);
+    EnableItem(IDC_FOLDER_BACK, state_.flow.BackEnabled());
+    SendDlgItemMessageW(Handle(), IDC_FOLDER_EDIT, EM_LIMITTEXT, MAX_PATH - 1, 0);
+    SetItemText(IDC_FOLDER_EDIT, fw::WidenAnsi(choices.installFolder));
+    SetChecked(IDC_LINK_DESKTOP, target.desktop);
+    EnableItem(IDC_LINK_DESKTOP, target.desktop);
+    SetChecked(IDC_LINK_STARTMENU, target.startMenu);
+    EnableItem(IDC_LINK_STARTMENU, target.startMenu);
+    EnableItem(IDC_GROUP_COMBO, target.startMenu);
     const UninstallOptions& uninstall = state_.script.uninstall;
-    Check(IDC_UNINSTALL_ENTRY, uninstall.uninstallEntry);
-    Enable(IDC_UNINSTALL_ENTRY, uninstall.uninstaller && uninstall.uninstallEntry);
-    Enable(IDC_LINK_PRIVATE, target.desktop || target.startMenu);
-    Check(IDC_LINK_PRIVATE, target.privateLinks && nt);
-    Show(IDC_LINK_PRIVATE, nt);
+    SetChecked(IDC_UNINSTALL_ENTRY, uninstall.uninstallEntry);
+    EnableItem(IDC_UNINSTALL_ENTRY, uninstall.uninstaller && uninstall.uninstallEntry);
+    EnableItem(IDC_LINK_PRIVATE, target.desktop || target.startMenu);
+    SetChecked(IDC_LINK_PRIVATE, target.privateLinks && nt);
+    ShowItem(IDC_LINK_PRIVATE, nt);
     state_.choices.privateLinks = target.privateLinks && nt;
     FillGroups();
-    ShowWindow(hwnd_, SW_SHOW);
+    ShowWindow(Handle(), SW_SHOW);
 }
 
 // The sub-folders of the programs menu (per-user or shared), and the group name.
@@ -66,7 +60,7 @@ void FolderPage::FillGroups()
 
 void FolderPage::Browse()
 {
-    const std::wstring title = LoadText(state_.instance, IDS_BROWSE_TITLE);
+    const std::wstring title = fw::LoadText(IDS_BROWSE_TITLE);
     const std::string titleAnsi = fw::NarrowAnsi(title);
     char display[MAX_PATH] = "";
     BROWSEINFOA info{};
@@ -79,14 +73,14 @@ void FolderPage::Browse()
         return;
     char path[MAX_PATH] = "";
     if (SHGetPathFromIDListA(list, path)) {
-        SetText(IDC_FOLDER_EDIT, fw::WidenAnsi(path));
+        SetItemText(IDC_FOLDER_EDIT, fw::WidenAnsi(path));
         SetFocus(Item(IDC_FOLDER_EDIT));
-        SendDlgItemMessageW(hwnd_, IDC_FOLDER_EDIT, EM_SETSEL, 0, -1);
+        SendDlgItemMessageW(Handle(), IDC_FOLDER_EDIT, EM_SETSEL, 0, -1);
     }
     CoTaskMemFree(list);
 }
 
-void FolderPage::OnCommand(UINT id, UINT code)
+void FolderPage::OnPageCommand(UINT id, UINT code)
 {
     InstallChoices& choices = state_.choices;
     switch (id) {
@@ -95,24 +89,24 @@ void FolderPage::OnCommand(UINT id, UINT code)
             break;
         case IDC_LINK_PRIVATE:
             if (code == BN_CLICKED) {
-                choices.privateLinks = Checked(IDC_LINK_PRIVATE);
+                choices.privateLinks = IsChecked(IDC_LINK_PRIVATE);
                 FillGroups();
             }
             break;
         case IDC_LINK_STARTMENU:
             if (code == BN_CLICKED)
-                Enable(IDC_GROUP_COMBO, Checked(IDC_LINK_STARTMENU));
+                EnableItem(IDC_GROUP_COMBO, IsChecked(IDC_LINK_STARTMENU));
             break;
         case IDC_FOLDER_BACK:
             Finish(PageEvent::Back);
             break;
         case IDOK:
-            choices.desktop = Checked(IDC_LINK_DESKTOP);
-            choices.startMenu = Checked(IDC_LINK_STARTMENU);
-            choices.privateLinks = Checked(IDC_LINK_PRIVATE);
-            choices.uninstallEntry = Checked(IDC_UNINSTALL_ENTRY);
-            choices.installFolder = AnsiText(IDC_FOLDER_EDIT, MAX_PATH - 1);
-            choices.groupName = AnsiText(IDC_GROUP_COMBO, MAX_PATH - 1);
+            choices.desktop = IsChecked(IDC_LINK_DESKTOP);
+            choices.startMenu = IsChecked(IDC_LINK_STARTMENU);
+            choices.privateLinks = IsChecked(IDC_LINK_PRIVATE);
+            choices.uninstallEntry = IsChecked(IDC_UNINSTALL_ENTRY);
+            choices.installFolder = ItemAnsiText(IDC_FOLDER_EDIT, MAX_PATH - 1);
+            choices.groupName = ItemAnsiText(IDC_GROUP_COMBO, MAX_PATH - 1);
             Finish(PageEvent::Next);
             break;
         case IDCANCEL:

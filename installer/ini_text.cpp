@@ -1,19 +1,16 @@
 #include "installer/ini_text.h"
 
+#include "framework/core/ascii.h"
+
 namespace installer {
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 std::string_view Trim(std::string_view s)
 {
-    while (!s.empty() && IsBlank(s.front()))
+    while (!s.empty() && fw::IsBlank(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
+    while (!s.empty() && fw::IsBlank(s.back()))
         s.remove_suffix(1);
     return s;
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "framework/win/message_loop.h"
 #include "installer/install_flow.h"
 #include "installer/install_run.h"
 #include "installer/setup_script.h"
@@ -27,6 +28,8 @@ struct InstallerState {
 
     InstallerState() : flow(Sequence{}) {}
     InstallFlow flow;
+    // The program's message loop; the runs pump it between steps.
+    fw::MessageLoop loop;
 };
 
 // Platform facts and folders (Win32).
@@ -34,8 +37,5 @@ bool IsNtFamily();
 bool HasNewShell();  // Shell32.DLL 4.72 or later
 SystemFolders ResolveSystemFolders(bool ntFamily);
 std::string ModulePath();
-
-// Processes every pending message, offering each to the current page first.
-void PumpPending();
 
 }  // namespace installer

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,7 @@ class Win32Machine final : public SetupMachine {
 public:
     // `owner` is disabled while a started program runs; `pump` processes pending
     // messages meanwhile.
-    Win32Machine(HWND owner, void (*pump)()) : owner_(owner), pump_(pump) {}
+    Win32Machine(HWND owner, std::function<void()> pump) : owner_(owner), pump_(std::move(pump)) {}
 
     bool FileExists(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
@@ -44,7 +45,7 @@ private:
     std::string WininitPath() const;
 
     HWND owner_;
-    void (*pump_)();
+    std::function<void()> pump_;
     uint32_t lastError_ = 0;
     std::vector<fw::UniqueModule> registered_;  // libraries stay loaded once registered
 };

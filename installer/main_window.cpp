@@ -4,8 +4,9 @@
 
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
-#include "installer/texts.h"
+#include "framework/win/string_table.h"
 #include "installer/pages.h"
+#include "installer/texts.h"
 #include "resources/orkvane/resource.h"
 
 namespace installer {
@@ -15,13 +16,6 @@ namespace {
 constexpr UINT kFirstActivation = WM_APP + 1;
 
 MainWindow* g_main = nullptr;  // the one main window, for the message pump
-
-std::wstring LoadText(HINSTANCE instance, UINT id)
-{
-    const wchar_t* text = nullptr;
-    const int n = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return n > 0 ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
-}
 
 COLORREF Colour(uint32_t value)
 {
@@ -120,9 +114,8 @@ LRESULT MainWindow::OnActivate(UINT message, WPARAM wp, LPARAM lp)
 LRESULT MainWindow::OnSysCommand(UINT message, WPARAM wp, LPARAM lp)
 {
     if ((wp & 0xFFF0) == IDM_ABOUT) {
-        fw::CurrentPrompts().Message(reinterpret_cast<intptr_t>(Handle()),
-                                     LoadText(state_.instance, IDS_ABOUT), L"Information",
-                                     fw::kMbOk | fw::kMbIconInformation);
+        fw::CurrentPrompts().Message(reinterpret_cast<intptr_t>(Handle()), fw::LoadText(IDS_ABOUT),
+                                     L"Information", fw::kMbOk | fw::kMbIconInformation);
         return 0;
     }
     return DefWindowProcW(Handle(), message, wp, lp);
@@ -132,9 +125,8 @@ LRESULT MainWindow::OnFirstActivation(UINT, WPARAM, LPARAM)
 {
     AppendMenuW(GetSystemMenu(Handle(), FALSE), MF_STRING, IDM_ABOUT, L"OrkVaneについて(&A)");
     if (!state_.newShell &&
-        fw::CurrentPrompts().Message(reinterpret_cast<intptr_t>(Handle()),
-                                     LoadText(state_.instance, IDS_OLD_SHELL), L"Warning!",
-                                     fw::kMbYesNo | fw::kMbIconInformation) != fw::kIdYes) {
+        fw::CurrentPrompts().Message(reinterpret_cast<intptr_t>(Handle()), fw::LoadText(IDS_OLD_SHELL),
+                                     L"Warning!", fw::kMbYesNo | fw::kMbIconInformation) != fw::kIdYes) {
         DestroyWindow(Handle());
         return 0;
     }
@@ -244,22 +236,6 @@ void MainWindow::FinishActions()
 void MainWindow::OnDestroy()
 {
     PostQuitMessage(0);
-}
-
-void PumpPending()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        PageDialog* page = MainWindow::CurrentPage();
-        if (page && page->PreTranslate(message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
 }
 
 }  // namespace installer

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "framework/com/com_ptr.h"
 #include "framework/core/path.h"
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
@@ -13,38 +14,6 @@
 #include "installer/main_window.h"
 #include "installer/texts.h"
 #include "resources/orkvane/resource.h"
-
-namespace {
-
-class ComInit {
-public:
-    ComInit() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComInit()
-    {
-        if (ok_)
-            CoUninitialize();
-    }
-    ComInit(const ComInit&) = delete;
-    ComInit& operator=(const ComInit&) = delete;
-
-private:
-    bool ok_;
-};
-
-int RunMessageLoop()
-{
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        installer::PageDialog* page = installer::MainWindow::CurrentPage();
-        if (page && page->PreTranslate(message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int startShow)
 {
@@ -56,7 +25,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int startSh
     state.instance = instance;
     state.newShell = HasNewShell();
     const bool ntFamily = IsNtFamily();
-    const ComInit com;
+    const fw::com::CoInitScope com(COINIT_APARTMENTTHREADED);
 
     state.programPath = ModulePath();
     state.scriptPath = fw::WithExtension(state.programPath, ".ini");
@@ -91,5 +60,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int startSh
         SendMessageW(window.Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     ShowWindow(window.Handle(), state.script.look.show);
     UpdateWindow(window.Handle());
-    return RunMessageLoop();
+    state.loop.AddFilter([](MSG& message) {
+        PageDialog* page = MainWindow::CurrentPage();
+        return page && page->PreTranslate(message);
+    });
+    return state.loop.Run();
 }

@@ -16,7 +16,7 @@ public:
 
 private:
     void OnInit() override;
-    void OnCommand(UINT id, UINT code) override;
+    void OnPageCommand(UINT id, UINT code) override;
 };
 
 class TypePage final : public PageDialog {
@@ -25,7 +25,7 @@ public:
 
 private:
     void OnInit() override;
-    void OnCommand(UINT id, UINT code) override;
+    void OnPageCommand(UINT id, UINT code) override;
     void SelectPreselected();
     std::vector<ComponentItem> items_;
 };
@@ -36,7 +36,7 @@ public:
 
 private:
     void OnInit() override;
-    void OnCommand(UINT id, UINT code) override;
+    void OnPageCommand(UINT id, UINT code) override;
     void FillGroups();
     void Browse();
 };
@@ -52,8 +52,8 @@ public:
 
 private:
     void OnInit() override;
-    void OnCommand(UINT id, UINT code) override;
-    bool OnMessage(UINT message, WPARAM wp, LPARAM lp) override;
+    void OnPageCommand(UINT id, UINT code) override;
+    bool OnMessage(UINT message, WPARAM wp, LPARAM lp, LRESULT& result) override;
     void RunInstall();
     void RunUninstall();
 
@@ -63,7 +63,7 @@ private:
     void SetPosition(int position) override;
     void Pump() override;
     bool Alive() override { return PageDialog::Alive(); }
-    intptr_t Owner() override { return reinterpret_cast<intptr_t>(hwnd_); }
+    intptr_t Owner() override { return reinterpret_cast<intptr_t>(Handle()); }
 
     bool uninstall_;
     bool started_ = false;
@@ -76,7 +76,7 @@ public:
 
 private:
     void OnInit() override;
-    void OnCommand(UINT id, UINT code) override;
+    void OnPageCommand(UINT id, UINT code) override;
 };
 
 }  // namespace installer

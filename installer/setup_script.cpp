@@ -121,7 +121,7 @@ bool Component::Preselected(bool ntFamily) const
 uint32_t ParseHex(const std::string& text)
 {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+    while (i < text.size() && fw::IsBlank(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))

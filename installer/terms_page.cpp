@@ -27,18 +27,18 @@ std::wstring WithCrLf(const std::wstring& text)
 void TermsPage::OnInit()
 {
     const LicensePage& license = state_.script.license;
-    SetWindowTextW(hwnd_, fw::WidenAnsi(license.title).c_str());
-    SetText(IDOK, fw::WidenAnsi(license.ok));
-    SetText(IDCANCEL, fw::WidenAnsi(license.cancel));
+    SetWindowTextW(Handle(), fw::WidenAnsi(license.title).c_str());
+    SetItemText(IDOK, fw::WidenAnsi(license.ok));
+    SetItemText(IDCANCEL, fw::WidenAnsi(license.cancel));
     std::ifstream in(license.file, std::ios::binary);
     if (in) {
         const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        SetText(IDC_LICENSE_TEXT, WithCrLf(fw::WidenAnsi(text)));
+        SetItemText(IDC_LICENSE_TEXT, WithCrLf(fw::WidenAnsi(text)));
     }
-    ShowWindow(hwnd_, SW_SHOW);
+    ShowWindow(Handle(), SW_SHOW);
 }
 
-void TermsPage::OnCommand(UINT id, UINT)
+void TermsPage::OnPageCommand(UINT id, UINT)
 {
     if (id == IDOK)
         Finish(PageEvent::Next);

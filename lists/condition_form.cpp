@@ -1,5 +1,6 @@
 #include "lists/condition_form.h"
 
+#include "framework/core/ascii.h"
 #include "framework/core/field_text.h"
 #include "framework/core/prompts.h"
 
@@ -9,20 +10,13 @@ namespace {
 
 const wchar_t kNotUnsigned[] = L"正の整数を入力してください。";
 
-// White space as the C library's isspace knows it; never a byte of a double-byte
-// character, whose lead bytes are 0x81 and up and whose trail bytes are 0x40 and up.
-bool IsSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 std::string Trimmed(const std::string& text)
 {
     size_t begin = 0;
     size_t end = text.size();
-    while (begin < end && IsSpace(text[begin]))
+    while (begin < end && fw::IsAsciiSpace(text[begin]))
         ++begin;
-    while (end > begin && IsSpace(text[end - 1]))
+    while (end > begin && fw::IsAsciiSpace(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
 }

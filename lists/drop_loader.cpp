@@ -1,6 +1,7 @@
 #include "lists/drop_loader.h"
 
 #include "framework/core/prompts.h"
+#include "framework/core/wait.h"
 #include "lists/transfer_data.h"
 
 namespace lists {
@@ -28,7 +29,7 @@ int LoadDroppedFiles(ListModel& list, const std::vector<std::string>& dropped, b
     if (dropped.size() == 1)
         folders = Answer::Yes;
 
-    env.BeginWait();
+    fw::WaitScope wait(env);
     env.EscapePressed();  // forget an Escape pressed before the drop
     int smallest = -1;
     // Consecutive files go in as one batch; a batch is flushed before a folder is
@@ -67,7 +68,6 @@ int LoadDroppedFiles(ListModel& list, const std::vector<std::string>& dropped, b
     flushFiles();
     const int shown = smallest < 0 ? 0 : smallest;
     list.CompleteLoad(shown);
-    env.EndWait();
     return shown;
 }
 

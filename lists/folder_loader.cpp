@@ -3,6 +3,7 @@
 #include "framework/core/path.h"
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
+#include "framework/core/wait.h"
 
 namespace lists {
 
@@ -103,13 +104,12 @@ private:
 int LoadFolder(ListModel& list, const std::string& folder, Answer& subfolders, const LoadCondition* condition,
                fw::FileSystem& fs, LoadEnvironment& env)
 {
-    env.BeginWait();
+    fw::WaitScope wait(env);
     FolderScan scan(list, subfolders, condition, env);
     scan.Run(folder, fs);
     const int smallest = list.InsertMany(scan.TakeAccepted()).smallestNewIndex;
     const int shown = smallest < 0 ? 0 : smallest;
     list.CompleteLoad(shown);
-    env.EndWait();
     return shown;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/core/filesystem.h"
+#include "framework/core/wait.h"
 #include "lists/list_model.h"
 
 namespace lists {
@@ -13,16 +14,13 @@ namespace lists {
 // A question of a load: asked only while NotAsked; the answer holds for that load.
 enum class Answer { NotAsked, Yes, No };
 
-// What a load needs from the window system.
-class LoadEnvironment {
+// What a load needs from the window system; the wait shows around a load.
+class LoadEnvironment : public fw::WaitIndicator {
 public:
     virtual ~LoadEnvironment() = default;
     // True when Escape is down or was pressed since the previous call
     // (GetAsyncKeyState(VK_ESCAPE), whole value tested).
     virtual bool EscapePressed() = 0;
-    // The wait cursor around a folder scan.
-    virtual void BeginWait() {}
-    virtual void EndWait() {}
     // The owner window of the load's message boxes.
     virtual intptr_t Owner() const { return 0; }
 };

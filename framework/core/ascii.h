@@ -14,6 +14,24 @@ constexpr bool IsAsciiLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// White space as the C library's isspace knows it in the "C" locale; never a byte of a
+// double-byte character (lead bytes are 0x81 and up, trail bytes 0x40 and up).
+constexpr bool IsAsciiSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// A blank as the profile and dialog readers skip it: space or tab.
+constexpr bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+constexpr bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 constexpr char AsciiUpper(char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 
+#include "framework/core/ascii.h"
+
 namespace fw {
 
 int ParseProfileInt(const std::string& text)
 {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+    while (i < text.size() && fw::IsBlank(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))

@@ -4,10 +4,26 @@
 
 namespace fw {
 
+Dialog::~Dialog()
+{
+    if (Alive()) {
+        // Unbound first: the window's last messages must not reach a half-destroyed object.
+        SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
 INT_PTR Dialog::RunModal(HINSTANCE instance, UINT templateId, HWND owner)
 {
     return DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, &Dialog::Procedure,
                            reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::CreateModeless(HINSTANCE instance, UINT templateId, HWND owner)
+{
+    hwnd_ = nullptr;
+    return CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, &Dialog::Procedure,
+                              reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 std::wstring Dialog::ItemText(int id) const
@@ -17,6 +33,13 @@ std::wstring Dialog::ItemText(int id) const
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
     GetDlgItemTextW(hwnd_, id, buffer.data(), length + 1);
     return buffer.data();
+}
+
+std::string Dialog::ItemAnsiText(int id, size_t limit) const
+{
+    std::vector<char> buffer(limit + 1);
+    const UINT n = GetDlgItemTextA(hwnd_, id, buffer.data(), static_cast<int>(buffer.size()));
+    return std::string(buffer.data(), n);
 }
 
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp)
@@ -32,6 +55,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp
     if (!self)
         return FALSE;
     if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
         return FALSE;
     }

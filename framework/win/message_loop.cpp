@@ -23,6 +23,28 @@ bool MessageLoop::RunIdle(int count)
     return more;
 }
 
+void MessageLoop::Dispatch(MSG& message)
+{
+    for (const Filter& filter : filters_) {
+        if (filter(message))
+            return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+void MessageLoop::PumpPending()
+{
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        Dispatch(message);
+    }
+}
+
 int MessageLoop::Run()
 {
     MSG msg{};
@@ -36,17 +58,7 @@ int MessageLoop::Run()
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1)
             return got == 0 ? static_cast<int>(msg.wParam) : -1;
-        bool consumed = false;
-        for (const Filter& filter : filters_) {
-            if (filter(msg)) {
-                consumed = true;
-                break;
-            }
-        }
-        if (!consumed) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        Dispatch(msg);
         if (IsIdleMessage(msg)) {
             idle = true;
             idleCount = 0;

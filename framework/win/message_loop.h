@@ -24,12 +24,16 @@ public:
 
     // Runs until WM_QUIT; returns its exit code.
     int Run();
+    // Processes the messages waiting now, each offered to the filters first, while long
+    // work keeps its window alive; a WM_QUIT among them is posted again for Run.
+    void PumpPending();
 
     // Whether idle processing should follow `message`.
     static bool IsIdleMessage(const MSG& message);
 
 private:
     bool RunIdle(int count);
+    void Dispatch(MSG& message);
 
     std::vector<Filter> filters_;
     std::vector<IdleHandler> idle_;

@@ -9,11 +9,6 @@
 namespace thumbctl {
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 // Cuts `text` to at most `limit` bytes without splitting a double-byte character.
 std::string CutToBytes(std::string_view text, size_t limit, const fw::CodePage& cp)
 {
@@ -39,7 +34,7 @@ constexpr std::string_view kDefaultFilter = "*.jpeg;*.jpg;*.gif;*.bmp";
 long AsciiToLong(std::string_view text)
 {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+    while (i < text.size() && fw::IsAsciiSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -69,7 +64,7 @@ bool LibrarySettings::AcceptLine(std::string_view line, const fw::CodePage& cp)
     line = line.substr(0, std::min(line.find('\r'), line.find('\n')));
 
     size_t start = 0;
-    while (start < line.size() && IsBlank(line[start]))
+    while (start < line.size() && fw::IsBlank(line[start]))
         ++start;
     if (start < line.size() && (line[start] == ';' || line[start] == '\''))
         return true;
@@ -82,10 +77,10 @@ bool LibrarySettings::AcceptLine(std::string_view line, const fw::CodePage& cp)
 
     // The key keeps its leading blanks (an indented key matches nothing).
     std::string_view key = line.substr(0, eq);
-    while (!key.empty() && IsBlank(key.back()))
+    while (!key.empty() && fw::IsBlank(key.back()))
         key.remove_suffix(1);
     std::string_view value = line.substr(eq + 1);
-    while (!value.empty() && IsBlank(value.front()))
+    while (!value.empty() && fw::IsBlank(value.front()))
         value.remove_prefix(1);
 
     SettingsRecord& record = records_[used_++];
