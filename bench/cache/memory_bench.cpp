@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "framework/core/codepage.h"
-#include "tests/cache/cache_test_support.h"
-#include "tests/cache/photo_walk.h"
+#include "tests/thumbctl/cache/cache_test_support.h"
+#include "tests/thumbctl/cache/photo_walk.h"
 #include "thumbctl/server/library_settings.h"
 
 using namespace thumbctl;
