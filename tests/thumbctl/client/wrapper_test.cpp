@@ -11,6 +11,7 @@
 #include "tests/framework/ax/host_fixture.h"
 #include "tests/support/server_library.h"
 #include "tests/thumbctl/control/control_fakes.h"
+#include "thumbctl/control/persist_stream.h"
 
 namespace host_test {
 namespace {
@@ -42,11 +43,11 @@ TEST_F(WrapperTest, EachOperationIsOneInvokeWithItsIdFlagsAndArgumentsAndReturns
     } cases[] = {
         {[](auto& c) { return c.About(); }, -552, method, {}, {}},
         {[](auto& c) { return c.displayFile("C:\\img\\a.jpg"); }, 1, method, {VT_BSTR}, {L"C:\\img\\a.jpg"}},
-        {[](auto& c) { return c.displayFile("D:\\\x95\x5C\\\x83\x65.bmp"); },
+        {[](auto& c) { return c.displayFile("D:\\\x95\x5C.bmp"); },
          1,
          method,
          {VT_BSTR},
-         {L"D:\\\u8868\\\u30c6.bmp"}},
+         {L"D:\\\u8868.bmp"}},
         {[](auto& c) { return c.displayFile(""); }, 1, method, {VT_BSTR}, {L""}},
         {[](auto& c) { return c.loadFile("C:\\\x95\x5C.png"); }, 4, method, {VT_BSTR}, {L"C:\\\u8868.png"}},
         {[](auto& c) { return c.loadFile(""); }, 4, method, {VT_BSTR}, {L""}},
@@ -109,10 +110,8 @@ TEST(HostedWrapperTest, HostsTheLibrarysControlWithInitialDataShowingAPictureAnd
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     const HWND parent = CreateHostWindow(L"STATIC", L"", 320, 240);
     {
-        // The about dialog's control: version 0x0300, 873 x 794, caption "12", empty file name.
-        const std::vector<uint8_t> initial = {
-            0x00, 0x03, 0x00, 0x00, 0x69, 0x03, 0x00, 0x00, 0x1A, 0x03, 0x00, 0x00, 0x08, 0x00, 0x06, 0x00,
-            0x00, 0x00, '1',  0x00, '2',  0x00, 0x00, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00};
+        // The about dialog's control: 873 x 794 HIMETRIC, caption "12".
+        const std::vector<uint8_t> initial = thumbctl::SaveProperties({873, 794, u"12", u""});
         CVelmoraThumbCtl wrapper;
         ASSERT_EQ(wrapper.Create(parent, {10, 10, 210, 160}, 1000, WS_VISIBLE, initial), S_OK);
         std::vector<DISPID> events;

@@ -1,5 +1,5 @@
-// Stand-ins around the thumbnail control: a picture cache and its class object, sinks
-// that record what reaches them, and a small in-place container.
+// Stand-ins around the thumbnail control (a picture cache, sinks that record what
+// reaches them, a small in-place container) and the fixture that hosts it.
 #pragma once
 
 #include <windows.h>
@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "VelmoraThumbCtl.h"
+#include "framework/ax/event_sink.h"
 #include "framework/com/com_ptr.h"
 #include "framework/com/dispatch.h"
 #include "framework/com/object.h"
+#include "thumbctl/server/class_table.h"
 #include "tests/support/pixels.h"
 #include "thumbctl/control/placement.h"
 
@@ -28,7 +30,6 @@ using fw::com::ComPtr;
 using testing_support::CaptureClient;
 using testing_support::Dib;
 using testing_support::WrongPixels;
-
 constexpr uint32_t kWhite = 0xFFFFFF, kAny = 0xFFFFFFFF;
 
 // Pixels whose colour is not the expected one (kAny: any colour will do).
@@ -49,7 +50,7 @@ T& Made(ComPtr<I>& holder, Args&&... args)
     return *static_cast<T*>(holder.Get());
 }
 
-// A picture cache that knows the pictures it was given and records every call.
+// A picture cache that knows the pictures it was given and records every load.
 class FakeCache final : public fw::com::Implements<fw::com::Dispatch<IVelmoraPictureCache>> {
 public:
     STDMETHODIMP LoadBitmap(LONG_PTR window, BSTR path, LONG_PTR bitmap, LONG_PTR info) override
@@ -64,62 +65,23 @@ public:
     }
     STDMETHODIMP SetCacheSize(short size, short outCount) override
     {
-        sizes.emplace_back(size, outCount);
-        return S_OK;
+        return sizes.emplace_back(size, outCount), S_OK;
     }
     std::map<std::wstring, HBITMAP> pictures;
     std::vector<std::pair<HWND, std::wstring>> loads;
     std::vector<std::pair<short, short>> sizes;
 };
 
-// FakeCache's class object: makes a new FakeCache for every creation.
-class CacheFactory final : public fw::com::Implements<IClassFactory> {
-public:
-    STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** ppv) override
-    {
-        made.emplace_back();
-        Made<FakeCache>(made.back());
-        return made.back()->QueryInterface(riid, ppv);
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-    FakeCache& Cache(size_t i) { return *static_cast<FakeCache*>(made.at(i).Get()); }
-    std::vector<ComPtr<IVelmoraPictureCache>> made;
-};
-
-// A sink of _IVelmoraThumbCtlEvents. With `scribble` it overwrites the text it
-// receives, to show that each sink gets its own copy.
-class EventSink final : public fw::com::Implements<fw::com::RuntimeIid<IDispatch>> {
-public:
-    struct Event {
-        DISPID id;
-        LCID locale;
-        WORD flags;
-        bool iidNull;
-        UINT argCount;
-        std::wstring text;
-    };
-    explicit EventSink(bool scribble = false) : scribble_(scribble) {}
-    bool AdmitsInterface(REFIID riid) const noexcept override { return riid == DIID__IVelmoraThumbCtlEvents; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT*,
-                        EXCEPINFO*, UINT*) override
-    {
-        events.push_back({id, locale, flags, riid == IID_NULL, params->cArgs, {}});
-        if (params->cArgs == 1 && V_VT(&params->rgvarg[0]) == VT_BSTR) {
-            BSTR text = V_BSTR(&params->rgvarg[0]);
-            events.back().text.assign(text, SysStringLen(text));
-            for (UINT i = 0; scribble_ && i < SysStringLen(text); ++i)
-                text[i] = L'#';
-        }
-        return S_OK;
-    }
-    std::vector<Event> events;
-
-private:
-    bool scribble_;
-};
+// A sink of the control's events that records each id and its text argument.
+inline fw::ax::EventSink& MadeEventSink(ComPtr<IDispatch>& holder,
+                                        std::vector<std::pair<DISPID, std::wstring>>& events)
+{
+    return Made<fw::ax::EventSink>(
+        holder, DIID__IVelmoraThumbCtlEvents, [&events](DISPID id, const DISPPARAMS& p) {
+            const VARIANT* text = fw::ax::EventArgument(p, 0);
+            events.emplace_back(id, text && V_VT(text) == VT_BSTR ? V_BSTR(text) : L"");
+        });
+}
 
 class PropertyNotifySink final : public fw::com::Implements<IPropertyNotifySink> {
 public:
@@ -129,8 +91,7 @@ public:
     }
     STDMETHODIMP OnRequestEdit(DISPID id) override
     {
-        calls.push_back("edit " + std::to_string(id));
-        return editAnswer;
+        return calls.push_back("edit " + std::to_string(id)), editAnswer;
     }
     HRESULT editAnswer = S_OK;
     std::vector<std::string> calls;  // "edit -518", "changed -518"
@@ -181,7 +142,6 @@ public:
     {
         return requested = *rect, Record("OnPosRectChange");
     }
-
     std::vector<std::string> calls;
     RECT requested{};
 
@@ -197,5 +157,71 @@ inline HWND CreateHostWindow(const wchar_t* className, const wchar_t* title, int
     return CreateWindowExW(0, className, title, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
+
+template <typename I>
+ComPtr<I> As(IUnknown* object)
+{
+    ComPtr<I> result;
+    EXPECT_EQ(object->QueryInterface(__uuidof(I), result.PutVoid()), S_OK);
+    return result;
+}
+
+inline ComPtr<IVelmoraThumbCtl> NewControl()
+{
+    ComPtr<IVelmoraThumbCtl> control;
+    EXPECT_EQ(thumbctl::CreateThumbControl(nullptr, IID_IVelmoraThumbCtl, control.PutVoid()), S_OK);
+    return control;
+}
+
+// The control linked into the test program, and a test container to put it in; the
+// control and every sink must be gone when a test ends.
+class ControlTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        As<IOleObject>()->Close(OLECLOSE_NOSAVE);
+        As<IOleObject>()->SetClientSite(nullptr);
+        control_.Reset();
+        site_.Reset();
+        cache_.Reset();
+        DestroyWindow(host_);
+        EXPECT_EQ(fw::com::Module::Objects(), objects_) << "the control or a sink leaked";
+    }
+    template <typename I>
+    ComPtr<I> As()
+    {
+        return ctlcom_testing::As<I>(control_.Get());
+    }
+    // A test container's 300 x 200 window and site; with `activate` the control is put in it.
+    HWND Activate(bool activate = true)
+    {
+        host_ = CreateHostWindow(L"STATIC", L"", 300, 200);
+        site = &Made<TestSite>(site_, host_, position_);
+        if (!activate)
+            return nullptr;
+        EXPECT_EQ(As<IOleObject>()->SetClientSite(site_.Get()), S_OK);
+        EXPECT_EQ(DoVerb(OLEIVERB_INPLACEACTIVATE), S_OK);
+        return ControlWindow();
+    }
+    HRESULT DoVerb(LONG verb)
+    {
+        return As<IOleObject>()->DoVerb(verb, nullptr, site_.Get(), 0, host_, &position_);
+    }
+    HWND ControlWindow()
+    {
+        HWND hwnd = nullptr;
+        As<IOleWindow>()->GetWindow(&hwnd);
+        return hwnd;
+    }
+
+    fw::com::CoInitScope com_{COINIT_APARTMENTTHREADED};
+    const long objects_ = fw::com::Module::Objects();
+    ComPtr<IVelmoraThumbCtl> control_ = NewControl();
+    ComPtr<IOleClientSite> site_;
+    TestSite* site = nullptr;
+    HWND host_ = nullptr;
+    const RECT position_{0, 0, 300, 200};
+    ComPtr<IVelmoraPictureCache> cache_;
+};
 
 }  // namespace ctlcom_testing
