@@ -98,34 +98,27 @@ TEST_F(HostTest, SiteActivatesTheControlInsideTheHostAndKeepsItFillingTheHost)
     EXPECT_CALLS("SetObjectRects 0,0,0,0 0,0,0,0");
 }
 
-TEST_F(HostTest, TeardownDeactivatesClosesAndReleasesHoweverTheHostEnds)
+// (Teardown by the host's destructor: the creation test above.)
+TEST_F(HostTest, TeardownDisconnectsDeactivatesClosesAndReleasesWhenTheParentGoesOrOnRequest)
 {
-    enum class End { Destructor, ParentDestroyed, DestroyControl };
-    for (End end : {End::Destructor, End::ParentDestroyed, End::DestroyControl}) {
-        SCOPED_TRACE(static_cast<int>(end));
+    for (const bool parentDestroyed : {true, false}) {
         ResetStub();
-        if (!parent_.Handle()) {
-            ASSERT_TRUE(parent_.Create());
-        }
-        {
-            fw::ax::HostWindow host;
-            ASSERT_EQ(CreateHost(host), S_OK);
-            ASSERT_EQ(host.ConnectEvents([](DISPID, const DISPPARAMS&) {}), S_OK);
-            Stub().calls.clear();
-            if (end == End::ParentDestroyed) {
-                parent_.Destroy();
-                EXPECT_EQ(host.Handle(), nullptr);
-            }
-            if (end == End::DestroyControl) {
-                host.DestroyControl();
-                EXPECT_NE(host.Handle(), nullptr) << "the window stays";
-                EXPECT_EQ(std::tuple(host.Control(), host.ControlDispatch(), host.ControlWindow()),
-                          std::tuple(nullptr, nullptr, nullptr));
-            }
+        ASSERT_TRUE(parent_.Handle() || parent_.Create());
+        fw::ax::HostWindow host;
+        ASSERT_EQ(CreateHost(host), S_OK);
+        ASSERT_EQ(host.ConnectEvents([](DISPID, const DISPPARAMS&) {}), S_OK);
+        Stub().calls.clear();
+        if (parentDestroyed) {
+            parent_.Destroy();
+            EXPECT_EQ(host.Handle(), nullptr);
+        } else {
+            host.DestroyControl();
+            EXPECT_NE(host.Handle(), nullptr) << "the window stays";
+            EXPECT_EQ(std::tuple(host.Control(), host.ControlDispatch(), host.ControlWindow()),
+                      std::tuple(nullptr, nullptr, nullptr));
         }
         EXPECT_CALLS("Unadvise", kOff, kClose, kUnsite);
-        EXPECT_EQ(Stub().living, 0);
-        EXPECT_EQ(Stub().window, nullptr);
+        EXPECT_EQ(std::pair(Stub().living, Stub().window), std::pair(0, HWND{}));
     }
 }
 

@@ -32,14 +32,15 @@ using testing_support::Dib;
 using testing_support::WrongPixels;
 constexpr uint32_t kWhite = 0xFFFFFF, kAny = 0xFFFFFFFF;
 
-// Pixels whose colour is not the expected one (kAny: any colour will do).
-inline int CountWrong(const Dib& dib, const std::function<uint32_t(int, int)>& expected)
+// Every pixel has the expected colour (kAny: any colour will do).
+inline testing::AssertionResult Matches(const Dib& dib, const std::function<uint32_t(int, int)>& expected)
 {
     int wrong = 0;
     for (int y = 0; y < dib.height; ++y)
         for (int x = 0; x < dib.width; ++x)
             wrong += expected(x, y) != kAny && dib.At(x, y) != expected(x, y);
-    return wrong;
+    return wrong == 0 ? testing::AssertionSuccess()
+                      : testing::AssertionFailure() << wrong << " pixels differ";
 }
 
 // Makes a T held by `holder` and returns it.
@@ -72,7 +73,8 @@ public:
     std::vector<std::pair<short, short>> sizes;
 };
 
-// A sink of the control's events that records each id and its text argument.
+// A sink of the control's events that records each id and its text argument, then
+// overwrites the text: a sink after it sees the text only if it has its own copy.
 inline fw::ax::EventSink& MadeEventSink(ComPtr<IDispatch>& holder,
                                         std::vector<std::pair<DISPID, std::wstring>>& events)
 {
@@ -80,6 +82,8 @@ inline fw::ax::EventSink& MadeEventSink(ComPtr<IDispatch>& holder,
         holder, DIID__IVelmoraThumbCtlEvents, [&events](DISPID id, const DISPPARAMS& p) {
             const VARIANT* text = fw::ax::EventArgument(p, 0);
             events.emplace_back(id, text && V_VT(text) == VT_BSTR ? V_BSTR(text) : L"");
+            for (UINT i = 0; text && V_VT(text) == VT_BSTR && i < SysStringLen(V_BSTR(text)); ++i)
+                V_BSTR(text)[i] = L'#';
         });
 }
 
@@ -192,13 +196,11 @@ protected:
     {
         return ctlcom_testing::As<I>(control_.Get());
     }
-    // A test container's 300 x 200 window and site; with `activate` the control is put in it.
-    HWND Activate(bool activate = true)
+    // Puts the control into a test container's 300 x 200 window, activated in place.
+    HWND Activate()
     {
         host_ = CreateHostWindow(L"STATIC", L"", 300, 200);
         site = &Made<TestSite>(site_, host_, position_);
-        if (!activate)
-            return nullptr;
         EXPECT_EQ(As<IOleObject>()->SetClientSite(site_.Get()), S_OK);
         EXPECT_EQ(DoVerb(OLEIVERB_INPLACEACTIVATE), S_OK);
         return ControlWindow();
