@@ -1,13 +1,11 @@
-// CVelmoraThumbCtl against the stub control registered under the thumbnail control's
-// class (each operation one Invoke with the right id, flags and arguments, strings as
-// BSTRs in the ANSI code page, failures returned), then hosting the library's control.
+// CVelmoraThumbCtl against the stub control registered under the control's class (one
+// Invoke per operation, ANSI strings as BSTRs, failures returned), then the library's control.
 #include "thumbctl/client/thumb_ctl_wrapper.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "framework/com/object.h"
 #include "tests/framework/ax/host_fixture.h"
 #include "tests/support/server_library.h"
 #include "tests/thumbctl/control/control_fakes.h"
@@ -92,16 +90,6 @@ namespace {
 
 using namespace ctlcom_testing;
 
-// An object that offers only the older IProvideClassInfo, forwarding to the control's.
-class ClassInfoOnly final : public fw::com::Implements<IProvideClassInfo> {
-public:
-    explicit ClassInfoOnly(IProvideClassInfo* inner) : inner_(inner) {}
-    STDMETHODIMP GetClassInfo(ITypeInfo** info) override { return inner_->GetClassInfo(info); }
-
-private:
-    ComPtr<IProvideClassInfo> inner_;
-};
-
 TEST(HostedWrapperTest, HostsTheLibrarysControlWithInitialDataShowingAPictureAndFiringEvents)
 {
     using testing_support::TheLibrary;
@@ -139,14 +127,6 @@ TEST(HostedWrapperTest, HostsTheLibrarysControlWithInitialDataShowingAPictureAnd
         SendMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, 0);
         SendMessageW(control, WM_RBUTTONUP, 0, 0);
         EXPECT_EQ(events, (std::vector<DISPID>{1, 2}));
-
-        // The events' interface also comes from the class's type information alone.
-        ComPtr<IProvideClassInfo> info, older;
-        ASSERT_EQ(wrapper.Control()->QueryInterface(IID_IProvideClassInfo, info.PutVoid()), S_OK);
-        Made<ClassInfoOnly>(older, info.Get());
-        IID source = IID_NULL;
-        ASSERT_EQ(fw::ax::DefaultSourceInterface(older.Get(), &source), S_OK);
-        EXPECT_EQ(source, DIID__IVelmoraThumbCtlEvents);
     }
     DestroyWindow(parent);
     OleUninitialize();

@@ -101,16 +101,6 @@ public:
     std::vector<std::string> calls;  // "edit -518", "changed -518"
 };
 
-class AdviseSink final : public fw::com::Implements<IAdviseSink> {
-public:
-    STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override { ++dataChanges; }
-    STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override { ++viewChanges; }
-    STDMETHODIMP_(void) OnRename(IMoniker*) override {}
-    STDMETHODIMP_(void) OnSave() override { ++saves; }
-    STDMETHODIMP_(void) OnClose() override { ++closes; }
-    int dataChanges = 0, viewChanges = 0, saves = 0, closes = 0;
-};
-
 // A minimal in-place container: one window, no frame or document window, the calls
 // that matter recorded by name.
 class TestSite final

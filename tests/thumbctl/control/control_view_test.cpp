@@ -3,9 +3,7 @@
 // arithmetic: the native tables.)
 #include <gtest/gtest.h>
 
-#include "framework/win/gdi.h"
 #include "tests/thumbctl/control/control_fakes.h"
-#include "tests/thumbctl/control/rect_printer.h"
 #include "thumbctl/server/interface.h"
 
 namespace {
@@ -28,25 +26,15 @@ protected:
     void SetUp() override
     {
         window_ = Activate();
-        ASSERT_NE(window_, nullptr);
+        cache = &Made<FakeCache>(cache_);
+        ASSERT_EQ(control_->put_IPictureCache(cache_.Get()), S_OK);
     }
-    // Gives the control a fake cache; the pictures added are ready unless said otherwise.
+    // A picture the cache hands out once it is ready.
     void Add(const std::wstring& path, int w, int h, const Colours& colours, bool ready = true)
     {
-        if (!cache_) {
-            Made<FakeCache>(cache_);
-            ASSERT_EQ(control_->put_IPictureCache(cache_.Get()), S_OK);
-        }
         pictures_.try_emplace(path, w, h).first->second.Fill(colours);
         if (ready)
-            Ready(path, false);
-    }
-    // What the cache's loader does when a picture is in; `tell` sends the message.
-    void Ready(const std::wstring& path, bool tell = true)
-    {
-        static_cast<FakeCache*>(cache_.Get())->pictures[path] = pictures_.at(path).Handle();
-        if (tell)
-            SendMessageW(window_, thumbctl::kPictureReadyMessage, 0, 0);
+            cache->pictures[path] = pictures_.at(path).Handle();
     }
     void Show(const wchar_t* path) { ASSERT_EQ(control_->displayFile(Bstr(path).Get()), S_OK); }
     void Send(UINT message, int x, int y, WPARAM keys = MK_LBUTTON)
@@ -57,31 +45,29 @@ protected:
     {
         return Matches(CaptureClient(window_), Picture(where, inside));
     }
-    size_t Loads() const { return cache_ ? static_cast<FakeCache*>(cache_.Get())->loads.size() : 0; }
 
     HWND window_ = nullptr;
+    FakeCache* cache = nullptr;
     std::map<std::wstring, Dib> pictures_;
 };
 
 TEST_F(ControlWindowTest, PaintsThePictureWhenReadyShowingAStarUntilThenAndRepaintsOnResize)
 {
-    ASSERT_EQ(control_->put_FileName(Bstr(L"p").Get()), S_OK);
-    EXPECT_TRUE(Shows({})) << "no cache yet";
-    Add(L"p", 400, 100, kSolid);
     Show(L"");
     EXPECT_TRUE(Shows({}));
-    EXPECT_EQ(Loads(), 0u) << "no file name: the cache is not asked";
+    EXPECT_TRUE(cache->loads.empty()) << "no file name: the cache is not asked";
 
     Add(L"slow", 400, 100, kSolid, false);
     Show(L"slow");
     const Dib pending = CaptureClient(window_);
     EXPECT_FALSE(Matches(pending, Picture({}))) << "a \"*\" in the top-left corner";
     EXPECT_TRUE(Matches(pending, [](int x, int y) { return x < 24 && y < 24 ? kAny : kWhite; }));
-    Ready(L"slow");
+    cache->pictures[L"slow"] = pictures_.at(L"slow").Handle();  // as the cache's loader does
+    SendMessageW(window_, thumbctl::kPictureReadyMessage, 0, 0);
     EXPECT_TRUE(Shows({0, 63, 300, 138}));
-    const size_t asked = Loads();
+    const size_t asked = cache->loads.size();
     SendMessageW(window_, thumbctl::kPictureReadyMessage, 0, 0);  // for a file loaded ahead
-    EXPECT_EQ(Loads(), asked) << "the picture on screen is not asked for and drawn again";
+    EXPECT_EQ(cache->loads.size(), asked) << "the picture on screen is not asked for and drawn again";
 
     const RECT smaller{0, 0, 200, 200};
     ASSERT_EQ(As<IOleInPlaceObject>()->SetObjectRects(&smaller, &smaller), S_OK);
@@ -133,40 +119,6 @@ TEST_F(ControlWindowTest, RubberBandIsDrawnOnlyAlongItsBorderAndLosingTheCapture
         // Back at the anchor: under 5 x 5, only a repaint; after a lost capture, nothing.
         Send(WM_LBUTTONUP, loseCapture ? 180 : 120, loseCapture ? 120 : 70, 0);
         EXPECT_TRUE(Shows(picture)) << "band gone, not zoomed";
-    }
-}
-
-TEST_F(ControlWindowTest, DrawsForTheContainerAndIntoGivenContextsWithTheSameCode)
-{
-    Add(L"halves", 100, 80, kHalves);
-    Show(L"halves");
-    fw::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    auto drawn = [&](int width, int height, const std::function<void(HDC)>& draw) {
-        Dib dib(width, height, 0x00FF00);
-        fw::SelectObjectScope selected(dc.get(), dib.Handle());
-        draw(dc.get());
-        GdiFlush();
-        return dib;
-    };
-    auto viewDraw = [&](HDC to, const RECTL& bounds) {
-        return As<IViewObject>()->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, to, &bounds, nullptr,
-                                       nullptr, 0);
-    };
-    // Outside the bounds untouched, inside them the picture as on screen, shifted.
-    const Dib shifted = drawn(400, 300, [&](HDC to) { EXPECT_EQ(viewDraw(to, {50, 30, 350, 230}), S_OK); });
-    EXPECT_TRUE(Matches(shifted, [](int x, int y) {
-        return Rect{50, 30, 350, 230}.Contains(x, y) ? Picture({150, 90, 250, 170}, kHalves)(x, y)
-                                                     : 0x00FF00u;
-    }));
-    // WM_PAINT bringing its own context and WM_PRINTCLIENT draw the client area; erasing
-    // the background leaves the context alone (painting covers it).
-    for (UINT message : {UINT{WM_PAINT}, UINT{WM_PRINTCLIENT}, UINT{WM_ERASEBKGND}}) {
-        const Dib client = drawn(300, 200, [&](HDC to) {
-            EXPECT_EQ(SendMessageW(window_, message, reinterpret_cast<WPARAM>(to), PRF_CLIENT), 0);
-        });
-        const Colours green = [](int, int) { return 0x00FF00u; };
-        EXPECT_TRUE(Matches(client, message == WM_ERASEBKGND ? green : Picture({100, 60, 200, 140}, kHalves)))
-            << message;
     }
 }
 
