@@ -13,19 +13,10 @@ namespace {
 using fw::reg::ParseScript;
 using testing_support::MemoryRegistry;
 
-// Keys under HKCR: "Path" for a key, "Path|name|text" for a string value.
-void Seed(MemoryRegistry& registry, const std::vector<std::string>& lines)
+// A registry holding what `script` registers.
+void Seed(MemoryRegistry& registry, const char* script)
 {
-    for (const std::string& line : lines) {
-        const size_t bar = line.find('|');
-        const std::string key = line.substr(0, bar);
-        ASSERT_EQ(registry.CreateKey(fw::reg::Root::ClassesRoot, key), 0);
-        if (bar != std::string::npos) {
-            const size_t bar2 = line.find('|', bar + 1);
-            fw::reg::Value value{line.substr(bar + 1, bar2 - bar - 1), false, line.substr(bar2 + 1)};
-            ASSERT_EQ(registry.SetValue(fw::reg::Root::ClassesRoot, key, value), 0);
-        }
-    }
+    ASSERT_EQ(fw::reg::RegisterScript(ParseScript(script, {}).script, registry), 0);
 }
 
 // Keys and values as MemoryRegistry::Dump() lists them, joined by ", ".
@@ -41,44 +32,44 @@ TEST(RegistrarScript, RegisteringWritesWhatTheScriptListsAndUnregisteringRemoves
 {
     const struct {
         const char* name;
-        std::vector<std::string> before;
+        const char* before;  // registered first
         const char* script;
         const char* registered;
         const char* unregistered;
     } cases[] = {
         // clang-format off
-        {"empty script", {}, "", "", ""},
-        {"empty key in a root block", {}, "HKCR { } HKCR { A }", "HKCR\\A", ""},
-        {"default string value", {}, "HKCR { A = s 'x y' }", "HKCR\\A, HKCR\\A @=s:x y", ""},
-        {"nested keys and val", {}, "HKCR {\n A {\n  B = s 'b'\n  val Name = s 'n'\n }\n}",
+        {"empty script", "", "", "", ""},
+        {"empty key in a root block", "", "HKCR { } HKCR { A }", "HKCR\\A", ""},
+        {"default string value", "", "HKCR { A = s 'x y' }", "HKCR\\A, HKCR\\A @=s:x y", ""},
+        {"nested keys and val", "", "HKCR {\n A {\n  B = s 'b'\n  val Name = s 'n'\n }\n}",
          "HKCR\\A, HKCR\\A [Name]=s:n, HKCR\\A\\B, HKCR\\A\\B @=s:b", ""},
-        {"quoted names and doubled quotes", {}, "HKCR { 'With Space' = s 'it''s' { val 'v v' = s '''' } }",
+        {"quoted names and doubled quotes", "", "HKCR { 'With Space' = s 'it''s' { val 'v v' = s '''' } }",
          "HKCR\\With Space, HKCR\\With Space @=s:it's, HKCR\\With Space [v v]=s:'", ""},
-        {"numbers decimal and hex", {}, "HKLM { K { val A = d '42' val B = d '0xFFFFFFFF' val C = d '0' } }",
+        {"numbers decimal and hex", "", "HKLM { K { val A = d '42' val B = d '0xFFFFFFFF' val C = d '0' } }",
          "HKLM\\K, HKLM\\K [A]=d:42, HKLM\\K [B]=d:4294967295, HKLM\\K [C]=d:0", ""},
-        {"keywords ignore case, long root names, NoRemove keeps values", {},
+        {"keywords ignore case, long root names, NoRemove keeps values", "",
          "HKEY_CURRENT_USER { noremove A { VAL x = S 'y' } } HKU { C } HKEY_LOCAL_MACHINE { D }",
          "HKCU\\A, HKCU\\A [x]=s:y, HKLM\\D, HKU\\C", "HKCU\\A, HKCU\\A [x]=s:y"},
-        {"variables in quoted data, percent escape, CRLF and tabs", {},
+        {"variables in quoted data, percent escape, CRLF and tabs", "",
          "HKCR\r\n{\r\n\tA = s '%MODULE%' { val P = s '100%%' }\r\n}\r\n",
          "HKCR\\A, HKCR\\A @=s:C:\\It's here\\x.dll, HKCR\\A [P]=s:100%", ""},
-        {"ForceRemove wipes what was under the key before", {"F|Stale|old", "F\\Sub"},
+        {"ForceRemove wipes what was under the key before", "HKCR { F { val Stale = s 'old' Sub } }",
          "HKCR { ForceRemove F = s 'new' }", "HKCR\\F, HKCR\\F @=s:new", ""},
-        {"a ForceRemove key goes with foreign content", {}, "HKCR { forceremove F { A } }",
+        {"a ForceRemove key goes with foreign content", "", "HKCR { forceremove F { A } }",
          "HKCR\\F, HKCR\\F\\A", ""},
-        {"a plain key keeps foreign values and loses only what the script lists", {"P|Foreign|keep"},
-         "HKCR { P = s 'ours' { val Mine = s 'm' } }",
+        {"a plain key keeps foreign values and loses only what the script lists",
+         "HKCR { P { val Foreign = s 'keep' } }", "HKCR { P = s 'ours' { val Mine = s 'm' } }",
          "HKCR\\P, HKCR\\P @=s:ours, HKCR\\P [Foreign]=s:keep, HKCR\\P [Mine]=s:m",
          "HKCR\\P, HKCR\\P [Foreign]=s:keep"},
-        {"a plain key with a foreign subkey stays", {"P\\Other"}, "HKCR { P { Q = s 'q' } }",
+        {"a plain key with a foreign subkey stays", "HKCR { P { Other } }", "HKCR { P { Q = s 'q' } }",
          "HKCR\\P, HKCR\\P\\Other, HKCR\\P\\Q, HKCR\\P\\Q @=s:q", "HKCR\\P, HKCR\\P\\Other"},
-        {"NoRemove keys stay, empty or not; {GUID} is a name", {"CLSID\\{Other}"},
+        {"NoRemove keys stay, empty or not; {GUID} is a name", "HKCR { CLSID { {Other} } }",
          "HKCR { NoRemove CLSID { ForceRemove {2B07-23} { S = s 'x' } } NoRemove Empty }",
          "HKCR\\CLSID, HKCR\\CLSID\\{2B07-23}, HKCR\\CLSID\\{2B07-23}\\S, HKCR\\CLSID\\{2B07-23}\\S @=s:x, "
          "HKCR\\CLSID\\{Other}, HKCR\\Empty", "HKCR\\CLSID, HKCR\\CLSID\\{Other}, HKCR\\Empty"},
-        {"key names compare without regard to case", {"clsid"}, "HKCR { NoRemove CLSID { K } }",
+        {"key names compare without regard to case", "HKCR { clsid }", "HKCR { NoRemove CLSID { K } }",
          "HKCR\\clsid, HKCR\\clsid\\K", "HKCR\\clsid"},
-        {"foreign keys beside the script's stay", {"Unrelated"}, "HKCR { A { B } }",
+        {"foreign keys beside the script's stay", "HKCR { Unrelated }", "HKCR { A { B } }",
          "HKCR\\A, HKCR\\A\\B, HKCR\\Unrelated", "HKCR\\Unrelated"},
         // clang-format on
     };
@@ -159,7 +150,7 @@ TEST(RegistrarScript, MalformedScriptsFailWithTheirLineAndWriteNothing)
 TEST(RegistrarScript, AFailedRegistrationUndoesWhatItWroteAndReportsTheError)
 {
     MemoryRegistry registry;
-    Seed(registry, {"CLSID\\{Other}"});
+    Seed(registry, "HKCR { CLSID { {Other} } }");
     const std::string before = Dump(registry);
     const fw::reg::ParseResult parsed =
         ParseScript("HKCR { A = s 'a' NoRemove CLSID { ForceRemove {Mine} { Deep = s 'd' } } B }", {});
