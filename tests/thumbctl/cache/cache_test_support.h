@@ -1,16 +1,14 @@
 // Helpers of the Windows cache suites: a window that records picture-ready messages, a
-// bounded message loop and test picture files.
+// bounded message loop and pictures for the test plug-in.
 #pragma once
 
 #include <windows.h>
-#include <wincodec.h>
 
 #include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "tests/support/wic_encode.h"
 #include "thumbctl/server/interface.h"
 
 namespace cache_test {
@@ -77,12 +75,6 @@ inline std::string Vtp(int width, int height)
     for (int i = 0; i < width * height * 3; ++i)
         s.push_back(static_cast<char>(i * 13));
     return s;
-}
-
-// A one-colour picture in a WIC container (the caller has initialized COM).
-inline std::string Solid(const GUID& container, int width, int height)
-{
-    return testing_support::EncodeWithWic(container, width, height, [](UINT, UINT) { return 0x336699u; });
 }
 
 // A file next to the test program.

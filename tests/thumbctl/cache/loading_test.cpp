@@ -13,7 +13,7 @@
 #include "framework/com/module.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/test_files.h"
-#include "tests/thumbctl/cache/cache_test_support.h"
+#include "tests/thumbctl/cache/photo_walk.h"
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/decoders.h"
 #include "thumbctl/cache/picture_cache_engine.h"
@@ -167,8 +167,7 @@ TEST_F(LoadingTest, MissThenPictureReadyThenTheSameBitmapOnEveryHit)
 {
     // The OLE picture loader, and a plug-in.
     const std::tuple<const char*, std::string, LONG> cases[] = {
-        {"a.jpg", cache_test::Solid(GUID_ContainerFormatJpeg, 16, 12), 16},
-        {"d.vtp", cache_test::Vtp(4, 2), 4}};
+        {"a.jpg", cache_test::GradientJpeg(16, 12), 16}, {"d.vtp", cache_test::Vtp(4, 2), 4}};
     for (const auto& [name, bytes, width] : cases) {
         SCOPED_TRACE(name);
         ReadyWindow w;

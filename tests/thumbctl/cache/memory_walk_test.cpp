@@ -3,8 +3,6 @@
 // still arrives.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "framework/com/com_ptr.h"
 #include "tests/support/test_files.h"
 #include "tests/thumbctl/cache/photo_walk.h"
@@ -36,8 +34,6 @@ TEST(MemoryWalkTest, TwoHundredPhotosOf24MegapixelsStayWithinTheBudget)
     // The budget, the picture being decoded with the decoder's own copy, and what the
     // process needs besides.
     EXPECT_LT(walk.peakMemory, budget + 3 * picture + (uint64_t{128} << 20));
-    std::printf("peak working set %llu MiB, most held %llu MiB, %.1f s\n", walk.peakMemory >> 20,
-                walk.maxHeld >> 20, walk.seconds);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include "framework/com/com_ptr.h"
 #include "tests/support/server_library.h"
 #include "tests/support/test_files.h"
-#include "tests/thumbctl/cache/cache_test_support.h"
+#include "tests/thumbctl/cache/photo_walk.h"
 
 namespace {
 
@@ -78,8 +78,7 @@ TEST_F(PictureCacheComTest, DispatchNamesAndCallsBothMethodsLikeTheVtable)
 
     testing_support::TestFiles files;
     cache_test::ReadyWindow w;
-    const std::string path =
-        files.AddFile("\x95\x5C.jpg", cache_test::Solid(GUID_ContainerFormatJpeg, 16, 12));
+    const std::string path = files.AddFile("\x95\x5C.jpg", cache_test::GradientJpeg(16, 12));
     fw::com::Bstr bstr((std::wstring(path.begin(), path.end() - 6) + L"表.jpg").c_str());  // an ASCII folder
     VARIANT text = Arg(VT_BSTR, 0);
     text.bstrVal = bstr.Get();

@@ -2,10 +2,10 @@
 // cases are scripts of requests and decodes, checked against the slots afterwards.
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <mutex>
+#include <sstream>
 #include <vector>
 
 #include "framework/core/ascii.h"
