@@ -1,5 +1,5 @@
-// VelmoraWic.spi loaded as a host loads it. Pictures are made at test time, by
-// WIC's encoders or byte by byte where Wine's cannot (CMYK and 16-bit TIFF, Exif).
+// VelmoraWic.spi loaded as a host loads it. Pictures are made at test time, by WIC's
+// encoders or byte by byte where Wine's cannot (a TIFF orientation tag, Exif).
 #include <gtest/gtest.h>
 #include <wincodec.h>
 
