@@ -17,7 +17,7 @@
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/decoders.h"
 #include "thumbctl/cache/picture_cache_engine.h"
-#include "thumbctl/server/library_settings.h"
+#include "thumbctl/server/library_settings_win32.h"
 
 namespace thumbctl::cache {
 namespace {
@@ -83,6 +83,34 @@ TEST(DecoderTest, AccessViolationInThePluginShowsTheCrashMessage)
         prompts.Last().text);
     EXPECT_EQ(L"", prompts.Last().caption);
     EXPECT_EQ(0x2010u, prompts.Last().flags);
+}
+
+TEST(DecoderTest, RelativePluginPathsAreFoundBesideTheLibrary)
+{
+    testing_support::TestFiles files;
+    files.AddFile("lib\\sub\\y.spi", "y");
+    const std::string lib = files.Root() + "\\lib\\";
+    const std::pair<std::string, std::string> cases[] = {
+        // clang-format off
+        {"sub\\y.spi", lib + "sub\\y.spi"}, {lib + "sub\\y.spi", lib + "sub\\y.spi"},
+        {"missing.spi", "missing.spi"},  // left to LoadLibraryA's search
+        {"sub", "sub"},                  // a folder is no plug-in
+        {"\\y.spi", "\\y.spi"}, {"C:y.spi", "C:y.spi"}, {"", ""},
+        // clang-format on
+    };
+    for (const auto& [value, expected] : cases)  // the library's trail byte 0x5C is no separator
+        EXPECT_EQ(expected, PluginFileFor(value, lib + "\x95\x5C.dll")) << value;
+}
+
+TEST(DecoderTest, TheSettingsFileIsReadInTextModeAndItsAbsenceMeansDefaults)
+{
+    testing_support::TestFiles files;
+    const LibrarySettings s =
+        ReadSettingsFile(files.AddFile("s.ini", "; x\r\ncachesize=20\r\npng=p.spi \r\n"));
+    EXPECT_EQ(20, s.CacheSize());
+    ASSERT_EQ(2u, s.RecordCount());
+    EXPECT_EQ("p.spi ", s.Record(1).value);
+    EXPECT_EQ(0u, ReadSettingsFile(files.Path("none.ini")).RecordCount());
 }
 
 TEST(DecoderTest, APluginsPackedDibMustFitItsBlocks)
