@@ -185,6 +185,9 @@ TEST(InstallFlow, PagesFollowTheirOrderAndTheSequenceFlags)
         EXPECT_EQ(seen, expected) << what;
     }
     EXPECT_FALSE(installer::InstallFlow({}).Shown(installer::Page::Finish));
+    EXPECT_EQ(std::make_pair(installer::PageCommand(installer::Page::Destination),
+                             installer::PageCommand(installer::Page::FinishActions)),
+              std::make_pair(112, 117));  // the main window's commands
     using installer::StartMode;
     const std::tuple<const char*, bool, StartMode> modes[] = {
         {"", false, StartMode::Install},           {"", true, StartMode::Uninstall},

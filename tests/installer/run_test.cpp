@@ -62,15 +62,16 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
                   "rename01=c.dat\n[COMPONENT03]\nname=Off\ncount=1\nfile01=never.txt\n[TARGET]\n"
                   "DESKTOP=1\nSTARTMENU=1\nGROUPNAME=G\n[DESKTOP]\nFILE01=a.exe\nDESCRIPTION01=A\n"
                   "[STARTMENU]\nFILE01=a.exe\nDESCRIPTION01=A\nPARAM01=/x\nFILE02=d\\c.dat\n"
-                  "DESCRIPTION02=C\n[UNINSTALL]\nLOG=1\nUNINSTALLER=1\nREGIST=1\n[WINDOW]\nTITLE=Tool\n"
+                  "DESCRIPTION02=C\nDIRECTORY02=S\n[UNINSTALL]\nLOG=1\nUNINSTALLER=1\nREGIST=1\n[WINDOW]"
+                  "\nTITLE=Tool\n"
                   "APPLIC=K\n")
             .success);
     EXPECT_EQ(Short(f.machine.trace),
               (Lines{"mkdir C:\\P", "mkdir $", "copy a.exe > $\\a.exe", "copy b.dll > $\\b.dll",
                      "register $\\b.dll", "mkdir $\\d", "copy s\\c.txt > $\\d\\c.dat",
                      "link C:\\All\\Desk\\A.lnk > $\\a.exe", "mkdir C:\\All\\Menu\\G",
-                     "link C:\\All\\Menu\\G\\A.lnk > $\\a.exe /x",
-                     "link C:\\All\\Menu\\G\\C.lnk > $\\d\\c.dat", "copy setup.exe > $\\setup.exe"}));
+                     "link C:\\All\\Menu\\G\\A.lnk > $\\a.exe /x", "mkdir C:\\All\\Menu\\G\\S",
+                     "link C:\\All\\Menu\\G\\S\\C.lnk > $\\d\\c.dat", "copy setup.exe > $\\setup.exe"}));
     EXPECT_EQ(
         Short(f.view.lines),
         (Lines{"Aをインストールしています。", "> WRITE a.exe/$\\a.exe", "> WRITE(REGIST) b.dll/$\\b.dll",
@@ -90,13 +91,14 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
     const installer::UninstallResult result = Uninstall(f, f.Log().Text());
     EXPECT_TRUE(result.success);
     EXPECT_EQ(Short(f.machine.trace),
-              (Lines{"delete $\\setup.exe", "delete $\\setup.ini", "delete C:\\All\\Menu\\G\\C.lnk",
+              (Lines{"delete $\\setup.exe", "delete $\\setup.ini", "delete C:\\All\\Menu\\G\\S\\C.lnk",
                      "delete C:\\All\\Menu\\G\\A.lnk", "delete C:\\All\\Desk\\A.lnk", "delete $\\d\\c.dat",
-                     "unregister $\\b.dll", "delete $\\b.dll", "delete $\\a.exe", "rmdir C:\\All\\Menu\\G",
-                     "rmdir $\\d", "delete C:\\T\\_ip1.ini", "delete at restart C:\\T\\_ip1.exe"}));
+                     "unregister $\\b.dll", "delete $\\b.dll", "delete $\\a.exe", "rmdir C:\\All\\Menu\\G\\S",
+                     "rmdir C:\\All\\Menu\\G", "rmdir $\\d", "delete C:\\T\\_ip1.ini",
+                     "delete at restart C:\\T\\_ip1.exe"}));
     EXPECT_EQ(result.failures, (Failures{{Kind::Folder, "C:\\P\\App", 1}}));
     EXPECT_FALSE(HasUninstallEntry(f));
-    EXPECT_EQ(f.view.high, 10);  // eight files and three folders
+    EXPECT_EQ(f.view.high, 11);  // eight files and four folders
     EXPECT_EQ(f.view.lines.at(7) + f.view.lines.at(9) + f.view.lines.back(),
               "> ---登録解除(DLL)> フォルダの削除> ---消去に失敗");
 
