@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <string>
-#include <vector>
 
 #include "fileops/move_plan.h"
 #include "tests/support/scripted_prompts.h"
@@ -11,92 +9,68 @@
 namespace {
 
 using fileops::MovePlan;
-using fileops::PlanRow;
-using testing_support::ScriptedPrompts;
-using testing_support::TestFiles;
+using testing_support::Utf8;
+using Names = std::vector<std::string>;
 
-// A scratch folder with a destination folder "dst".
-class PlanFiles {
-public:
-    PlanFiles() { files.AddFolder("dst"); }
-
-    // Files at these paths under the scratch folder, in this order.
-    std::vector<std::string> Sources(const std::vector<std::string>& relative)
+// A scratch folder with a destination folder "dst"; paths relative to it.
+class PlanTest : public ::testing::Test {
+protected:
+    PlanTest() { files.AddFolder("dst"); }
+    MovePlan Build(const Names& sources, std::string_view pattern = {}, std::string_view filter = "*",
+                   const std::string& at = "")
     {
-        std::vector<std::string> paths;
-        for (const std::string& r : relative)
-            paths.push_back(files.AddFile(r, r));
-        return paths;
+        Names paths;
+        for (const std::string& source : sources)
+            paths.push_back(files.AddFile(at + source, source));
+        return MovePlan::Build(paths, files.AddFolder(at + "dst") + "\\", lists::FilterPattern(filter),
+                               pattern, files.Fs());
     }
-    MovePlan Build(const std::vector<std::string>& relative, std::string_view pattern = {},
-                   std::string_view filter = "*")
+    std::string Relative(const std::string& path) const
     {
-        sources = Sources(relative);
-        return MovePlan::Build(sources, Folder(), lists::FilterPattern(filter), pattern, files.Fs());
+        return path == fileops::kNoSource ? path : path.substr(files.Root().size() + 1);
     }
-    std::string Folder() const { return files.Path("dst\\"); }
-    // Each row as "new name|existing name|source relative to the scratch folder".
-    std::vector<std::string> Describe(const MovePlan& plan) const
+    // Each row as "new name|existing name|source".
+    Names Describe(const MovePlan& plan) const
     {
-        std::vector<std::string> rows;
-        for (const PlanRow& row : plan.Rows()) {
-            std::string source = row.ExistingOnly() ? row.source : row.source.substr(files.Root().size() + 1);
-            rows.push_back(row.newName + "|" + row.existingName + "|" + source);
-        }
+        Names rows;
+        for (const fileops::PlanRow& row : plan.Rows())
+            rows.push_back(row.newName + "|" + row.existingName + "|" + Relative(row.source));
         return rows;
     }
-    size_t RowOf(const MovePlan& plan, const std::string& relative) const
-    {
-        for (size_t i = 0; i < plan.Rows().size(); ++i)
-            if (plan.Rows()[i].source == files.Path(relative))
-                return i;
-        ADD_FAILURE() << relative;
-        return 0;
-    }
 
-    TestFiles files;
-    std::vector<std::string> sources;
+    testing_support::TestFiles files;
+    testing_support::ScriptedPrompts prompts;
 };
 
-class PlanTest : public ::testing::Test, public PlanFiles {};
-
-TEST_F(PlanTest, MergesEntriesWithTheFolderFilesInNameOrder)
+TEST_F(PlanTest, MergesEntriesWithTheFolderFilesInNameOrderAndRenamesByTemplateWithTheListPosition)
 {
-    for (const char* name : {"dst\\b.jpg", "dst\\D.jpg", "dst\\.hidden.jpg", "dst\\x.txt"})
+    for (const char* name : {"dst\\b.jpg", "dst\\D.jpg", "dst\\.hidden.jpg", "dst\\x.txt", "dst\\1.jpg"})
         files.AddFile(name);
     files.AddFolder("dst\\c.jpg");
-    MovePlan plan = Build({"src\\e.jpg", "src\\b.jpg", "src2\\B.JPG", "src\\a.jpg"}, {}, "*.jpg");
-    EXPECT_EQ((std::vector<std::string>{"a.jpg||src\\a.jpg", "B.JPG|b.jpg|src2\\B.JPG", "b.jpg||src\\b.jpg",
-                                        "|D.jpg|<NONE>", "e.jpg||src\\e.jpg"}),
-              Describe(plan));
+    EXPECT_EQ((Names{"|1.jpg|<NONE>", "a.jpg||src\\a.jpg", "B.JPG|b.jpg|src2\\B.JPG", "b.jpg||src\\b.jpg",
+                     "|D.jpg|<NONE>", "e.jpg||src\\e.jpg"}),
+              Describe(Build({"src\\e.jpg", "src\\b.jpg", "src2\\B.JPG", "src\\a.jpg"}, {}, "*.jpg")));
+    EXPECT_EQ((Names{"0.jpg||s\\b.jpg", "1.jpg|1.jpg|s\\a.jpg", "|b.jpg|<NONE>", "|D.jpg|<NONE>"}),
+              Describe(Build({"s\\b.jpg", "s\\a.jpg"}, "%c.%e", "*.jpg")));
 }
-
-TEST_F(PlanTest, RenamesByTemplateWithTheListPositionAsCounter)
-{
-    files.AddFile("dst\\1.jpg");
-    MovePlan plan = Build({"src\\b.jpg", "src\\a.jpg"}, "%c.%e");
-    EXPECT_EQ((std::vector<std::string>{"0.jpg||src\\b.jpg", "1.jpg|1.jpg|src\\a.jpg"}), Describe(plan));
-}
-
-struct ValidationCase {
-    const char* what;
-    std::vector<std::string> sources;  // relative; files in "dst" are in the folder
-    const char* pattern;
-    std::vector<std::pair<std::string, std::string>> edits;  // source -> new name ("" excludes)
-    std::set<std::string> invalid;                           // sources of the invalid rows
-};
 
 TEST_F(PlanTest, ValidationMarksExactlyTheRowsThatMustNotRun)
 {
     const std::string deep(250, 'd');
-    const ValidationCase cases[] = {
+    const struct {
+        const char* what;
+        Names sources;  // files in "dst" lie in the folder
+        const char* pattern;
+        std::vector<std::pair<std::string, std::string>> edits;  // source -> new name ("" excludes)
+        std::set<std::string> invalid;                           // sources of the invalid rows
+    } cases[] = {
         {"distinct names", {"s1\\a.jpg", "s1\\b.jpg"}, "", {}, {}},
-        {"same name from two folders",
+        {"one name from two folders",
          {"s1\\a.jpg", "s2\\A.jpg", "s1\\b.jpg"},
          "",
          {},
          {"s1\\a.jpg", "s2\\A.jpg"}},
-        {"same name by template", {"s1\\a.jpg", "s1\\b.jpg"}, "x.%e", {}, {"s1\\a.jpg", "s1\\b.jpg"}},
+        {"one name by template", {"s1\\a.jpg", "s1\\b.jpg"}, "x.%e", {}, {"s1\\a.jpg", "s1\\b.jpg"}},
         {"a trailing dot names the same file",
          {"s1\\README", "s2\\README."},
          "",
@@ -116,38 +90,37 @@ TEST_F(PlanTest, ValidationMarksExactlyTheRowsThatMustNotRun)
         {"forbidden character", {"s1\\a.jpg"}, "%f?.%e", {}, {"s1\\a.jpg"}},
         {"control character", {"s1\\a.jpg"}, "%f\x01", {}, {"s1\\a.jpg"}},
         {"nothing but dots", {"s1\\a.jpg"}, "..", {}, {"s1\\a.jpg"}},
-        {"device name",
+        {"device names",
          {"s1\\a.jpg", "s1\\b.jpg"},
          "",
          {{"s1\\a.jpg", "NUL.jpg"}, {"s1\\b.jpg", "com1"}},
          {"s1\\a.jpg", "s1\\b.jpg"}},
         {"path too long", {"s1\\a.jpg", "s1\\b.jpg"}, "", {{"s1\\a.jpg", deep}}, {"s1\\a.jpg"}},
-        {"every row excluded", {"s1\\a.jpg", "s2\\a.jpg"}, "", {{"s1\\a.jpg", ""}, {"s2\\a.jpg", ""}}, {}},
     };
-    for (const ValidationCase& c : cases) {
-        PlanFiles scratch;
-        MovePlan plan = scratch.Build(c.sources, c.pattern);
+    for (const auto& c : cases) {
+        const std::string at = std::to_string(&c - cases) + "\\";  // a folder of its own
+        MovePlan plan = Build(c.sources, c.pattern, "*", at);
         for (const auto& [source, name] : c.edits) {
-            size_t row = scratch.RowOf(plan, source);
-            if (name.empty())
-                plan.Exclude({row});
-            else
-                plan.Rows()[row].newName = name;  // as a label edit or batch change leaves it
+            for (size_t row = 0; row < plan.Rows().size(); ++row) {
+                if (plan.Rows()[row].source != files.Path(at + source))
+                    continue;
+                if (name.empty())
+                    plan.Exclude({row});
+                else
+                    plan.Rows()[row].newName = name;  // as a label edit or batch change leaves it
+            }
         }
+        EXPECT_TRUE(plan.InvalidRows().empty()) << "marks before validation: " << c.what;
+        EXPECT_EQ(c.invalid.empty(), plan.Validate()) << c.what;
         std::set<std::string> invalid;
         for (size_t row : plan.InvalidRows())
-            invalid.insert(plan.Rows()[row].source);
-        EXPECT_TRUE(invalid.empty()) << "marks before validation: " << c.what;
-        EXPECT_EQ(c.invalid.empty(), plan.Validate()) << c.what;
-        for (size_t row : plan.InvalidRows())
-            invalid.insert(plan.Rows()[row].source.substr(scratch.files.Root().size() + 1));
+            invalid.insert(Relative(plan.Rows()[row].source).substr(at.size()));
         EXPECT_EQ(c.invalid, invalid) << c.what;
     }
 }
 
 TEST_F(PlanTest, CheckWarnsOnlyAboutAnInvalidPlan)
 {
-    ScriptedPrompts prompts;
     prompts.Answer(fw::kIdOk);
     MovePlan plan = Build({"s1\\a.jpg", "s2\\a.jpg"});
     EXPECT_FALSE(fileops::CheckPlan(plan));
@@ -155,7 +128,7 @@ TEST_F(PlanTest, CheckWarnsOnlyAboutAnInvalidPlan)
     EXPECT_EQ(
         "ファイル名が重複しているか、\r\nコピー・移動元ファイルを上書きしようとしているか、\r\n\r\n"
         "不正な文字が使用されているためコピーできません",
-        testing_support::Utf8(prompts.Last().text));
+        Utf8(prompts.Last().text));
     plan.Exclude({0});
     EXPECT_TRUE(fileops::CheckPlan(plan));
     EXPECT_EQ(1u, prompts.Count());
@@ -163,15 +136,12 @@ TEST_F(PlanTest, CheckWarnsOnlyAboutAnInvalidPlan)
 
 TEST_F(PlanTest, NameEditsRefuseForbiddenCharactersEmptyTextAndFolderFiles)
 {
-    ScriptedPrompts prompts;
     prompts.Answer(fw::kIdOk);
     files.AddFile("dst\\z.jpg");
     MovePlan plan = Build({"s1\\a.jpg"});
-    ASSERT_EQ(2u, plan.Rows().size());
     EXPECT_FALSE(fileops::EndNameEdit(plan, 0, "b,c.jpg"));
     ASSERT_EQ(1u, prompts.Count());
-    EXPECT_EQ("ファイル名には次の文字はつかえません。\r\n*?;:<>|\\/,\"",
-              testing_support::Utf8(prompts.Last().text));
+    EXPECT_EQ("ファイル名には次の文字はつかえません。\r\n*?;:<>|\\/,\"", Utf8(prompts.Last().text));
     EXPECT_FALSE(fileops::EndNameEdit(plan, 0, ""));
     EXPECT_FALSE(plan.CanEditName(1));
     EXPECT_FALSE(fileops::EndNameEdit(plan, 1, "y.jpg"));
@@ -184,21 +154,17 @@ TEST_F(PlanTest, NameEditsRefuseForbiddenCharactersEmptyTextAndFolderFiles)
 TEST_F(PlanTest, BatchChangeNumbersTheChosenRowsAndSkipsFolderFiles)
 {
     files.AddFile("dst\\b.jpg");
-    MovePlan plan = Build({"s1\\a.jpg", "s1\\c.jpg", "s1\\d.jpg"});
-    ASSERT_EQ((std::vector<std::string>{"a.jpg||s1\\a.jpg", "|b.jpg|<NONE>", "c.jpg||s1\\c.jpg",
-                                        "d.jpg||s1\\d.jpg"}),
-              Describe(plan));
+    MovePlan plan = Build({"s1\\a.jpg", "s1\\c.jpg", "s1\\d.jpg"});  // rows a, b (the folder's), c, d
     plan.Exclude({2});
     int32_t sequence = 5;
-    plan.BatchRename({3, 2, 1, 0}, "%f_%c.%e", sequence, files.Fs());
+    plan.BatchRename({3, 2, 1, 0, 3}, "%f_%c.%e", sequence, files.Fs());
     EXPECT_EQ(8, sequence);
-    EXPECT_EQ((std::vector<std::string>{"a_5.jpg", "", "_6.", "d_7.jpg"}),
-              (std::vector<std::string>{plan.Rows()[0].newName, plan.Rows()[1].newName,
-                                        plan.Rows()[2].newName, plan.Rows()[3].newName}));
-    sequence = 0;
-    plan.Exclude({0});
-    plan.BatchRename({0}, "%f.%e", sequence, files.Fs());
-    EXPECT_EQ(".", plan.Rows()[0].newName);
+    EXPECT_EQ((Names{"a_5.jpg||s1\\a.jpg", "|b.jpg|<NONE>", "_6.||s1\\c.jpg", "d_7.jpg||s1\\d.jpg"}),
+              Describe(plan));
+    sequence = INT32_MAX;
+    plan.BatchRename({0}, "%c", sequence, files.Fs());
+    EXPECT_EQ(INT32_MIN, sequence);  // wraps like the int it is
+    EXPECT_EQ("2147483647", plan.Rows()[0].newName);
 }
 
 }  // namespace

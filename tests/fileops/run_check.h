@@ -1,6 +1,7 @@
-// Shared by the run tests: a scripted run host and the invariants every run keeps,
-// checked on snapshots of the disk so that the in-memory file system and the real
-// Win32 one are judged alike.
+// The run's property, shared by the in-memory and the real Win32 file system: random
+// lists into a folder with random existing (some read-only) files, templates, plan
+// edits, overwrite answers, Escape and faults. No file is lost unless its own overwrite
+// was agreed to, no stray file is left and the list follows the disk.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,7 +18,6 @@
 #include "fileops/move_command.h"
 #include "framework/core/prompts.h"
 #include "lists/list_model.h"
-#include "lists/path_order.h"
 
 namespace run_check {
 
@@ -27,10 +28,9 @@ public:
     fileops::OverwriteAnswer AskOverwrite(const std::string&, const std::string& destination) override
     {
         asked.push_back(destination);
-        if (answers.empty())
-            return fileops::OverwriteAnswer::None;
-        fileops::OverwriteAnswer answer = answers.front();
-        answers.pop_front();
+        const auto answer = answers.empty() ? fileops::OverwriteAnswer::None : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return answer;
     }
     bool EscapePressed() override { return polls++ == escapeAtPoll; }
@@ -49,11 +49,9 @@ public:
 
     std::deque<fileops::OverwriteAnswer> answers;
     std::vector<std::string> asked;
-    int polls = 0;
-    int escapeAtPoll = -1;  // the run polls once before its first row
-    int rows = 0;
+    int polls = 0, escapeAtPoll = -1;  // the run polls once before its first row
+    int rows = 0, previews = 0;
     std::function<void(int row)> beforeRow;
-    int previews = 0;
     fileops::PreviewChoice preview = fileops::PreviewChoice::Move;
 };
 
@@ -77,45 +75,86 @@ struct PathLess {
 using PathMap = std::map<std::string, std::string, PathLess>;  // path -> content
 using PathSet = std::set<std::string, PathLess>;
 
-// One finished run and what surrounded it.
-struct RunRecord {
-    PathMap before;    // every file before the run
-    PathSet readOnly;  // the read-only ones among them
-    PathSet original;  // the list before the run
-    std::deque<fileops::OverwriteAnswer> given;
-    const ScriptedHost* host = nullptr;
-    const fileops::MovePlan* plan = nullptr;
-    const fileops::RunResult* result = nullptr;
-    fileops::Action action = fileops::Action::Move;
-    bool reload = false;
+// Where a round runs: the file system, its files (path -> content, every content
+// unique) and the folders ("...\\") the list's files come from and go to.
+struct Scene {
+    fw::FileSystem& fs;
+    std::function<void(const std::string& path, const std::string& content)> addFile;
+    std::function<PathMap()> snapshot;
+    std::vector<std::string> sources;
+    std::string folder;
 };
 
-// Every file that existed before the run is still at its source or its destination
-// with its content unless its own overwrite was agreed to; no stray file is left;
-// the list holds only files on the disk and follows the completed rows.
-inline void CheckRun(const RunRecord& run, const PathMap& after, const lists::ListModel& list)
+// Faults of a round, set up before the run: `before` is the disk the run starts from
+// (a file deleted mid-run must leave it).
+using Faults = std::function<void(std::mt19937&, lists::ListModel&, ScriptedHost&, PathMap& before)>;
+
+inline void RandomRound(std::mt19937& rng, const Scene& scene, const Faults& faults)
 {
     using fileops::OverwriteAnswer;
-    const fileops::MovePlan& plan = *run.plan;
-    const std::string& folder = plan.Folder();
+    const char* const names[] = {"a",     "A.jpg",        "a.jpg",  "b.jpg",
+                                 "1.jpg", "\x95\x5c.jpg", "README", "~mv0.tmp"};
+    const char* const patterns[] = {"", "%f.%e", "%c.%e", "x.%e", "%if.%ie", "%c"};
+    const OverwriteAnswer answers[] = {OverwriteAnswer::Overwrite, OverwriteAnswer::Skip,
+                                       OverwriteAnswer::OverwriteAll, OverwriteAnswer::SkipAll,
+                                       OverwriteAnswer::None};
+    auto pick = [&](const auto& array) { return array[rng() % std::size(array)]; };
+    fw::FileSystem& fs = scene.fs;
+    for (int i = rng() % 5; i > 0; --i) {
+        const std::string path = scene.folder + pick(names);
+        scene.addFile(path, "old " + path);
+        if (rng() % 4 == 0)
+            fs.SetAttributes(path, fw::kAttrReadOnly);
+    }
+    lists::ListModel list(0, fs);
+    for (int i = 1 + rng() % 8; i > 0; --i) {
+        const std::string path = (rng() % 3 ? pick(scene.sources) : scene.folder) + pick(names);
+        if (fs.Attributes(path) == fw::kAttrInvalid)
+            scene.addFile(path, "new " + path);
+        list.Insert(path);
+    }
+    fileops::MovePlan plan = fileops::MovePlan::Build(list.Paths().Paths(), scene.folder,
+                                                      lists::FilterPattern("*"), pick(patterns), fs);
+    if (!plan.Validate() && rng() % 4)
+        plan.Exclude(plan.InvalidRows());  // as the preview ends; otherwise run an unchecked plan
+    if (rng() % 4 == 0)
+        plan.Exclude({rng() % plan.Rows().size()});
+    ScriptedHost host;
+    for (int i = 0; i < 8; ++i)
+        host.answers.push_back(pick(answers));
+    host.escapeAtPoll = rng() % 12;
+    const std::deque<OverwriteAnswer> given = host.answers;
+    const PathSet original(list.Paths().begin(), list.Paths().end());
+    const auto action = rng() % 2 ? fileops::Action::Move : fileops::Action::Copy;
+    const bool reload = rng() % 2;
+    PathMap before;
+    faults(rng, list, host, before);
+    before = scene.snapshot();
+    PathSet readOnly;
+    for (const auto& file : before)
+        if (fs.Attributes(file.first) & fw::kAttrReadOnly)
+            readOnly.insert(file.first);
+
+    const fileops::RunResult result = fileops::RunPlan(plan, action, fs, host);
+    host.beforeRow = nullptr;  // releases what the faults hold
+    fileops::ApplyRun(list, plan, result, action, reload);
+    const PathMap after = scene.snapshot();
+
     // A destination as Windows names it: trailing dots and spaces dropped.
-    auto canonical = [&](const std::string& path) {
-        if (lists::ComparePaths(path.substr(0, folder.size()), folder) != 0)
-            return path;
-        return folder + std::string(fileops::NameKey(path.substr(folder.size()), plan.Order().CodePage()));
+    const std::string& folder = plan.Folder();
+    const auto canonical = [&](const std::string& path) {
+        return lists::ComparePaths(path.substr(0, folder.size()), folder) != 0
+                   ? path
+                   : folder +
+                         std::string(fileops::NameKey(path.substr(folder.size()), plan.Order().CodePage()));
     };
-    auto find = [&](const std::string& path) {
-        auto found = after.find(path);
+    const auto find = [&](const std::string& path) {
+        const auto found = after.find(path);
         return found != after.end() ? found : after.find(canonical(path));
     };
-    auto exists = [&](const std::string& path) { return find(path) != after.end(); };
-    auto content = [&](const std::string& path) {
-        auto found = find(path);
-        return found == after.end() ? std::string() : found->second;
-    };
-    auto same = [&](const std::string& destination, const std::string& path) {
-        return lists::ComparePaths(destination, path) == 0 ||
-               lists::ComparePaths(canonical(destination), path) == 0;
+    const auto exists = [&](const std::string& path) { return find(path) != after.end(); };
+    const auto holds = [&](const std::string& path, const std::string& content) {
+        return exists(path) && find(path)->second == content;
     };
 
     // The destinations the user agreed to lose, and where each source was going.
@@ -126,59 +165,48 @@ inline void CheckRun(const RunRecord& run, const PathMap& after, const lists::Li
     for (const fileops::PlanRow& row : plan.Rows()) {
         if (row.newName.empty())
             continue;
-        std::string destination = folder + row.newName;
+        const std::string destination = folder + row.newName;
         going[row.source] = destination;
-        if (asked < run.host->asked.size() && lists::ComparePaths(run.host->asked[asked], destination) == 0) {
-            OverwriteAnswer answer = run.given[asked++];
+        bool agree = false;
+        if (asked < host.asked.size() && lists::ComparePaths(host.asked[asked], destination) == 0) {
+            const OverwriteAnswer answer = given[asked++];
             all = all || answer == OverwriteAnswer::OverwriteAll;
-            if (answer == OverwriteAnswer::Overwrite || answer == OverwriteAnswer::OverwriteAll) {
-                agreed.insert(destination);
-                agreed.insert(canonical(destination));
-            }
+            agree = answer == OverwriteAnswer::Overwrite;
         }
-        if (all) {
-            agreed.insert(destination);
-            agreed.insert(canonical(destination));
-        }
+        if (agree || all)
+            agreed.insert({destination, canonical(destination)});
     }
-    for (const auto& [path, was] : run.before) {
-        if (agreed.count(path))
-            continue;
-        bool kept = exists(path) && content(path) == was;
-        auto to = going.find(path);
-        if (run.action == fileops::Action::Move && to != going.end() && agreed.count(to->second))
-            continue;  // moved there, then overwritten by agreement (two rows with one name)
-        bool moved = run.action == fileops::Action::Move && to != going.end() && exists(to->second) &&
-                     content(to->second) == was;
-        EXPECT_TRUE(kept || moved) << path;
+    const bool move = action == fileops::Action::Move;
+    for (const auto& [path, was] : before) {
+        const auto to = going.find(path);
+        // A move may land on a name whose overwrite was agreed to by a later row.
+        const bool moved = move && to != going.end() && (agreed.count(to->second) || holds(to->second, was));
+        EXPECT_TRUE(agreed.count(path) || holds(path, was) || moved) << "lost " << path;
+        EXPECT_TRUE(!readOnly.count(path) || going.count(path) || holds(path, was)) << "read-only " << path;
     }
-    for (const std::string& path : run.readOnly)
-        EXPECT_TRUE(going.count(path) || content(path) == run.before.at(path)) << "read-only " << path;
-    for (const auto& entry : after) {
-        const std::string& path = entry.first;
-        const auto& now = entry.second;
-        bool destination =
-            std::any_of(going.begin(), going.end(), [&](const auto& g) { return same(g.second, path); });
+    for (const auto& file : after) {
+        const std::string &path = file.first, &now = file.second;
+        const bool destination = std::any_of(going.begin(), going.end(), [&](const auto& g) {
+            return lists::ComparePaths(g.second, path) == 0 ||
+                   lists::ComparePaths(canonical(g.second), path) == 0;
+        });
         // A staged copy stays only when removing it failed as well: a copy, nothing lost.
-        bool staged =
+        const bool staged =
             path.find("\\~mv") != std::string::npos &&
-            std::any_of(run.before.begin(), run.before.end(), [&](const auto& b) { return b.second == now; });
-        EXPECT_TRUE(run.before.count(path) || destination || staged) << "stray " << path;
+            std::any_of(before.begin(), before.end(), [&](const auto& b) { return b.second == now; });
+        EXPECT_TRUE(before.count(path) || destination || staged) << "stray " << path;
     }
-
-    PathSet listed(list.Paths().begin(), list.Paths().end());
-    PathSet arrived(run.result->arrived.begin(), run.result->arrived.end());
+    const PathSet listed(list.Paths().begin(), list.Paths().end());
+    const PathSet arrived(result.arrived.begin(), result.arrived.end());
     for (const std::string& path : listed)
         EXPECT_TRUE(exists(path)) << "listed but missing " << path;
-    for (const fileops::PlanRow& row : plan.Rows()) {
-        if (row.ExistingOnly() || !exists(row.source) || arrived.count(row.source))
-            continue;
-        bool gone = run.action == fileops::Action::Move && row.completed;
-        EXPECT_NE(gone, listed.count(row.source) != 0) << row.source;
-    }
-    for (const std::string& path : run.result->arrived)
-        EXPECT_TRUE(run.reload ? !exists(path) || listed.count(path)
-                               : !listed.count(path) || run.original.count(path))
+    for (const fileops::PlanRow& row : plan.Rows())
+        EXPECT_TRUE(row.ExistingOnly() || !exists(row.source) || arrived.count(row.source) ||
+                    (move && row.completed) != (listed.count(row.source) != 0))
+            << row.source;
+    for (const std::string& path : result.arrived)
+        EXPECT_TRUE(reload ? !exists(path) || listed.count(path)
+                           : !listed.count(path) || original.count(path))
             << path;
 }
 

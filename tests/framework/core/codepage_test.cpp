@@ -1,66 +1,47 @@
 #include <gtest/gtest.h>
 
 #include "framework/core/codepage.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "framework/core/local_time.h"
 
 namespace {
-
-// Shift_JIS bytes of a few characters used below.
-const std::string kHyo = "\x95\x5C";     // 表: its trail byte is a backslash
-const std::string kSo = "\x83\x5C";      // ソ
-const std::string kFullA = "\x82\x81";   // ａ
-const std::string kFullUA = "\x82\x60";  // Ａ
-const std::string kAlpha = "\x83\xBF";   // α
-const std::string kUAlpha = "\x83\x9F";  // Α
-const std::string kCyrO = "\x84\x80";    // о (after the gap at 0x847F)
-const std::string kUCyrO = "\x84\x4F";   // О
-const std::string kCyrA = "\x84\x70";    // а
-const std::string kUCyrA = "\x84\x40";   // А
-
-#ifdef _WIN32
-TEST(SystemCodePage, IsShiftJisUnderTheTestEnvironment)
-{
-    EXPECT_EQ(932u, GetACP());
-}
-#endif
 
 TEST(SystemCodePage, LeadBytesAreTheShiftJisRanges)
 {
     const fw::CodePage& cp = fw::SystemCodePage();
-    for (int c = 0; c < 256; ++c) {
-        bool expected = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        EXPECT_EQ(expected, cp.IsLeadByte(static_cast<unsigned char>(c))) << "byte " << c;
-    }
+    for (int c = 0; c < 256; ++c)
+        EXPECT_EQ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC),
+                  cp.IsLeadByte(static_cast<uint8_t>(c)))
+            << c;
 }
 
 TEST(SystemCodePage, UpperCasesAsciiAndFullWidthLettersWithoutSplittingCharacters)
 {
-    const fw::CodePage& cp = fw::SystemCodePage();
-    struct Case {
-        std::string in, out;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"c:\\pics\\x.jpg", "C:\\PICS\\X.JPG"},
-        {kFullA + "b", kFullUA + "B"},
-        {kAlpha, kUAlpha},
-        {kCyrA + kCyrO, kUCyrA + kUCyrO},
-        {kHyo + "a" + kSo, kHyo + "A" + kSo},  // trail bytes 0x5C stay
-        {"\xB1\xB2", "\xB1\xB2"},              // half-width katakana have no case
-        {"x\x82", "X\x82"},                    // a lone lead byte at the end
+        {"\x82\x81\x82\x9A"
+         "b",
+         "\x82\x60\x82\x79"
+         "B"},                                                                     // ａｚ
+        {"\x83\xBF\x83\xD6", "\x83\x9F\x83\xB6"},                                  // αω
+        {"\x84\x70\x84\x7E\x84\x80\x84\x91", "\x84\x40\x84\x4E\x84\x4F\x84\x60"},  // ан оя around 0x847F
+        {"\x95\x5C"
+         "a\x83\x5C",
+         "\x95\x5C"
+         "A\x83\x5C"},             // trail bytes 0x5C stay
+        {"\xB1\xB2", "\xB1\xB2"},  // half-width katakana have no case
+        {"x\x82", "X\x82"},        // a lone lead byte at the end
     };
-    for (const Case& c : cases) {
-        std::string s = c.in;
-        cp.ToUpper(s);
-        EXPECT_EQ(c.out, s);
+    for (const auto& [in, out] : cases) {
+        std::string s = in;
+        fw::SystemCodePage().ToUpper(s);
+        EXPECT_EQ(out, s) << in;
     }
 }
 
 TEST(SystemCodePage, StepsOverDoubleByteCharacters)
 {
     const fw::CodePage& cp = fw::SystemCodePage();
-    std::string s = "a" + kHyo + "\\b";
+    const std::string s = "a\x95\x5C\\b";  // a表\b
     EXPECT_EQ(1u, cp.Next(s.c_str(), 0, s.size()));
     EXPECT_EQ(3u, cp.Next(s.c_str(), 1, s.size()));
     EXPECT_EQ(1u, cp.Prev(s.c_str(), 3));  // the character before "\\" is 表, not its trail byte
@@ -71,10 +52,27 @@ TEST(SystemCodePage, StepsOverDoubleByteCharacters)
 TEST(BuiltInCodePages, SingleByteNeverPairsBytes)
 {
     const fw::CodePage& cp = fw::SingleByteCodePage();
-    std::string s = kFullA;
+    std::string s = "\x82\x81";
     cp.ToUpper(s);
-    EXPECT_EQ(kFullA, s);
+    EXPECT_EQ("\x82\x81", s);
     EXPECT_EQ(1u, cp.Next(s.c_str(), 0, s.size()));
 }
+
+#ifndef _WIN32
+TEST(LocalTime, FileTimesBecomeCalendarFieldsInUtcWithoutATimeZone)
+{
+    const std::pair<uint64_t, std::vector<int>> cases[] = {
+        {0, {1601, 1, 1, 0, 0, 0, 0}},
+        {62941535990000000, {1800, 6, 15, 23, 59, 59, 0}},
+        {125962992000000000, {2000, 2, 29, 12, 0, 0, 0}},
+        {133542759020450000, {2024, 3, 7, 9, 5, 2, 45}},
+    };
+    for (const auto& [fileTime, fields] : cases) {
+        const fw::LocalTime t = fw::ToLocalTime(fileTime);
+        EXPECT_EQ(fields,
+                  (std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.milliseconds}));
+    }
+}
+#endif
 
 }  // namespace
