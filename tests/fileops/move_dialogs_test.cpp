@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <deque>
 #include <functional>
 
 #include "fileops/move_dialog.h"
@@ -137,7 +136,7 @@ std::vector<std::wstring> StubCalls(DISPID id, WORD flags)
     return texts;
 }
 
-// Message boxes (recorded, answered with OK) and save dialogs (answered from a queue).
+// Message boxes (recorded, answered with OK) and save dialogs (answered from `files`, "" cancels).
 class TestPrompts final : public fw::Prompts {
 public:
     TestPrompts() : previous_(fw::SetPrompts(this)) {}
@@ -149,13 +148,12 @@ public:
     }
     bool ChooseFile(intptr_t, const fw::FileChoice& choice, std::string& path) override
     {
+        path = files.at(choices.size());
         choices.push_back(choice);
-        path = files.empty() ? "" : files.front();
-        files.pop_front();
         return !path.empty();
     }
     std::vector<std::wstring> texts;
-    std::deque<std::string> files;  // "" cancels
+    std::vector<std::string> files;
     std::vector<fw::FileChoice> choices;
 
 private:
@@ -245,17 +243,6 @@ TEST_F(DialogTest, MoveDialogShowsTheSettingsFitsItsHeightToRenameAndKeepsThemOn
     EXPECT_EQ("%c.%e", settings.pattern);
 }
 
-// Ends a dialog: a button, `key` posted to `keys`, or (-1) the close box.
-void End(HWND dialog, int how, HWND keys, WORD key)
-{
-    if (how > 0)
-        Click(dialog, how);
-    else if (how == 0)
-        Key(keys, key, true);
-    else
-        PostMessageW(dialog, WM_CLOSE, 0, 0);
-}
-
 TEST_F(DialogTest, OverwriteDialogAnswersByButtonAndSkipsWhenClosedOrOnEscape)
 {
     using A = fileops::OverwriteAnswer;
@@ -270,66 +257,37 @@ TEST_F(DialogTest, OverwriteDialogAnswersByButtonAndSkipsWhenClosedOrOnEscape)
         CClsOverwriteDlg dialog(question);
         const auto step = [&](HWND d) {
             EXPECT_EQ(question, Text(d, IDC_OVERWRITE_TEXT));
-            End(d, how, GetFocus(), VK_ESCAPE);
+            if (how > 0)
+                Click(d, how);
+            else if (how < 0)
+                PostMessageW(d, WM_CLOSE, 0, 0);
+            else
+                Key(GetFocus(), VK_ESCAPE, true);
         };
         ASSERT_TRUE(
             RunScript({{kOverwriteTitle, step}}, [&] { EXPECT_EQ(expected, dialog.Run(nullptr)) << how; }));
     }
 }
 
-TEST_F(DialogTest, PreviewShowsEveryRowInPlanOrderUnselectedAndThumbnailsOfTheFocusedRow)
-{
-    fileops::MovePlan plan = Plan();
-    CClsPreviewDlg dialog(plan, files.Fs());
-    const auto step = [&](HWND d) {
-        HWND list = GetDlgItem(d, IDC_PREVIEW_LIST);
-        ASSERT_EQ(4, ListView_GetItemCount(list));
-        const wchar_t* const names[4][2] = {
-            {L"a.jpg", L""}, {L"b.jpg", L"b.jpg"}, {L"c.jpg", L""}, {L"", L"z.jpg"}};
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(names[i][0], ItemText(list, i, 0)) << i;
-            EXPECT_EQ(names[i][1], ItemText(list, i, 1)) << i;
-            EXPECT_EQ(fw::WidenAnsi(plan.Rows()[i].source), ItemText(list, i, 2)) << i;
-        }
-        EXPECT_TRUE(Selected(list).empty());
-        EXPECT_EQ((std::vector<std::wstring>{L"THUMB1", L"THUMB2"}), StubCalls(-518, DISPATCH_PROPERTYPUT));
-        Select(list, {1});
-        EXPECT_EQ((std::vector<std::wstring>{Path("src\\b.jpg"), Path("dst\\b.jpg")}), StubCalls(1, 0));
-        Select(list, {3});  // the focus leaves row 1 (both thumbnails empty), then row 3 has it
-        EXPECT_EQ((std::vector<std::wstring>{L"", L"", Path("dst\\z.jpg")}), StubCalls(1, 0));
-        Click(d, IDCANCEL);
-    };
-    ASSERT_TRUE(
-        RunScript({{kPreviewTitle, step}}, [&] { EXPECT_EQ(PreviewChoice::Cancel, dialog.Run(nullptr)); }));
-    EXPECT_TRUE(prompts.texts.empty());
-}
-
-TEST_F(DialogTest, PreviewEndsWithTheButtonUsedAndEnterChoosesCopy)
-{
-    const std::pair<int, PreviewChoice> cases[] = {{IDOK, PreviewChoice::Copy},
-                                                   {IDC_PREVIEW_MOVE, PreviewChoice::Move},
-                                                   {IDCANCEL, PreviewChoice::Cancel},
-                                                   {0, PreviewChoice::Copy},
-                                                   {-1, PreviewChoice::Cancel}};
-    for (const auto& [how, expected] : cases) {
-        fileops::MovePlan plan = Plan();
-        CClsPreviewDlg dialog(plan, files.Fs());
-        const auto step = [&](HWND d) { End(d, how, GetDlgItem(d, IDC_PREVIEW_LIST), VK_RETURN); };
-        ASSERT_TRUE(RunScript({{kPreviewTitle, step}}, [&] {
-            SetFocus(nullptr);
-            EXPECT_EQ(expected, dialog.Run(nullptr)) << how;
-        }));
-    }
-}
-
-TEST_F(DialogTest, PreviewExcludesRenamesAndBatchChangesRowsAndChecksSelectTheInvalidOnes)
+TEST_F(DialogTest, PreviewShowsTheRowsAndThumbnailsAndEditsAndChecksThePlan)
 {
     fileops::MovePlan plan = Plan();
     CClsPreviewDlg dialog(plan, files.Fs());
     const auto preview = [&](HWND d) {
         HWND list = GetDlgItem(d, IDC_PREVIEW_LIST);
+        const std::wstring rows[4][3] = {{L"a.jpg", L"", Path("src\\a.jpg")},
+                                         {L"b.jpg", L"b.jpg", Path("src\\b.jpg")},
+                                         {L"c.jpg", L"", Path("src\\c.jpg")},
+                                         {L"", L"z.jpg", L"<NONE>"}};
+        ASSERT_EQ(4, ListView_GetItemCount(list));
+        for (int i = 0; i < 12; ++i)
+            EXPECT_EQ(rows[i / 3][i % 3], ItemText(list, i / 3, i % 3)) << i;
+        EXPECT_TRUE(Selected(list).empty());
+        EXPECT_EQ((std::vector<std::wstring>{L"THUMB1", L"THUMB2"}), StubCalls(-518, DISPATCH_PROPERTYPUT));
+        Select(list, {1});  // the focused row's files in the thumbnails
+        EXPECT_EQ((std::vector<std::wstring>{Path("src\\b.jpg"), Path("dst\\b.jpg")}), StubCalls(1, 0));
         Select(list, {0});
-        Key(list, VK_DELETE);
+        Key(list, VK_DELETE);  // excluded
         EXPECT_EQ(L"", ItemText(list, 0, 0));
         Select(list, {3});  // the folder's own file: never renamed
         Click(d, IDC_PREVIEW_RENAME);
@@ -337,15 +295,13 @@ TEST_F(DialogTest, PreviewExcludesRenamesAndBatchChangesRowsAndChecksSelectTheIn
         Select(list, {2});
         for (const wchar_t* name : {L"x:y", L"b.jpg"}) {
             Key(list, VK_F2);
-            HWND edit = ListView_GetEditControl(list);
-            ASSERT_NE(nullptr, edit);
-            SetWindowTextW(edit, name);
-            Key(edit, VK_RETURN);
+            ASSERT_NE(nullptr, ListView_GetEditControl(list));
+            SetWindowTextW(ListView_GetEditControl(list), name);
+            Key(ListView_GetEditControl(list), VK_RETURN);
         }
         EXPECT_EQ(1u, prompts.texts.size());  // x:y refused
         EXPECT_EQ(L"b.jpg", ItemText(list, 2, 0));
-        Click(d, IDC_PREVIEW_CHECK);  // rows 1 and 2 are both b.jpg
-        EXPECT_EQ(2u, prompts.texts.size());
+        Click(d, IDC_PREVIEW_CHECK);  // rows 1 and 2 both go to b.jpg
         EXPECT_EQ((std::vector<int>{1, 2}), Selected(list));
         Click(d, IDC_PREVIEW_MOVE);  // an invalid plan cannot end
         EXPECT_EQ(3u, prompts.texts.size());

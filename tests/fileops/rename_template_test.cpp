@@ -11,8 +11,7 @@ using fileops::LocalTime;
 
 const LocalTime kTime{2001, 12, 3, 15, 45, 2};
 
-// Double-byte characters (code page 932) whose trail bytes are "\" and "|", and a
-// full-width digit, which is not a digit.
+// Double-byte characters whose trail bytes are "\" and "|", and a full-width digit.
 const std::string kHyo = "\x95\x5C";    // 表
 const std::string kPo = "\x83\x7C";     // ポ
 const std::string kWide1 = "\x82\x50";  // １
@@ -24,19 +23,15 @@ TEST(RenameTemplate, ExpandsEveryCode)
         int32_t counter;
         std::string name, expected;
     } cases[] = {
-        {"%w%3:1c.%e", 0, "IMG_0012.JPG", "IMG_001.JPG"},
         {"%w%3:1c.%ie", 4, "IMG_0012.JPG", "IMG_005.jpg"},
         {"%Y%M%D_%h%m%s.%e", 0, "a.bmp", "20011203_154502.bmp"},
         {"%w%4n.%e", 0, "photo12b.jpg", "photo0012.jpg"},
         {"%w%:10n", 0, "x7.gif", "x17"},
-        {"%w%n:10n", 0, "x7.gif", "x7:10n"},
         {"%of", 0, "abc.gif", "ABC"},
-        {"%f.%e", 0, "README", "README."},
         {"100%%_%f", 0, "a.png", "100%_a"},
         {"%F-%W-%E-%C-%N", 3, "ab12cd34.x", "ab12cd34-ab-x-3-12"},
         {"[%f][%e]", 0, ".abc", "[.abc][]"},
         {"[%f][%e]", 0, "a.b.c", "[a.b][c]"},
-        {"[%f][%e]", 0, "a.", "[a][]"},
         {"%w|%n|%5:3n", 0, "abc.jpg", "abc|0|00003"},
         {"%c|%0c|%3c|%3c", 1234, "a", "1234|1234|1234|1234"},
         {"%5c|%c|%:2c", -12, "a", "-0012|-12|-10"},
@@ -44,9 +39,7 @@ TEST(RenameTemplate, ExpandsEveryCode)
         {"%:1c", INT_MAX, "a", "2147483648"},
         {"%ydHS%x%-1c", 0, "a", "ydHSx-1c"},
         {"%if%oe", 0, "MiXeD.jpg", "mixedJPG"},
-        {"%o", 0, "a", ""},
         {"a%", 0, "x", "a"},
-        {"a%12", 0, "x", "a"},
         {"a%12:", 0, "x", "a"},
         {"a%3:4i", 0, "x", "a"},
         {"%99999999999999999999999n", 0, "x1", std::string(259, '0')},
@@ -61,11 +54,8 @@ TEST(RenameTemplate, ExpandsEveryCode)
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, ExpandTemplate(c.name, c.pattern, kTime, c.counter, fw::CodePage932()))
             << c.pattern << " on " << c.name;
-}
-
-TEST(RenameTemplate, DateCodesWriteZerosForAnUnknownTime)
-{
-    EXPECT_EQ("0000-00-00 00.00.00", ExpandTemplate("a", "%Y-%M-%D %h.%m.%s", LocalTime(), 0));
+    EXPECT_EQ("0000-00-00 00.00.00",
+              ExpandTemplate("a", "%Y-%M-%D %h.%m.%s", LocalTime(), 0));  // time unknown
 }
 
 TEST(RenameTemplate, StopsBeforeTheFirstCharacterThatDoesNotFit)

@@ -140,73 +140,59 @@ inline void RandomRound(std::mt19937& rng, const Scene& scene, const Faults& fau
     fileops::ApplyRun(list, plan, result, action, reload);
     const PathMap after = scene.snapshot();
 
-    // A destination as Windows names it: trailing dots and spaces dropped.
+    // Destinations as Windows names them (trailing dots and spaces dropped) and as asked.
     const std::string& folder = plan.Folder();
     const auto canonical = [&](const std::string& path) {
-        return lists::ComparePaths(path.substr(0, folder.size()), folder) != 0
-                   ? path
-                   : folder +
-                         std::string(fileops::NameKey(path.substr(folder.size()), plan.Order().CodePage()));
+        const bool in = lists::ComparePaths(path.substr(0, folder.size()), folder) == 0;
+        return in ? folder +
+                        std::string(fileops::NameKey(path.substr(folder.size()), plan.Order().CodePage()))
+                  : path;
     };
-    const auto find = [&](const std::string& path) {
-        const auto found = after.find(path);
-        return found != after.end() ? found : after.find(canonical(path));
+    const auto holds = [&](const std::string& path, const std::string* content = nullptr) {
+        auto found = after.find(path);
+        found = found != after.end() ? found : after.find(canonical(path));
+        return found != after.end() && (!content || found->second == *content);
     };
-    const auto exists = [&](const std::string& path) { return find(path) != after.end(); };
-    const auto holds = [&](const std::string& path, const std::string& content) {
-        return exists(path) && find(path)->second == content;
-    };
-
-    // The destinations the user agreed to lose, and where each source was going.
-    PathSet agreed;
-    PathMap going;
+    PathSet agreed, targets;  // the destinations the user agreed to lose; every destination
+    PathMap going;            // where each source was going
     bool all = false;
-    size_t asked = 0;
-    for (const fileops::PlanRow& row : plan.Rows()) {
+    for (size_t asked = 0; const fileops::PlanRow& row : plan.Rows()) {
+        const std::string to = folder + row.newName;
         if (row.newName.empty())
             continue;
-        const std::string destination = folder + row.newName;
-        going[row.source] = destination;
-        bool agree = false;
-        if (asked < host.asked.size() && lists::ComparePaths(host.asked[asked], destination) == 0) {
-            const OverwriteAnswer answer = given[asked++];
-            all = all || answer == OverwriteAnswer::OverwriteAll;
-            agree = answer == OverwriteAnswer::Overwrite;
-        }
-        if (agree || all)
-            agreed.insert({destination, canonical(destination)});
+        going[row.source] = to;
+        targets.insert({to, canonical(to)});
+        const bool ask = asked < host.asked.size() && lists::ComparePaths(host.asked[asked], to) == 0;
+        const OverwriteAnswer answer = ask ? given[asked++] : OverwriteAnswer::None;
+        all = all || answer == OverwriteAnswer::OverwriteAll;
+        if (answer == OverwriteAnswer::Overwrite || all)
+            agreed.insert({to, canonical(to)});
     }
     const bool move = action == fileops::Action::Move;
     for (const auto& [path, was] : before) {
         const auto to = going.find(path);
         // A move may land on a name whose overwrite was agreed to by a later row.
-        const bool moved = move && to != going.end() && (agreed.count(to->second) || holds(to->second, was));
-        EXPECT_TRUE(agreed.count(path) || holds(path, was) || moved) << "lost " << path;
-        EXPECT_TRUE(!readOnly.count(path) || going.count(path) || holds(path, was)) << "read-only " << path;
+        const bool moved = move && to != going.end() && (agreed.count(to->second) || holds(to->second, &was));
+        EXPECT_TRUE(agreed.count(path) || holds(path, &was) || moved) << "lost " << path;
+        EXPECT_TRUE(!readOnly.count(path) || going.count(path) || holds(path, &was)) << "read-only " << path;
     }
-    for (const auto& file : after) {
-        const std::string &path = file.first, &now = file.second;
-        const bool destination = std::any_of(going.begin(), going.end(), [&](const auto& g) {
-            return lists::ComparePaths(g.second, path) == 0 ||
-                   lists::ComparePaths(canonical(g.second), path) == 0;
-        });
-        // A staged copy stays only when removing it failed as well: a copy, nothing lost.
-        const bool staged =
-            path.find("\\~mv") != std::string::npos &&
-            std::any_of(before.begin(), before.end(), [&](const auto& b) { return b.second == now; });
-        EXPECT_TRUE(before.count(path) || destination || staged) << "stray " << path;
-    }
+    std::set<std::string> contents;
+    for (const auto& file : before)
+        contents.insert(file.second);
+    for (const auto& [path, now] : after)  // a staged copy stays only when its removal failed too: a copy
+        EXPECT_TRUE(before.count(path) || targets.count(path) ||
+                    (path.find("\\~mv") != std::string::npos && contents.count(now)))
+            << "stray " << path;
     const PathSet listed(list.Paths().begin(), list.Paths().end());
     const PathSet arrived(result.arrived.begin(), result.arrived.end());
     for (const std::string& path : listed)
-        EXPECT_TRUE(exists(path)) << "listed but missing " << path;
+        EXPECT_TRUE(holds(path)) << "listed but missing " << path;
     for (const fileops::PlanRow& row : plan.Rows())
-        EXPECT_TRUE(row.ExistingOnly() || !exists(row.source) || arrived.count(row.source) ||
+        EXPECT_TRUE(row.ExistingOnly() || !holds(row.source) || arrived.count(row.source) ||
                     (move && row.completed) != (listed.count(row.source) != 0))
             << row.source;
     for (const std::string& path : result.arrived)
-        EXPECT_TRUE(reload ? !exists(path) || listed.count(path)
-                           : !listed.count(path) || original.count(path))
+        EXPECT_TRUE(reload ? !holds(path) || listed.count(path) : !listed.count(path) || original.count(path))
             << path;
 }
 

@@ -43,24 +43,17 @@ protected:
 
 TEST_F(CommandsTest, ClearAsksOnlyWhenConfirmationIsOn)
 {
-    const struct {
-        bool confirm;
-        int answer;
-        bool cleared;
-    } cases[] = {{false, 0, true}, {true, fw::kIdYes, true}, {true, fw::kIdNo, false}};
-    for (const auto& c : cases) {
-        Fill();
-        testing_support::ScriptedPrompts scripted;
-        if (c.confirm)
-            scripted.Answer(c.answer);
-        EXPECT_EQ(c.cleared, lists::ClearWithConfirm(list(), c.confirm));
-        EXPECT_EQ(c.cleared ? 0 : 3, list().GetCount());
-        ASSERT_EQ(c.confirm ? 1u : 0u, scripted.Count());
-        if (c.confirm) {
-            EXPECT_EQ("リストの内容をクリアしてもよろしいですか？", Utf8(scripted.Last().text));
-            EXPECT_EQ(fw::kMbYesNo | fw::kMbIconQuestion, scripted.Last().flags);
-        }
-    }
+    Fill();
+    prompts.Answer(fw::kIdNo).Answer(fw::kIdYes);
+    EXPECT_FALSE(lists::ClearWithConfirm(list(), true));
+    EXPECT_EQ(3, list().GetCount());
+    EXPECT_EQ("リストの内容をクリアしてもよろしいですか？", Utf8(prompts.Last().text));
+    EXPECT_EQ(fw::kMbYesNo | fw::kMbIconQuestion, prompts.Last().flags);
+    EXPECT_TRUE(lists::ClearWithConfirm(list(), true));
+    Fill();
+    EXPECT_TRUE(lists::ClearWithConfirm(list(), false));
+    EXPECT_EQ(0, list().GetCount());
+    EXPECT_EQ(2u, prompts.Count());
 }
 
 TEST_F(CommandsTest, ClipboardCommandsCarryTheirPathsAndEffectAndACutClearsOnceTheClipboardHasThem)
@@ -177,12 +170,8 @@ TEST(ConditionForm, SizeEditsMustHoldUnsignedNumbersAndTextsAreTrimmed)
         {L"x", L"y", lists::kMinimumEdit},  // one message, the first bad edit
     };
     for (const auto& c : cases) {
-        lists::ConditionFields fields;
-        fields.folder = " \tC:\\my pics \r\n";
-        fields.namePattern = "  *.jpg;*.png ";
-        fields.subfolders = fields.minimumOn = fields.maximumOn = true;
-        fields.minimumText = c.minimum;
-        fields.maximumText = c.maximum;
+        const lists::ConditionFields fields{
+            " \tC:\\my pics \r\n", true, "  *.jpg;*.png ", true, c.minimum, true, c.maximum};
         lists::LoadCondition condition;
         const lists::ConditionCheck check = lists::ReadConditionFields(fields, condition);
         EXPECT_EQ(c.focus == 0, check.ok) << Utf8(c.minimum) << "/" << Utf8(c.maximum);
