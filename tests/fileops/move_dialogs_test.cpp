@@ -187,87 +187,7 @@ protected:
     testing_support::TestFiles files;
     host_test::StubRegistration stub{CVelmoraThumbCtl::ClassId()};
     std::vector<std::string> sources;
-    fileops::MoveSettings settings;
 };
-
-TEST_F(DialogTest, MoveDialogShowsTheSettingsFitsItsHeightToRenameAndKeepsThemOnlyOnOk)
-{
-    settings.folder = "C:\\x";
-    settings.action = Action::Copy;
-    settings.reload = true;
-    settings.details = false;
-    CClsMoveDlg dialog(settings, files.Fs());
-    const auto look = [&](HWND d) {
-        EXPECT_EQ(L"C:\\x", Text(d, IDC_MOVE_FOLDER));
-        EXPECT_EQ(L"%f.%e", Text(d, IDC_MOVE_TEMPLATE));
-        EXPECT_TRUE(IsDlgButtonChecked(d, IDC_MOVE_ACTION_COPY) && IsDlgButtonChecked(d, IDC_MOVE_RELOAD));
-        EXPECT_FALSE(IsDlgButtonChecked(d, IDC_MOVE_DETAILS));
-        RECT shown{}, group{};
-        GetWindowRect(d, &shown);
-        GetWindowRect(GetDlgItem(d, IDC_MOVE_TEMPLATE_GROUP), &group);
-        EXPECT_EQ(group.top, shown.bottom);  // the template group is below the edge until rename is on
-        Click(d, IDC_MOVE_RENAME);
-        GetWindowRect(d, &shown);
-        EXPECT_GT(shown.bottom, group.bottom);
-        for (int radio :
-             {IDC_MOVE_ACTION_TEXT, IDC_MOVE_ACTION_DELETE, IDC_MOVE_ACTION_MOVE, IDC_MOVE_ACTION_COPY}) {
-            Click(d, radio);
-            const bool toFolder = radio == IDC_MOVE_ACTION_MOVE || radio == IDC_MOVE_ACTION_COPY;
-            for (int id :
-                 {IDC_MOVE_FOLDER, IDC_MOVE_BROWSE, IDC_MOVE_TEMPLATE, IDC_MOVE_DETAILS, IDC_MOVE_RENAME})
-                EXPECT_EQ(toFolder || id == IDC_MOVE_RENAME, IsWindowEnabled(GetDlgItem(d, id)) != FALSE)
-                    << id;
-        }
-        Click(d, IDC_MOVE_ACTION_MOVE);
-        Click(d, IDCANCEL);
-    };
-    ASSERT_TRUE(RunScript({{kMoveTitle, look}}, [&] { EXPECT_EQ(IDCANCEL, dialog.Run(nullptr)); }));
-    EXPECT_EQ(Action::Copy, settings.action);  // Cancel takes nothing
-
-    const auto ok = [&](HWND d) {
-        SetDlgItemTextW(d, IDC_MOVE_FOLDER, L" ");
-        Click(d, IDOK);  // no folder: a warning, and the dialog stays
-        EXPECT_EQ(1u, prompts.texts.size());
-        SetDlgItemTextW(d, IDC_MOVE_FOLDER, (L"  " + fw::WidenAnsi(files.Root()) + L" ").c_str());
-        Click(d, IDC_MOVE_ACTION_MOVE);
-        Click(d, IDC_MOVE_RENAME);
-        SetDlgItemTextW(d, IDC_MOVE_TEMPLATE, L"%c.%e");
-        Click(d, IDC_MOVE_DETAILS);
-        Click(d, IDC_MOVE_RELOAD);
-        Click(d, IDOK);
-    };
-    ASSERT_TRUE(RunScript({{kMoveTitle, ok}}, [&] { EXPECT_EQ(IDOK, dialog.Run(nullptr)); }));
-    EXPECT_EQ(Action::Move, settings.action);
-    EXPECT_EQ(files.Root(), settings.folder);
-    EXPECT_TRUE(settings.rename && settings.details && !settings.reload);
-    EXPECT_EQ("%c.%e", settings.pattern);
-}
-
-TEST_F(DialogTest, OverwriteDialogAnswersByButtonAndSkipsWhenClosedOrOnEscape)
-{
-    using A = fileops::OverwriteAnswer;
-    const std::pair<int, A> cases[] = {{IDOK, A::Overwrite},
-                                       {IDCANCEL, A::Skip},
-                                       {IDC_OVERWRITE_ALL, A::OverwriteAll},
-                                       {IDC_OVERWRITE_SKIP_ALL, A::SkipAll},
-                                       {0, A::Skip},
-                                       {-1, A::Skip}};
-    const std::wstring question = fileops::OverwriteQuestion("C:\\s\\a.jpg", "C:\\d\\a.jpg");
-    for (const auto& [how, expected] : cases) {
-        CClsOverwriteDlg dialog(question);
-        const auto step = [&](HWND d) {
-            EXPECT_EQ(question, Text(d, IDC_OVERWRITE_TEXT));
-            if (how > 0)
-                Click(d, how);
-            else if (how < 0)
-                PostMessageW(d, WM_CLOSE, 0, 0);
-            else
-                Key(GetFocus(), VK_ESCAPE, true);
-        };
-        ASSERT_TRUE(
-            RunScript({{kOverwriteTitle, step}}, [&] { EXPECT_EQ(expected, dialog.Run(nullptr)) << how; }));
-    }
-}
 
 TEST_F(DialogTest, PreviewShowsTheRowsAndThumbnailsAndEditsAndChecksThePlan)
 {
@@ -327,7 +247,9 @@ TEST_F(DialogTest, PreviewShowsTheRowsAndThumbnailsAndEditsAndChecksThePlan)
     EXPECT_EQ("c_6.jpg", plan.Rows()[2].newName);
 }
 
-TEST_F(DialogTest, TheListCommandMovesAsksBeforeOverwritingAndWritesTheListAsText)
+// The whole command as the list window calls it: the move dialog, its checks, the
+// overwrite question, the run, the list following it; then text output.
+TEST_F(DialogTest, TheListCommandMovesAfterItsDialogAndQuestionsAndWritesTheListAsText)
 {
     lists::ListModel list(0, files.Fs());
     fileops::MoveWindowState state;
@@ -339,9 +261,32 @@ TEST_F(DialogTest, TheListCommandMovesAsksBeforeOverwritingAndWritesTheListAsTex
     list.Insert(sources[0]);
     list.Insert(sources[1]);
     shared = files.Path("dst");
-    state.settings.details = false;
+    state.settings.action = Action::Copy;
     const auto move = [&](HWND d) {
         EXPECT_EQ(fw::WidenAnsi(shared), Text(d, IDC_MOVE_FOLDER));
+        EXPECT_TRUE(IsDlgButtonChecked(d, IDC_MOVE_ACTION_COPY) && IsDlgButtonChecked(d, IDC_MOVE_DETAILS));
+        RECT shown{}, group{};
+        GetWindowRect(d, &shown);
+        GetWindowRect(GetDlgItem(d, IDC_MOVE_TEMPLATE_GROUP), &group);
+        EXPECT_EQ(group.top, shown.bottom);  // the template group shows only with rename on
+        Click(d, IDC_MOVE_RENAME);
+        GetWindowRect(d, &shown);
+        EXPECT_GT(shown.bottom, group.bottom);
+        Click(d, IDC_MOVE_RENAME);
+        for (int radio :
+             {IDC_MOVE_ACTION_TEXT, IDC_MOVE_ACTION_DELETE, IDC_MOVE_ACTION_COPY, IDC_MOVE_ACTION_MOVE}) {
+            Click(d, radio);  // the folder is for move and copy only
+            const bool toFolder = radio == IDC_MOVE_ACTION_MOVE || radio == IDC_MOVE_ACTION_COPY;
+            for (int id :
+                 {IDC_MOVE_FOLDER, IDC_MOVE_BROWSE, IDC_MOVE_TEMPLATE, IDC_MOVE_DETAILS, IDC_MOVE_RENAME})
+                EXPECT_EQ(toFolder || id == IDC_MOVE_RENAME, IsWindowEnabled(GetDlgItem(d, id)) != FALSE)
+                    << id;
+        }
+        SetDlgItemTextW(d, IDC_MOVE_FOLDER, L" ");
+        Click(d, IDOK);  // no folder: a warning, and the dialog stays
+        EXPECT_EQ(1u, prompts.texts.size());
+        SetDlgItemTextW(d, IDC_MOVE_FOLDER, (L" " + Path("dst") + L" ").c_str());
+        Click(d, IDC_MOVE_DETAILS);
         Click(d, IDOK);
     };
     const auto overwrite = [&](HWND o) {
@@ -351,6 +296,8 @@ TEST_F(DialogTest, TheListCommandMovesAsksBeforeOverwritingAndWritesTheListAsTex
     };
     ASSERT_TRUE(
         RunScript({{kMoveTitle, move}, {kOverwriteTitle, overwrite}}, [&] { EXPECT_TRUE(command()); }));
+    EXPECT_EQ(Action::Move, state.settings.action);
+    EXPECT_FALSE(state.settings.details);
     EXPECT_EQ(0, list.GetCount());
     EXPECT_EQ("b.jpg", files.Read("dst\\b.jpg"));
     EXPECT_FALSE(files.Exists("src\\b.jpg"));
@@ -371,7 +318,7 @@ TEST_F(DialogTest, TheListCommandMovesAsksBeforeOverwritingAndWritesTheListAsTex
     EXPECT_EQ(L"テキストファイル(*.TXT)|*.txt|すべて(*.*)|*.*||", prompts.choices[0].filter);
     EXPECT_EQ(files.Path("src\\c.jpg") + "\r\n", files.Read("list.txt"));
     EXPECT_EQ(1, list.GetCount());
-    EXPECT_TRUE(prompts.texts.empty());
+    EXPECT_EQ(1u, prompts.texts.size());
 }
 
 }  // namespace

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "lists/folder_loader.h"
 #include "lists/list_set.h"
 #include "tests/support/memory_filesystem.h"
@@ -19,9 +16,9 @@ using testing_support::Utf8;
 
 class RecordingView final : public lists::ListView {
 public:
-    void SetScrollRange(int maximum, bool redraw) override
+    void SetScrollRange(int max, bool redraw) override
     {
-        ranges.push_back(std::to_string(maximum) + (redraw ? " redraw" : ""));
+        ranges.push_back(std::to_string(max) + (redraw ? "r" : ""));
     }
     void SetScrollPosition(int position, bool) override { scrollPosition = position; }
     bool IsActive() const override { return active; }
@@ -30,16 +27,11 @@ public:
     void SetCaption(const std::string& text) override { caption = text; }
     void StartRecheckTimer(unsigned milliseconds) override { timer = milliseconds; }
     void StopRecheckTimer() override { timer = 0; }
-    void Reset()
-    {
-        ranges.clear();
-        shown.clear();
-        caption.clear();
-    }
+    void Reset() { ranges.clear(), shown.clear(), caption.clear(); }
 
     bool active = false;
-    std::vector<std::string> ranges;  // scroll ranges set, "max" or "max redraw"
-    Paths shown;                      // displayed paths and "preload <path>", in order
+    Paths ranges;  // scroll ranges set, "max" or "maxr" (redrawn)
+    Paths shown;   // displayed paths and "preload <path>", in order
     std::string caption;
     int scrollPosition = -1;
     unsigned timer = 0;  // the recheck timer's period while it runs
@@ -64,7 +56,7 @@ protected:
     {
         for (const std::string& path : paths) {
             fs.AddFile(path, "", 1, size);
-            list().InsertAndSelect(path);
+            EXPECT_TRUE(list().InsertAndSelect(path)) << path;
         }
         view.Reset();
     }

@@ -37,7 +37,7 @@ TEST_F(ListModelTest, InsertAndSelectMakeTheNewEntryCurrentWithoutShowingIt)
     EXPECT_TRUE(list().InsertAndSelect("C:\\p\\1a.jpg"));
     EXPECT_FALSE(list().InsertAndSelect("C:\\P\\1A.JPG"));
     EXPECT_EQ(2, list().Position());
-    EXPECT_EQ(Paths{"3 redraw"}, view.ranges);
+    EXPECT_EQ(Paths{"3r"}, view.ranges);
     EXPECT_EQ("0:   3/  4 C:\\p\\1a.jpg", view.caption);
     list().InsertAndSelectMany({"C:\\p\\5.jpg", "C:\\p\\3.jpg", "C:\\P\\0.JPG"});
     EXPECT_EQ(4, list().Position());
@@ -74,21 +74,7 @@ TEST_F(ListModelTest, RemovingKeepsThePositionIndexWithinTheList)
     EXPECT_EQ((Paths{"3", "2"}), view.ranges);
 }
 
-TEST_F(ListModelTest, MoveByClampsToTheList)
-{
-    const struct {
-        int count, start, delta, expected;
-    } cases[] = {{10, 7, 10, 9}, {10, 2, -10, 0},   {0, 0, 1, 0},
-                 {0, 0, -1, 0},  {10, 9, -9999, 0}, {10, 4, 1, 5}};
-    for (const auto& c : cases) {
-        Fill(c.count, c.start);
-        list().MoveBy(c.delta, false);
-        EXPECT_EQ(c.expected, list().Position()) << c.count << " " << c.start << " " << c.delta;
-        EXPECT_TRUE(view.shown.empty());
-    }
-}
-
-TEST_F(ListModelTest, MoveByWithDisplayShowsTheEntryAndTheActiveWindowPreloadsTheNextOne)
+TEST_F(ListModelTest, MovesAndScrollsShowTheEntryOnlyAtTheEndAndTheActiveWindowPreloadsTheNextOne)
 {
     Fill(3, 0);
     const auto step = [&](int delta, bool display) {
@@ -109,35 +95,19 @@ TEST_F(ListModelTest, MoveByWithDisplayShowsTheEntryAndTheActiveWindowPreloadsTh
     list().Scroll(ScrollCode::LineUp, 0);  // the scroll bar's steps set it too
     list().Scroll(ScrollCode::EndScroll, 0);
     EXPECT_EQ((Paths{"preload " + Name(0), Name(1)}), view.shown);
-    list().ClearList();
-    EXPECT_EQ(Paths{""}, step(1, true));
-}
-
-TEST_F(ListModelTest, ScrollMovesByOneEntryAndShowsOnlyAtTheEnd)
-{
-    Fill(10, 3);
+    view.Reset();
+    list().Scroll(ScrollCode::ThumbTrack, 50);  // the thumb moves without showing until the end
+    list().Scroll(ScrollCode::ThumbPosition, 2);
+    EXPECT_EQ("0:   3/  3 " + Name(2), view.caption);
+    list().Scroll(ScrollCode::Top, 0);
     list().Scroll(ScrollCode::PageDown, 0);
-    list().Scroll(ScrollCode::PageDown, 0);
-    list().Scroll(ScrollCode::PageUp, 0);
-    EXPECT_EQ(4, list().Position());
-    list().Scroll(ScrollCode::ThumbTrack, 7);
-    EXPECT_EQ("0:   8/ 10 " + Name(7), view.caption);
-    list().Scroll(ScrollCode::ThumbPosition, 7);
     EXPECT_TRUE(view.shown.empty());
     list().Scroll(ScrollCode::EndScroll, 0);
-    EXPECT_EQ(Paths{Name(7)}, view.shown);
-    list().Scroll(ScrollCode::ThumbTrack, 50);
-    EXPECT_EQ(9, list().Position());
-    list().Scroll(ScrollCode::Top, 0);
-    EXPECT_EQ(0, list().Position());
-    list().Scroll(ScrollCode::Bottom, 0);
-    EXPECT_EQ(9, list().Position());
+    EXPECT_EQ((Paths{"preload " + Name(2), Name(1)}), view.shown);
     list().ClearList();
-    view.Reset();
     list().Scroll(ScrollCode::Bottom, 0);
-    list().Scroll(ScrollCode::EndScroll, 0);
+    EXPECT_EQ(Paths{""}, step(1, true));
     EXPECT_EQ(0, list().Position());
-    EXPECT_EQ(Paths{""}, view.shown);
 }
 
 TEST_F(ListModelTest, RemoveMissingDropsGoneFilesInOnePassAndRefreshesOnRequest)
@@ -163,7 +133,7 @@ TEST_F(ListModelTest, ClearRefreshAndUpdateShowTheClampedEntry)
 {
     Fill(4, 2);
     list().RefreshView();
-    EXPECT_EQ("3 redraw", view.ranges.front());
+    EXPECT_EQ("3r", view.ranges.front());
     EXPECT_EQ(Paths{Name(2)}, view.shown);
     view.Reset();
     list().UpdateView(100);
@@ -176,24 +146,6 @@ TEST_F(ListModelTest, ClearRefreshAndUpdateShowTheClampedEntry)
     EXPECT_EQ(0, list().Position());
     EXPECT_EQ((Paths{"", ""}), view.shown);
     EXPECT_EQ("0:   0/  0 ", view.caption);
-}
-
-TEST_F(ListModelTest, ALoadTakesItsPathsFromTheOtherListsWhichRefreshAndRecheck)
-{
-    lists_test::RecordingView views[8];
-    for (int n : {3, 5, 7})
-        lists.List(n).SetView(&views[n]);
-    lists.List(7).InsertAndSelect("C:\\shared.jpg");
-    lists.List(7).InsertAndSelect("C:\\other.jpg");
-    lists.List(5).InsertAndSelect("C:\\other.jpg");  // lists may overlap until a load finishes
-    for (auto& v : views)
-        v.Reset();
-    lists.List(3).InsertAndSelect("C:\\SHARED.JPG");
-    lists.List(3).NotifyLoaded();
-    EXPECT_EQ(Paths{"C:\\other.jpg"}, views[7].shown);
-    EXPECT_EQ(lists::kRecheckDelayMs, views[7].timer);
-    EXPECT_TRUE(views[5].shown.empty() && views[5].timer == 0 && views[3].timer == 0);
-    EXPECT_EQ(3, lists.TotalCount());
 }
 
 }  // namespace
