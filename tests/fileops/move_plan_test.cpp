@@ -111,47 +111,27 @@ TEST_F(PlanTest, ValidationMarksExactlyTheRowsThatMustNotRun)
     }
 }
 
-TEST_F(PlanTest, CheckWarnsOnlyAboutAnInvalidPlan)
+TEST_F(PlanTest, ChecksAndNameEditsWarnAndBatchChangesRenameTheChosenRowsInOrder)
 {
-    prompts.Answer(fw::kIdOk);
-    MovePlan plan = Build({"s1\\a.jpg", "s2\\a.jpg"});
+    prompts.Answer(fw::kIdOk).Answer(fw::kIdOk);
+    files.AddFile("dst\\b.jpg");
+    MovePlan plan = Build({"x\\a.jpg", "y\\a.jpg"});  // rows a (x), a (y), b (the folder's)
     EXPECT_FALSE(fileops::CheckPlan(plan));
-    ASSERT_EQ(1u, prompts.Count());
     EXPECT_EQ(
         "ファイル名が重複しているか、\r\nコピー・移動元ファイルを上書きしようとしているか、\r\n\r\n"
         "不正な文字が使用されているためコピーできません",
         Utf8(prompts.Last().text));
-    plan.Exclude({0});
-    EXPECT_TRUE(fileops::CheckPlan(plan));
-    EXPECT_EQ(1u, prompts.Count());
-}
-
-TEST_F(PlanTest, NameEditsRefuseForbiddenCharactersEmptyTextAndFolderFiles)
-{
-    prompts.Answer(fw::kIdOk);
-    files.AddFile("dst\\z.jpg");
-    MovePlan plan = Build({"s1\\a.jpg"});
     EXPECT_FALSE(fileops::EndNameEdit(plan, 0, "b,c.jpg"));
-    ASSERT_EQ(1u, prompts.Count());
     EXPECT_EQ("ファイル名には次の文字はつかえません。\r\n*?;:<>|\\/,\"", Utf8(prompts.Last().text));
-    EXPECT_FALSE(fileops::EndNameEdit(plan, 0, ""));
-    EXPECT_FALSE(plan.CanEditName(1));
-    EXPECT_FALSE(fileops::EndNameEdit(plan, 1, "y.jpg"));
-    EXPECT_EQ(1u, prompts.Count());
-    EXPECT_EQ("a.jpg", plan.Rows()[0].newName);
+    EXPECT_FALSE(fileops::EndNameEdit(plan, 0, "") || plan.CanEditName(2) ||
+                 fileops::EndNameEdit(plan, 2, "y"));
     EXPECT_TRUE(fileops::EndNameEdit(plan, 0, "\x95\x5C.jpg"));  // a trail byte "\" is no separator
-    EXPECT_EQ("\x95\x5C.jpg", plan.Rows()[0].newName);
-}
-
-TEST_F(PlanTest, BatchChangeRenamesTheChosenRowsInOrderAndSkipsFolderFiles)
-{
-    files.AddFile("dst\\b.jpg");
-    MovePlan plan = Build({"x\\a.jpg", "x\\c.jpg"});  // rows a, b (the folder's), c
-    plan.Exclude({2});
+    EXPECT_TRUE(fileops::CheckPlan(plan));
+    EXPECT_EQ(2u, prompts.Count());
     int32_t sequence = INT32_MAX;
-    plan.BatchRename({2, 1, 0, 2}, "%f_%c.%e", sequence, files.Fs());
+    plan.BatchRename({1, 2, 0, 1}, "%f_%c.%e", sequence, files.Fs());
     EXPECT_EQ(INT32_MIN + 1, sequence);  // wraps like the int it is
-    EXPECT_EQ((Names{"a_2147483647.jpg||x\\a.jpg", "|b.jpg|<NONE>", "_-2147483648.||x\\c.jpg"}),
+    EXPECT_EQ((Names{"\x95\x5C_2147483647.jpg||x\\a.jpg", "a_-2147483648.jpg||y\\a.jpg", "|b.jpg|<NONE>"}),
               Describe(plan));
 }
 

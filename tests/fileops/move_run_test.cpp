@@ -87,11 +87,9 @@ TEST_F(RunTest, OverwritesOnlyWhatTheAnswersAllow)
 {
     using A = OverwriteAnswer;
     const std::pair<std::vector<A>, std::string> cases[] = {
-        {{A::Overwrite, A::Skip, A::Overwrite, A::Skip}, "ac"},
-        {{A::OverwriteAll}, "abcd"},
-        {{A::Skip, A::SkipAll}, ""},
-        {{A::Overwrite, A::OverwriteAll}, "abcd"},
-        {{A::None, A::None, A::None, A::None}, ""}};
+        {{A::Overwrite, A::Skip, A::None, A::Overwrite}, "ad"},
+        {{A::Skip, A::OverwriteAll}, "bcd"},
+        {{A::Overwrite, A::SkipAll}, "a"}};
     for (const auto& [answers, expected] : cases) {
         list.ClearList();
         host = ScriptedHost();
@@ -154,27 +152,16 @@ TEST_F(RunTest, TextOutputReplacesTheFileOnlyWhenComplete)
     EXPECT_EQ(2u, files.Memory()->Files().size());
 }
 
-// The recycle bin takes the files whose names end in "x".
-class TakesX final : public fileops::Recycler {
-public:
-    explicit TakesX(fw::FileSystem& fs) : fs(fs) {}
-    void Recycle(const std::string& paths, intptr_t) override
-    {
-        buffer = paths;
-        for (size_t i = 0, end = 0; paths[i]; i = end + 1)
-            if (paths[(end = paths.find('\0', i)) - 1] == 'x')
-                fs.Delete(paths.c_str() + i);
-    }
-    fw::FileSystem& fs;
-    std::string buffer;
-};
-
-TEST_F(RunTest, DeleteHandsTheListToTheRecycleBinAndDropsOnlyTheFilesItTook)
+TEST_F(RunTest, DeleteHandsTheListToTheRecycleBinAndDropsWhatItTook)
 {
-    TakesX recycler(files.Fs());
-    List({"a", "b.x"});
-    fileops::RecycleList(list, recycler);
-    EXPECT_EQ(files.Path("src\\a") + '\0' + files.Path("src\\b.x") + '\0' + '\0', recycler.buffer);
+    struct Bin final : fileops::Recycler {
+        void Recycle(const std::string& paths, intptr_t) override { given = paths; }
+        std::string given;
+    } bin;
+    List({"a", "b"});
+    files.Remove("src\\b");  // taken
+    fileops::RecycleList(list, bin);
+    EXPECT_EQ(files.Path("src\\a") + '\0' + files.Path("src\\b") + '\0' + '\0', bin.given);
     EXPECT_EQ(Names{"src\\a"}, Listed());
 }
 
@@ -205,30 +192,21 @@ TEST(MoveSettings, OkChecksTheFolderCreatesItOnRequestAndChecksTheTemplate)
 {
     testing_support::MemoryFileSystem empty;
     EXPECT_FALSE(fileops::CreateFolderPath("", empty));
+    const std::string create = "フォルダがありません。作成しますか？", cannot = "フォルダが作成できません";
     const struct {
         const char *folder, *pattern;
         std::vector<int> answers;
         bool accepted;
-        const char* lastMessage;
+        std::string lastMessage;
         const char* created;
     } cases[] = {
         {"  ", "", {fw::kIdOk}, false, "フォルダを指定してください", ""},
         {"C:\\f", "", {fw::kIdOk}, false, "ディレクトリではありません", ""},
-        {" C:\\new\\\x95\x5C ",
-         "",
-         {fw::kIdYes},
-         true,
-         "フォルダがありません。作成しますか？",
-         "C:\\new\\\x95\x5C"},
-        {"\\\\srv\\share\\new\\",
-         "",
-         {fw::kIdYes},
-         true,
-         "フォルダがありません。作成しますか？",
-         "\\\\srv\\share\\new"},
-        {"C:\\new", "", {fw::kIdNo}, true, "フォルダがありません。作成しますか？", ""},
-        {"Q:\\new", "", {fw::kIdYes, fw::kIdOk}, false, "フォルダが作成できません", ""},
-        {"C:\\f\\x", "", {fw::kIdYes, fw::kIdOk}, false, "フォルダが作成できません", ""},
+        {" C:\\new\\\x95\x5C ", "", {fw::kIdYes}, true, create, "C:\\new\\\x95\x5C"},
+        {"\\\\srv\\share\\new\\", "", {fw::kIdYes}, true, create, "\\\\srv\\share\\new"},
+        {"C:\\new", "", {fw::kIdNo}, true, create, ""},
+        {"Q:\\new", "", {fw::kIdYes, fw::kIdOk}, false, cannot, ""},
+        {"C:\\f\\x", "", {fw::kIdYes, fw::kIdOk}, false, cannot, ""},
         {"C:\\d", " \t", {fw::kIdOk}, false, "変名用テンプレートが空欄です", ""},
         {"C:\\d", " %f ", {}, true, "", ""},
     };
@@ -257,10 +235,10 @@ struct PathLess {
     }
 };
 
-// Random lists into a folder with random existing files (some read-only): templates,
-// plan edits, answers, Escape, and faults (natively failing changes, locked files and a
-// volume of its own; on Windows a file deleted or held open while the run goes on). No
-// file is lost unless its own overwrite was agreed to, and the list holds only files.
+// Random lists into a folder with random existing files (some read-only), templates,
+// plan edits, answers, Escape and faults: natively failing changes, locked files and a
+// volume of its own; on Windows a file deleted or held open during the run. No file is
+// lost unless its own overwrite was agreed to, and the list holds only files on the disk.
 TEST(RunProperty, NoFileIsLostAndTheListHoldsOnlyFilesOnTheDisk)
 {
     struct Accepting final : fw::Prompts {
@@ -274,9 +252,6 @@ TEST(RunProperty, NoFileIsLostAndTheListHoldsOnlyFilesOnTheDisk)
     const char* const names[] = {"a",     "A.jpg",        "a.jpg",  "b.jpg",
                                  "1.jpg", "\x95\x5c.jpg", "README", "~mv0.tmp"};
     const char* const patterns[] = {"", "%f.%e", "%c.%e", "x.%e", "%if.%ie", "%c"};
-    const OverwriteAnswer answers[] = {OverwriteAnswer::Overwrite, OverwriteAnswer::Skip,
-                                       OverwriteAnswer::OverwriteAll, OverwriteAnswer::SkipAll,
-                                       OverwriteAnswer::None};
     std::mt19937 rng(7);
     const auto pick = [&](const auto& array) { return array[rng() % std::size(array)]; };
     for (int round = 0; round < (testing_support::TestFiles().Memory() ? 5000 : 100) && !HasFailure();
@@ -285,38 +260,36 @@ TEST(RunProperty, NoFileIsLostAndTheListHoldsOnlyFilesOnTheDisk)
         testing_support::TestFiles files;
         fw::FileSystem& fs = files.Fs();
         auto* memory = files.Memory();
-        const std::string folder = memory && rng() % 4 == 0 ? "D:\\dst\\" : files.Path("dst\\");
-        memory ? memory->AddFolder(folder) : void(files.AddFolder("dst"));
-        std::set<std::string, PathLess> before;  // each file's content is its own path
+        const std::string folder = memory && rng() % 4 == 0 ? "D:\\dst\\" : files.AddFolder("dst") + "\\";
+        std::set<std::string, PathLess> before, deleted, agreed;  // each file holds its own path
         const auto add = [&](const std::string& path) {
-            if (before.insert(path).second)
-                memory ? memory->AddFile(path, path)
-                       : void(files.AddFile(path.substr(files.Root().size() + 1), path));
+            if (!before.insert(path).second)
+                return path;
+            memory ? memory->AddFile(path, path)
+                   : void(files.AddFile(path.substr(files.Root().size() + 1), path));
+            if (rng() % 6 == 0)
+                fs.SetAttributes(path, fw::kAttrReadOnly);
             return path;
         };
-        for (int i = rng() % 5; i > 0; --i) {
-            const std::string path = add(folder + pick(names));
-            if (rng() % 4 == 0)
-                fs.SetAttributes(path, fw::kAttrReadOnly);
-        }
+        for (int i = rng() % 5; i > 0; --i)
+            add(folder + pick(names));
         lists::ListModel list(0, fs);
         for (int i = 1 + rng() % 8; i > 0; --i)
             list.Insert(add((rng() % 3 ? files.Path(rng() % 2 ? "s\\" : "t\\") : folder) + pick(names)));
-        fileops::MovePlan plan = fileops::MovePlan::Build(list.Paths().Paths(), folder,
-                                                          lists::FilterPattern("*"), pick(patterns), fs);
+        auto plan = fileops::MovePlan::Build(list.Paths().Paths(), folder, lists::FilterPattern("*"),
+                                             pick(patterns), fs);
         if (!plan.Validate() && rng() % 4)
             plan.Exclude(plan.InvalidRows());  // as the preview ends; otherwise run an unchecked plan
         ScriptedHost host;
-        for (int i = 0; i < 8; ++i)
-            host.answers.push_back(pick(answers));
-        const std::deque<OverwriteAnswer> given = host.answers;
+        const bool overwrite = rng() % 2;  // every overwrite agreed to, or none
+        host.answers.assign(8, overwrite ? OverwriteAnswer::OverwriteAll
+                                         : pick(std::array{OverwriteAnswer::Skip, OverwriteAnswer::SkipAll,
+                                                           OverwriteAnswer::None}));
         host.escapeAtPoll = rng() % 12;
         const std::string victim = list.Paths()[rng() % list.GetCount()];
-        std::set<std::string, PathLess> deleted;
 #ifdef _WIN32
-        // What the hook holds open is closed with it.
         host.beforeRow = [&, held = std::make_shared<std::vector<fw::UniqueHandle>>(), row = int(rng() % 8),
-                          fault = int(rng() % 3)](int at) {
+                          fault = int(rng() % 3)](int at) {  // what it holds open is closed with it
             if (at == row && fault == 0 && fs.Delete(victim) == 0)
                 deleted.insert(victim);
             else if (at == row && fault == 1)
@@ -331,37 +304,25 @@ TEST(RunProperty, NoFileIsLostAndTheListHoldsOnlyFilesOnTheDisk)
                                                            fw::kErrorFileExists}));
 #endif
         const Action action = rng() % 2 ? Action::Move : Action::Copy;
-        const fileops::RunResult result = fileops::RunPlan(plan, action, fs, host);
-        host.beforeRow = nullptr;  // releases what the faults hold
-        fileops::ApplyRun(list, plan, result, action, rng() % 2);
+        fileops::ApplyRun(list, plan, fileops::RunPlan(plan, action, fs, host), action, rng() % 2);
+        host.beforeRow = nullptr;
 
-        // The destinations whose old file the user agreed to lose, by the name Windows keeps.
-        const auto key = [&](const std::string& name) {
-            return std::string(fileops::NameKey(name, fw::CodePage932()));
+        const auto key = [&](std::string_view name) {  // the name Windows keeps
+            return folder + std::string(fileops::NameKey(name, fw::CodePage932()));
         };
-        std::set<std::string, PathLess> agreed;
+        for (const fileops::PlanRow& row : plan.Rows())
+            if (overwrite && !row.newName.empty())
+                agreed.insert(key(row.newName));
         const auto holds = [&](const std::string& path, const std::string& content) {
             std::string now;
             return fs.ReadAll(path, now) && now == content;
         };
-        bool all = false;
-        for (size_t asked = 0; const fileops::PlanRow& row : plan.Rows()) {
-            const std::string to = folder + key(row.newName);
-            const bool ask =
-                !row.newName.empty() && asked < host.asked.size() &&
-                lists::ComparePaths(key(host.asked[asked].substr(folder.size())), key(row.newName)) == 0;
-            const OverwriteAnswer answer = ask ? given[asked++] : OverwriteAnswer::None;
-            all = all || answer == OverwriteAnswer::OverwriteAll;
-            if (!row.newName.empty() && (all || answer == OverwriteAnswer::Overwrite))
-                agreed.insert(to);
-        }
         for (const std::string& path : before) {
             bool kept = deleted.count(path) || agreed.count(path) || holds(path, path);
             for (const fileops::PlanRow& row : plan.Rows())  // moved, possibly onto a name later agreed to
-                kept =
-                    kept || (lists::ComparePaths(row.source, path) == 0 && !row.newName.empty() &&
-                             action == Action::Move &&
-                             (holds(folder + row.newName, path) || agreed.count(folder + key(row.newName))));
+                kept = kept || (!lists::ComparePaths(row.source, path) && !row.newName.empty() &&
+                                action == Action::Move &&
+                                (holds(folder + row.newName, path) || agreed.count(key(row.newName))));
             EXPECT_TRUE(kept) << "lost " << path;
         }
         for (const std::string& path : list.Paths())

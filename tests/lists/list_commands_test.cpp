@@ -139,7 +139,6 @@ TEST(PropertiesText, ListsSizeAttributesAndTimesInTheirOrder)
         {0xFFFFFFFF, 3000000000u,
          "3000000000 Bytes\r\n\r\n属性:\r\n  アーカイブ\r\n  読み込み専用\r\n  隠しファイル\r\n  システム\r\n"
          "  暗号化\r\n  圧縮\r\n  テンポラリ\r\n  オフライン\r\n"},
-        {fw::kAttrNormal | fw::kAttrDirectory, 5368709120u, "5368709120 Bytes\r\n\r\n属性:\r\n"},
     };
     for (const auto& c : cases) {
         file.attributes = c.attributes;
@@ -153,34 +152,24 @@ TEST(PropertiesText, ListsSizeAttributesAndTimesInTheirOrder)
 
 TEST(ConditionForm, SizeEditsMustHoldUnsignedNumbersAndTextsAreTrimmed)
 {
-    const struct {
-        const wchar_t *minimum, *maximum;
-        int focus;  // 0: accepted
-        uint32_t min = 0, max = 0;
-    } cases[] = {
-        {L" 10\t", L"4294967295", 0, 10, 4294967295u},
-        {L"", L"1", lists::kMinimumEdit},
+    const std::tuple<const wchar_t*, const wchar_t*, int> cases[] = {
+        // minimum, maximum, the edit refused
+        {L" 10\t", L"4294967295", 0},
         {L"1", L"1 2", lists::kMaximumEdit},
-        {L"x", L"y", lists::kMinimumEdit},  // one message, the first bad edit
-    };
-    for (const auto& c : cases) {
-        const lists::ConditionFields fields{
-            " \tC:\\my pics \r\n", true, "  *.jpg;*.png ", true, c.minimum, true, c.maximum};
+        {L"x", L"4294967296", lists::kMinimumEdit}};
+    for (const auto& [minimum, maximum, refused] : cases) {
         lists::LoadCondition condition;
-        const lists::ConditionCheck check = lists::ReadConditionFields(fields, condition);
-        EXPECT_EQ(c.focus == 0, check.ok) << Utf8(c.minimum) << "/" << Utf8(c.maximum);
-        EXPECT_EQ(c.focus, check.focusControl);
-        if (check.ok) {
-            EXPECT_EQ(c.min, condition.minimumKBytes);
-            EXPECT_EQ(c.max, condition.maximumKBytes);
-            EXPECT_EQ("C:\\my pics", condition.folder);
-            EXPECT_EQ("*.jpg;*.png", condition.namePattern);
-            EXPECT_TRUE(condition.subfolders && condition.minimumOn && condition.maximumOn);
-        } else {
-            EXPECT_EQ("正の整数を入力してください。", Utf8(check.message));
-            EXPECT_EQ(fw::kMbOk | fw::kMbIconExclamation, check.flags);
-            EXPECT_EQ(99999u, condition.maximumKBytes);  // unchanged
-        }
+        const auto check = lists::ReadConditionFields(
+            {" \tC:\\my pics \r\n", true, " *.jpg ", true, minimum, true, maximum}, condition);
+        EXPECT_EQ(refused, check.focusControl) << Utf8(minimum);
+        EXPECT_EQ(!refused, check.ok);
+        EXPECT_EQ(refused ? "正の整数を入力してください。" : "", Utf8(check.message));
+        EXPECT_EQ(refused ? fw::kMbOk | fw::kMbIconExclamation : 0, check.flags);
+        EXPECT_EQ(
+            refused ? "||0|99999|000" : "C:\\my pics|*.jpg|10|4294967295|111",  // unchanged when refused
+            condition.folder + "|" + condition.namePattern + "|" + std::to_string(condition.minimumKBytes) +
+                "|" + std::to_string(condition.maximumKBytes) + "|" + std::to_string(condition.subfolders) +
+                std::to_string(condition.minimumOn) + std::to_string(condition.maximumOn));
     }
 }
 

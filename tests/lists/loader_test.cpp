@@ -47,22 +47,6 @@ TEST_F(LoaderTest, FolderLoadAsksForSubfoldersOnceNeverEntersDotFoldersAndReport
     EXPECT_EQ(unsigned{fw::kMbIconHand}, prompts.Last().flags);
 }
 
-TEST_F(LoaderTest, FolderLoadConditionAppliesNamePatternAndInclusiveSizeBounds)
-{
-    for (const auto& [name, size] : {std::pair{"abc1", 10240}, {"abc2", 10239}, {"abc3", 10241}, {"z", 0}})
-        fs.AddFile("C:\\x\\" + std::string(name) + ".jpg", "", 1, size);
-    lists::LoadCondition condition;
-    condition.namePattern = "*ABC*";
-    condition.minimumOn = true;
-    condition.minimumKBytes = condition.maximumKBytes = 10;
-    Answer no = Answer::No;
-    lists::LoadFolder(list(), "C:\\x", no, &condition, fs, env);
-    EXPECT_EQ((Paths{"C:\\x\\abc1.jpg", "C:\\x\\abc3.jpg"}), Listed());
-    condition.namePattern.clear();  // an empty pattern accepts nothing
-    lists::LoadFolder(list(), "C:\\x", no, &condition, fs, env);
-    EXPECT_EQ(2, list().GetCount());
-}
-
 TEST_F(LoaderTest, CommandLineFoldersShareOneSubfolderAnswer)
 {
     prompts.Answer(fw::kIdYes);

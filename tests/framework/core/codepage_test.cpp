@@ -38,8 +38,9 @@ TEST(SystemCodePage, UpperCasesAsciiAndFullWidthLettersWithoutSplittingCharacter
     }
 }
 
-TEST(SystemCodePage, StepsOverDoubleByteCharacters)
+TEST(CodePages, StepOverDoubleByteCharactersAndSingleByteNeverPairsBytes)
 {
+    EXPECT_EQ(1u, fw::SingleByteCodePage().Next("\x82\x81", 0, 2));
     const fw::CodePage& cp = fw::SystemCodePage();
     const std::string s = "a\x95\x5C\\b";  // a表\b
     EXPECT_EQ(1u, cp.Next(s.c_str(), 0, s.size()));
@@ -47,15 +48,6 @@ TEST(SystemCodePage, StepsOverDoubleByteCharacters)
     EXPECT_EQ(1u, cp.Prev(s.c_str(), 3));  // the character before "\\" is 表, not its trail byte
     EXPECT_EQ(3u, cp.Prev(s.c_str(), 4));
     EXPECT_EQ(0u, cp.Prev(s.c_str(), 0));
-}
-
-TEST(BuiltInCodePages, SingleByteNeverPairsBytes)
-{
-    const fw::CodePage& cp = fw::SingleByteCodePage();
-    std::string s = "\x82\x81";
-    cp.ToUpper(s);
-    EXPECT_EQ("\x82\x81", s);
-    EXPECT_EQ(1u, cp.Next(s.c_str(), 0, s.size()));
 }
 
 #ifndef _WIN32
