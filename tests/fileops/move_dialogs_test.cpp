@@ -93,13 +93,10 @@ std::wstring Text(HWND dialog, int id)
 {
     return WindowText(GetDlgItem(dialog, id));
 }
-// A key as the keyboard would post it (down and up), or handled at once.
-void Key(HWND window, WORD key, bool post = false)
+void Key(HWND window, WORD key)
 {
-    const LPARAM scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC) << 16;
-    for (const auto& [message, flags] : {std::pair<UINT, LPARAM>{WM_KEYDOWN, 1}, {WM_KEYUP, 0xC0000001}})
-        post ? PostMessageW(window, message, key, flags | scan)
-             : SendMessageW(window, message, key, flags | scan);
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    SendMessageW(window, WM_KEYUP, key, 0xC0000001);
 }
 std::wstring ItemText(HWND list, int item, int column)
 {
@@ -162,11 +159,6 @@ protected:
     }
     ~DialogTest() override { host_test::ResetStub(); }
     std::wstring Path(const std::string& relative) const { return fw::WidenAnsi(files.Path(relative)); }
-    fileops::MovePlan Plan(std::string_view pattern = {})
-    {
-        return fileops::MovePlan::Build(sources, files.Path("dst\\"), lists::FilterPattern("*"), pattern,
-                                        files.Fs());
-    }
 
     struct Ole {
         Ole() { OleInitialize(nullptr); }
@@ -178,10 +170,40 @@ protected:
     std::vector<std::string> sources;
 };
 
-TEST_F(DialogTest, PreviewShowsTheRowsAndThumbnailsAndEditsAndChecksThePlan)
+// The whole command as the list window calls it: the move dialog and its checks, the
+// preview with its edits, checks and the template dialog, the overwrite question, the
+// run and the list following it; then text output with its save dialog.
+TEST_F(DialogTest, TheListCommandRunsItsDialogsAndTheListFollows)
 {
-    fileops::MovePlan plan = Plan();
-    CClsPreviewDlg dialog(plan, files.Fs());
+    lists::ListModel list(0, files.Fs());
+    fileops::MoveWindowState state;
+    std::string shared;
+    const auto command = [&] {
+        return fileops::RunMoveListCommand(nullptr, list, state, shared, files.Fs());
+    };
+    EXPECT_FALSE(command());  // an empty list: no dialog
+    list.SetFilter("*.jpg");
+    for (const std::string& source : sources)
+        list.Insert(source);
+    shared = files.Path("dst");
+    const auto move = [&](HWND d) {
+        EXPECT_EQ(fw::WidenAnsi(shared), Text(d, IDC_MOVE_FOLDER));
+        EXPECT_TRUE(IsDlgButtonChecked(d, IDC_MOVE_ACTION_MOVE) && IsDlgButtonChecked(d, IDC_MOVE_DETAILS));
+        for (int radio :
+             {IDC_MOVE_ACTION_TEXT, IDC_MOVE_ACTION_DELETE, IDC_MOVE_ACTION_COPY, IDC_MOVE_ACTION_MOVE}) {
+            Click(d, radio);  // the folder is for move and copy only
+            const bool toFolder = radio == IDC_MOVE_ACTION_MOVE || radio == IDC_MOVE_ACTION_COPY;
+            for (int id :
+                 {IDC_MOVE_FOLDER, IDC_MOVE_BROWSE, IDC_MOVE_TEMPLATE, IDC_MOVE_DETAILS, IDC_MOVE_RENAME})
+                EXPECT_EQ(toFolder || id == IDC_MOVE_RENAME, IsWindowEnabled(GetDlgItem(d, id)) != FALSE)
+                    << id;
+        }
+        SetDlgItemTextW(d, IDC_MOVE_FOLDER, L" ");
+        Click(d, IDOK);  // no folder: a warning, and the dialog stays
+        EXPECT_EQ(1u, prompts.texts.size());
+        SetDlgItemTextW(d, IDC_MOVE_FOLDER, (L" " + Path("dst") + L" ").c_str());
+        Click(d, IDOK);
+    };
     const auto preview = [&](HWND d) {
         HWND list = GetDlgItem(d, IDC_PREVIEW_LIST);
         const std::wstring rows[4][3] = {{L"a.jpg", L"", Path("src\\a.jpg")},
@@ -212,12 +234,11 @@ TEST_F(DialogTest, PreviewShowsTheRowsAndThumbnailsAndEditsAndChecksThePlan)
             SetWindowTextW(ListView_GetEditControl(list), name);
             Key(ListView_GetEditControl(list), VK_RETURN);
         }
-        EXPECT_EQ(1u, prompts.texts.size());  // x:y refused
-        EXPECT_EQ(L"b.jpg", ItemText(list, 2, 0));
-        Click(d, IDC_PREVIEW_CHECK);  // rows 1 and 2 both go to b.jpg
+        EXPECT_EQ(2u, prompts.texts.size());  // x:y refused
+        Click(d, IDC_PREVIEW_CHECK);          // rows 1 and 2 both go to b.jpg
         EXPECT_EQ((std::vector<int>{1, 2}), Selected(list));
         Click(d, IDC_PREVIEW_MOVE);  // an invalid plan cannot end
-        EXPECT_EQ(3u, prompts.texts.size());
+        EXPECT_EQ(4u, prompts.texts.size());
         Select(list, {0, 2, 3});
         Click(d, IDC_PREVIEW_BATCH);               // the template dialog's steps run in here
         EXPECT_EQ(L"c_5.", ItemText(list, 0, 0));  // the excluded row's empty name expanded
@@ -235,60 +256,21 @@ TEST_F(DialogTest, PreviewShowsTheRowsAndThumbnailsAndEditsAndChecksThePlan)
         SetDlgItemTextW(t, IDC_TEMPLATE_START, L" 5 ");
         Click(t, IDOK);
     };
-    ASSERT_TRUE(RunScript({{kPreviewTitle, preview}, {kTemplateTitle, batch}},
-                          [&] { EXPECT_EQ(PreviewChoice::Move, dialog.Run(nullptr)); }));
-    EXPECT_EQ("c_6.jpg", plan.Rows()[2].newName);
-}
-
-// The whole command as the list window calls it: the move dialog, its checks, the
-// overwrite question, the run, the list following it; then text output.
-TEST_F(DialogTest, TheListCommandMovesAfterItsDialogAndQuestionsAndWritesTheListAsText)
-{
-    lists::ListModel list(0, files.Fs());
-    fileops::MoveWindowState state;
-    std::string shared;
-    const auto command = [&] {
-        return fileops::RunMoveListCommand(nullptr, list, state, shared, files.Fs());
-    };
-    EXPECT_FALSE(command());  // an empty list: no dialog
-    list.Insert(sources[0]);
-    list.Insert(sources[1]);
-    shared = files.Path("dst");
-    state.settings.action = Action::Copy;
-    const auto move = [&](HWND d) {
-        EXPECT_EQ(fw::WidenAnsi(shared), Text(d, IDC_MOVE_FOLDER));
-        EXPECT_TRUE(IsDlgButtonChecked(d, IDC_MOVE_ACTION_COPY) && IsDlgButtonChecked(d, IDC_MOVE_DETAILS));
-        for (int radio :
-             {IDC_MOVE_ACTION_TEXT, IDC_MOVE_ACTION_DELETE, IDC_MOVE_ACTION_COPY, IDC_MOVE_ACTION_MOVE}) {
-            Click(d, radio);  // the folder is for move and copy only
-            const bool toFolder = radio == IDC_MOVE_ACTION_MOVE || radio == IDC_MOVE_ACTION_COPY;
-            for (int id :
-                 {IDC_MOVE_FOLDER, IDC_MOVE_BROWSE, IDC_MOVE_TEMPLATE, IDC_MOVE_DETAILS, IDC_MOVE_RENAME})
-                EXPECT_EQ(toFolder || id == IDC_MOVE_RENAME, IsWindowEnabled(GetDlgItem(d, id)) != FALSE)
-                    << id;
-        }
-        SetDlgItemTextW(d, IDC_MOVE_FOLDER, L" ");
-        Click(d, IDOK);  // no folder: a warning, and the dialog stays
-        EXPECT_EQ(1u, prompts.texts.size());
-        SetDlgItemTextW(d, IDC_MOVE_FOLDER, (L" " + Path("dst") + L" ").c_str());
-        Click(d, IDC_MOVE_DETAILS);
-        Click(d, IDOK);
-    };
     const auto overwrite = [&](HWND o) {
         EXPECT_EQ(fileops::OverwriteQuestion(sources[1], files.Path("dst\\b.jpg")),
                   Text(o, IDC_OVERWRITE_TEXT));
         Click(o, IDC_OVERWRITE_ALL);
     };
-    ASSERT_TRUE(
-        RunScript({{kMoveTitle, move}, {kOverwriteTitle, overwrite}}, [&] { EXPECT_TRUE(command()); }));
-    EXPECT_EQ(Action::Move, state.settings.action);
-    EXPECT_FALSE(state.settings.details);
+    ASSERT_TRUE(RunScript(
+        {{kMoveTitle, move}, {kPreviewTitle, preview}, {kTemplateTitle, batch}, {kOverwriteTitle, overwrite}},
+        [&] { EXPECT_TRUE(command()); }));
     EXPECT_EQ(0, list.GetCount());
+    EXPECT_EQ("a.jpg", files.Read("dst\\c_5"));
     EXPECT_EQ("b.jpg", files.Read("dst\\b.jpg"));
-    EXPECT_FALSE(files.Exists("src\\b.jpg"));
+    EXPECT_EQ("c.jpg", files.Read("dst\\c_6.jpg"));
     EXPECT_EQ(files.Path("dst\\"), shared);
 
-    list.Insert(sources[2]);
+    list.Insert(files.Path("dst\\b.jpg"));
     list.Insert(files.Path("src\\gone.jpg"));
     prompts.files = {"", files.Path("list.txt")};
     const auto text = [&](HWND d) {
@@ -301,9 +283,8 @@ TEST_F(DialogTest, TheListCommandMovesAfterItsDialogAndQuestionsAndWritesTheList
     EXPECT_TRUE(prompts.choices[0].save);
     EXPECT_EQ(L"TXT", prompts.choices[0].defaultExtension);
     EXPECT_EQ(L"テキストファイル(*.TXT)|*.txt|すべて(*.*)|*.*||", prompts.choices[0].filter);
-    EXPECT_EQ(files.Path("src\\c.jpg") + "\r\n", files.Read("list.txt"));
+    EXPECT_EQ(files.Path("dst\\b.jpg") + "\r\n", files.Read("list.txt"));
     EXPECT_EQ(1, list.GetCount());
-    EXPECT_EQ(1u, prompts.texts.size());
 }
 
 }  // namespace
