@@ -20,7 +20,7 @@ public:
     {
         ranges.push_back(std::to_string(max) + (redraw ? "r" : ""));
     }
-    void SetScrollPosition(int position, bool) override { scrollPosition = position; }
+    void SetScrollPosition(int, bool) override {}
     bool IsActive() const override { return active; }
     void PreloadFile(const std::string& path) override { shown.push_back("preload " + path); }
     void DisplayFile(const std::string& path) override { shown.push_back(path); }
@@ -33,7 +33,6 @@ public:
     Paths ranges;  // scroll ranges set, "max" or "maxr" (redrawn)
     Paths shown;   // displayed paths and "preload <path>", in order
     std::string caption;
-    int scrollPosition = -1;
     unsigned timer = 0;  // the recheck timer's period while it runs
 };
 
