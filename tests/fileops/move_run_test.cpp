@@ -108,7 +108,8 @@ TEST_F(RunTest, FailuresAreReportedWithTheSystemTextAndTouchNothing)
 {
     if (!files.Memory())
         GTEST_SKIP() << "needs injected faults";
-    List({"a", "b", "c"});
+    List({"a", "b", "c", "d"});
+    host.escapeAtPoll = 4;  // before the row of d
     files.Memory()->Lock(files.Path("src\\a"));
     files.AddFile("dst\\b", "old");
     files.AddFile("dst\\c", "read-only");
@@ -126,8 +127,8 @@ TEST_F(RunTest, FailuresAreReportedWithTheSystemTextAndTouchNothing)
               Utf8(prompts.At(2).text));
     EXPECT_EQ("old", files.Read("dst\\b"));
     EXPECT_EQ("read-only", files.Read("dst\\c"));
-    EXPECT_EQ((Names{"src\\a", "src\\b", "src\\c"}), Listed());
-    EXPECT_EQ(5u, files.Memory()->Files().size());
+    EXPECT_EQ((Names{"src\\a", "src\\b", "src\\c", "src\\d"}), Listed());
+    EXPECT_EQ(6u, files.Memory()->Files().size());  // d never tried
 }
 
 TEST_F(RunTest, TextOutputReplacesTheFileOnlyWhenComplete)

@@ -117,7 +117,7 @@ TEST_F(ListModelTest, RemoveMissingDropsGoneFilesInOnePassAndRefreshesOnRequest)
     fs.Remove(Name(4));  // the recheck after a drag: one pass that refreshes, then the timer stops
     list().StartRecheckTimer(lists::kRecheckDelayMs);
     list().OnRecheckTimer();
-    EXPECT_EQ(0u, view.timer);
+    EXPECT_FALSE(view.timerRunning);
     EXPECT_EQ(Paths{Name(3)}, view.shown);
     EXPECT_EQ("0:   2/  2 " + Name(3), view.caption);
 }

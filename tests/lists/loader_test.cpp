@@ -47,16 +47,6 @@ TEST_F(LoaderTest, FolderLoadAsksForSubfoldersOnceNeverEntersDotFoldersAndReport
     EXPECT_EQ(unsigned{fw::kMbIconHand}, prompts.Last().flags);
 }
 
-TEST_F(LoaderTest, CommandLineFoldersShareOneSubfolderAnswer)
-{
-    prompts.Answer(fw::kIdYes);
-    lists::LoadCommandLine(list(), {"C:\\d1", "C:\\nothing.jpg", "C:\\f\\f.txt", "C:\\f\\e.jpg", "C:\\d2"},
-                           fs, env);
-    EXPECT_EQ(1u, prompts.Count());
-    EXPECT_EQ(5, list().GetCount());
-    EXPECT_EQ("0:   1/  5 C:\\d1\\a.jpg", view.caption);
-}
-
 TEST_F(LoaderTest, DropAsksTheFolderAndSubfolderQuestionsAtMostOnce)
 {
     const std::string f = kFolderQuestion, s = kSubfolderQuestion,
@@ -87,7 +77,6 @@ TEST_F(LoaderTest, DropAsksTheFolderAndSubfolderQuestionsAtMostOnce)
         EXPECT_EQ(c.questions, questions) << c.dropped.size();
         EXPECT_EQ(c.loaded, list().GetCount()) << c.dropped.size();
     }
-    EXPECT_EQ(0, env.waits);
 }
 
 TEST_F(LoaderTest, DropShowsTheNewEntryThatSortsFirstTakesItFromOtherListsAndStopsOnEscape)

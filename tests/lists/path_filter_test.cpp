@@ -51,7 +51,6 @@ TEST(SortedPathSet, InsertManyAndRemoveAllOfEqualOneByOne)
     for (int round = 0; round < 400; ++round) {
         SCOPED_TRACE(round);
         lists::SortedPathSet single, batch, theirs;
-        // Both the binary-search and the merge strategy of RemoveAllOf are exercised.
         for (int i = static_cast<int>(rng() % (round % 2 ? 40 : 4)); i > 0; --i) {
             const std::string path = RandomPath(rng);
             single.Insert(path);
