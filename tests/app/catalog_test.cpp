@@ -83,15 +83,6 @@ protected:
         }
     }
     Paths In(int n) const { return lists.List(n).Paths().Paths(); }
-    // Reads `content` as a catalog file; the counts come in an information box.
-    void Read(const std::string& content)
-    {
-        prompts.Answer(fw::kIdOk);
-        app::CatalogCounts counts;
-        EXPECT_TRUE(catalog.Load(files.AddFile("cat.txt", content), &counts));
-        EXPECT_EQ(Catalog::LoadedMessage(counts), prompts.Last().text);
-        EXPECT_EQ(unsigned{fw::kMbIconInformation}, prompts.Last().flags);
-    }
 
     testing_support::TestFiles files;
     testing_support::ScriptedPrompts prompts;
@@ -113,17 +104,23 @@ TEST_F(CatalogTest, LoadListsExistingAcceptedFilesUnderTheirHeadersAndCountsEver
     // No header: list 0. An empty line, a missing file, a folder and a file outside the
     // filter are excluded; a path given twice is loaded twice but listed once; a later
     // header takes a path over.
-    Read(p[0] + "\r\n\r\n" + files.Path("gone.jpg") + "\r\n" + files.Path("dir.jpg") + "\r\n" + b +
-         "\r\n*36\r\n" + p[1] + "\r\n* 7\r\n" + p[2] + "\r\n*35\r\n" + p[3] + "\r\n" + p[3] + "\r\n*3\r\n" +
-         upper);
+    const std::string cat =
+        files.AddFile("cat.txt", p[0] + "\r\n\r\n" + files.Path("gone.jpg") + "\r\n" + files.Path("dir.jpg") +
+                                     "\r\n" + b + "\r\n*36\r\n" + p[1] + "\r\n* 7\r\n" + p[2] +
+                                     "\r\n*35\r\n" + p[3] + "\r\n" + p[3] + "\r\n*3\r\n" + upper);
+    prompts.Answer(fw::kIdOk);
+    app::CatalogCounts counts;
+    EXPECT_TRUE(catalog.Load(cat, &counts));
     EXPECT_EQ(L"6個のファイルをロードしました。\r\n全項目数10、対象外項目数4", prompts.Last().text);
+    EXPECT_EQ(unsigned{fw::kMbIconInformation}, prompts.Last().flags);
+    EXPECT_EQ(Catalog::LoadedMessage(counts), prompts.Last().text);
     const std::pair<int, Paths> expected[] = {{0, {p[1]}}, {7, {p[2]}}, {35, {p[3]}}, {3, {upper}}};
     for (const auto& [list, paths] : expected)
         EXPECT_EQ(paths, In(list)) << list;
     EXPECT_EQ(4, lists.TotalCount());
     EXPECT_EQ(Paths{p[3]}, views[35].displayed);  // the first entry is shown at the end
     EXPECT_TRUE(views[0].timerRunning);           // list 0 lost a path
-    EXPECT_EQ(files.Path("cat.txt"), catalog.Path());
+    EXPECT_EQ(cat, catalog.Path());
 }
 
 TEST_F(CatalogTest, OpenAddsToTheListsSaveWritesThemAllAndNewAsksBeforeEmptyingThem)

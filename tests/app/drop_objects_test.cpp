@@ -1,5 +1,5 @@
-// The list window's drop target and drop source, and the data object they carry, as
-// COM objects in this process: formats offered, effects answered, what a drop hands over.
+// The list window's drop target and drop source as COM objects in this process: formats
+// taken, effects answered, what a drop hands over.
 #include "app/drop_objects.h"
 
 #include <gtest/gtest.h>
@@ -68,20 +68,6 @@ TEST(DropObjects, TheSourceDropsOnReleaseAndCancelsOnEscapeOrTheLeftButton)
     EXPECT_EQ(source->QueryContinueDrag(TRUE, MK_RBUTTON), DRAGDROP_S_CANCEL);
     EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_RBUTTON | MK_LBUTTON), DRAGDROP_S_CANCEL);
     EXPECT_EQ(source->QueryContinueDrag(FALSE, 0), DRAGDROP_S_DROP);
-}
-
-// The shell tells a drop source what it did by setting a format on the data object.
-TEST(DropObjects, TheDataObjectKeepsWhatTheReceiverSets)
-{
-    fw::com::ComPtr<IDataObject> data;
-    ASSERT_EQ(fw::com::Make<fw::com::DataObject>(data), S_OK);
-    FORMATETC effect{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Performed DropEffect")), nullptr,
-                     DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM set{TYMED_HGLOBAL, {nullptr}, nullptr};
-    set.hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4);
-    EXPECT_EQ(data->QueryGetData(&effect), DV_E_FORMATETC);
-    ASSERT_EQ(data->SetData(&effect, &set, TRUE), S_OK);
-    EXPECT_EQ(data->QueryGetData(&effect), S_OK);
 }
 
 }  // namespace

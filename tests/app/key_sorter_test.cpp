@@ -53,12 +53,7 @@ protected:
             lists.List(list).InsertAndSelect("C:\\p\\" + prefix + std::to_string(i) + ".jpg");
         lists.List(list).MoveBy(-9999, false);
     }
-    std::string Current(int list)
-    {
-        std::string path;
-        lists.List(list).GetCurrentPath(path);
-        return path;
-    }
+    std::string Current(int list) { return lists.List(list).Paths()[size_t(lists.List(list).Position())]; }
     bool Press(unsigned key, bool shift = false, bool ctrl = false)
     {
         const bool consumed = sorter.PreTranslate(key, true, shift, ctrl);

