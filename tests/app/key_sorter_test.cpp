@@ -3,16 +3,13 @@
 #include <map>
 
 #include "app/key_sorter.h"
-#include "tests/support/memory_filesystem.h"
 #include "tests/lists/recording_view.h"
+#include "tests/support/memory_filesystem.h"
 
 namespace {
 
 using app::WindowRect;
 namespace vk = app::vk;
-
-constexpr unsigned kShiftKey = 0x10;
-constexpr unsigned kF2 = 0x71;
 
 // Logs what the frame is asked to do.
 class FakeFrame final : public app::FrameWindows {
@@ -21,8 +18,12 @@ public:
     bool IsListMaximized(int) const override { return false; }
     void Activate(int list) override { Log("activate", list); }
     WindowRect NormalRect(int) const override { return rect; }
-    void MoveWindowTo(int, const WindowRect& r) override { rect = r; }
-    void SetStatusText(const std::string& text) override { status = text; }
+    void MoveWindowTo(int list, const WindowRect& r) override
+    {
+        Log("move", list);
+        rect = r;
+    }
+    void SetStatusText(const std::string& text) override { log += text + ";"; }
     void Beep() override { log += "beep;"; }
     void OpenWindowMenu(int list) override { Log("menu", list); }
     void ShowContextMenu(int list) override { Log("context", list); }
@@ -33,7 +34,7 @@ public:
 
     int minimized = -1;
     WindowRect rect{100, 50, 300, 200};
-    std::string status, log;
+    std::string log;
     int stops = 0;
 };
 
@@ -52,15 +53,10 @@ protected:
             lists.List(list).InsertAndSelect("C:\\p\\" + prefix + std::to_string(i) + ".jpg");
         lists.List(list).MoveBy(-9999, false);
     }
-    std::string Current(int list)
-    {
-        std::string path;
-        lists.List(list).GetCurrentPath(path);
-        return path;
-    }
+    std::string Current(int list) { return lists.List(list).Paths()[size_t(lists.List(list).Position())]; }
     bool Press(unsigned key, bool shift = false, bool ctrl = false)
     {
-        bool consumed = sorter.PreTranslate(key, true, shift, ctrl);
+        const bool consumed = sorter.PreTranslate(key, true, shift, ctrl);
         sorter.PreTranslate(key, false, shift, ctrl);
         return consumed;
     }
@@ -90,26 +86,31 @@ TEST_F(KeySorterTest, SteppingKeysMoveSilentlyOnDownAndShowOnceOnUp)
     EXPECT_EQ(16, frame.stops);  // down and up of every key but the Down arrow
 }
 
-TEST_F(KeySorterTest, ListKeysMoveAndPullWhileUndoAndRedoReplayTheLastMove)
+TEST_F(KeySorterTest, ListKeysMoveAndPullUnlessMinimisedWhileUndoAndRedoReplayTheLastMove)
 {
     Fill(2, "a", 3);
     Fill(5, "b", 1);
     const struct {
+        int minimized;
         unsigned key;
         bool shift;
         int in2, in5, source, target;
         const char* current2;
     } steps[] = {
-        {'5', false, 2, 2, 2, 5, "C:\\p\\a1.jpg"},              // a0 into 5, where it is current
-        {vk::kBack, false, 3, 1, 2, 5, "C:\\p\\a0.jpg"},        // undo
-        {vk::kDivide, true, 2, 2, 2, 5, "C:\\p\\a1.jpg"},       // redo
-        {vk::kNumpad0 + 5, true, 3, 1, 5, 2, "C:\\p\\a0.jpg"},  // pull a0 back
-        {vk::kBack, false, 2, 2, 5, 2, "C:\\p\\a1.jpg"},        // undo the pull
-        {'2', false, 2, 2, 5, 2, "C:\\p\\a1.jpg"},              // own key: nothing
-        {'7', true, 2, 2, 5, 2, "C:\\p\\a1.jpg"},               // empty list: record kept
-        {vk::kDecimal, false, 1, 2, 5, 2, "C:\\p\\a2.jpg"},     // exclusion
+        {-1, vk::kBack, false, 3, 1, -1, -1, "C:\\p\\a0.jpg"},      // nothing recorded yet
+        {5, '5', false, 3, 1, -1, -1, "C:\\p\\a0.jpg"},             // a beep
+        {2, '5', false, 3, 1, -1, -1, "C:\\p\\a0.jpg"},             // a beep
+        {-1, '5', false, 2, 2, 2, 5, "C:\\p\\a1.jpg"},              // a0 into 5, where it is current
+        {-1, vk::kBack, false, 3, 1, 2, 5, "C:\\p\\a0.jpg"},        // undo
+        {-1, vk::kDivide, true, 2, 2, 2, 5, "C:\\p\\a1.jpg"},       // redo
+        {-1, vk::kNumpad0 + 5, true, 3, 1, 5, 2, "C:\\p\\a0.jpg"},  // pull a0 back
+        {-1, vk::kBack, false, 2, 2, 5, 2, "C:\\p\\a1.jpg"},        // undo the pull
+        {-1, '2', false, 2, 2, 5, 2, "C:\\p\\a1.jpg"},              // own key: nothing
+        {-1, '7', true, 2, 2, 5, 2, "C:\\p\\a1.jpg"},               // empty list: record kept
+        {-1, vk::kDecimal, false, 1, 2, 5, 2, "C:\\p\\a2.jpg"},     // exclusion
     };
     for (const auto& s : steps) {
+        frame.minimized = s.minimized;
         EXPECT_TRUE(Press(s.key, s.shift));
         EXPECT_EQ(s.in2, lists.List(2).GetCount()) << s.key;
         EXPECT_EQ(s.in5, lists.List(5).GetCount()) << s.key;
@@ -117,80 +118,50 @@ TEST_F(KeySorterTest, ListKeysMoveAndPullWhileUndoAndRedoReplayTheLastMove)
         EXPECT_EQ(s.target, sorter.LastMoveTarget()) << s.key;
         EXPECT_EQ(s.current2, Current(2)) << s.key;
     }
+    EXPECT_EQ("beep;beep;", frame.log);
     EXPECT_EQ("C:\\p\\a0.jpg", views[5].displayed.back());
 }
 
-TEST_F(KeySorterTest, MinimisedListsAndAMissingRecordRefuseMoves)
+TEST_F(KeySorterTest, OtherKeysSwitchListsMoveOrSizeTheWindowOrReachTheFrame)
 {
-    Fill(2, "a", 2);
-    EXPECT_TRUE(Press(vk::kBack));  // nothing recorded yet
-    for (int minimized : {5, 2}) {
-        frame.minimized = minimized;
-        EXPECT_TRUE(Press('5'));
-        EXPECT_EQ(0, lists.List(5).GetCount());
-    }
-    EXPECT_EQ("beep;beep;", frame.log);
-    EXPECT_EQ(-1, sorter.LastMoveSource());
-}
-
-TEST_F(KeySorterTest, TabAndArrowsSwitchListsWithWrapAround)
-{
+    constexpr unsigned kShift = 0x10, kF2 = 0x71;
     const struct {
         int from;
         unsigned key;
-        int to;
-    } cases[] = {{35, vk::kTab, 0}, {35, vk::kRight, 0}, {0, vk::kLeft, 35}, {4, vk::kLeft, 3}};
+        bool shift, ctrl, consumed;
+        int stops;  // of auto-advance: every key but the switching and window keys
+        const char* log;
+    } cases[] = {{35, vk::kTab, false, false, false, 0, "activate 0;"},
+                 {35, vk::kRight, false, false, false, 0, "activate 0;"},
+                 {0, vk::kLeft, false, false, false, 0, "activate 35;"},
+                 {4, vk::kLeft, false, false, false, 0, "activate 3;"},
+                 {2, vk::kRight, true, false, true, 0, "move 2;(110,50)-(310,200)200x150;"},
+                 {2, vk::kUp, true, false, true, 0, "move 2;(100,40)-(300,190)200x150;"},
+                 {2, vk::kDown, false, true, true, 0, "move 2;(100,50)-(300,210)200x160;"},
+                 {2, vk::kLeft, true, true, true, 0, "move 2;(100,50)-(290,200)190x150;"},
+                 {2, 'C', false, true, true, 1, "activate 12;"},
+                 {2, vk::kSpace, false, true, true, 1, "menu 2;"},
+                 {2, vk::kApps, false, false, true, 1, "context 2;"},
+                 {2, vk::kReturn, false, false, true, 1, "maximize 2;"},
+                 {2, vk::kEscape, false, false, false, 1, "restore 2;"},
+                 {2, kF2, false, false, false, 1, ""},
+                 {2, kShift, false, false, false, 1, ""}};
     for (const auto& c : cases) {
         lists.SetCurrentList(c.from);
-        frame.log.clear();
-        EXPECT_FALSE(sorter.PreTranslate(c.key, true, false, false));
-        EXPECT_EQ(c.to, lists.CurrentList());
-        EXPECT_EQ("activate " + std::to_string(c.to) + ";", frame.log);
-    }
-}
-
-TEST_F(KeySorterTest, ShiftMovesAndCtrlResizesTheCurrentWindow)
-{
-    const struct {
-        unsigned key;
-        bool shift, ctrl;
-        const char* status;
-    } cases[] = {{vk::kRight, true, false, "(110,50)-(310,200)200x150"},
-                 {vk::kUp, true, false, "(100,40)-(300,190)200x150"},
-                 {vk::kDown, false, true, "(100,50)-(300,210)200x160"},
-                 {vk::kLeft, true, true, "(100,50)-(290,200)190x150"}};
-    for (const auto& c : cases) {
         frame.rect = WindowRect{100, 50, 300, 200};
-        EXPECT_TRUE(sorter.PreTranslate(c.key, true, c.shift, c.ctrl));
-        EXPECT_EQ(c.status, frame.status);
-        EXPECT_EQ(c.status, app::FormatGeometry(frame.rect));
-    }
-}
-
-TEST_F(KeySorterTest, OtherKeysReachTheFrameAndStopAutoAdvance)
-{
-    const struct {
-        unsigned key;
-        bool ctrl, consumed;
-        const char* log;
-    } cases[] = {{vk::kSpace, true, true, "menu 2;"},
-                 {vk::kApps, false, true, "context 2;"},
-                 {vk::kReturn, false, true, "maximize 2;"},
-                 {vk::kEscape, false, false, "restore 2;"},
-                 {'C', true, true, "activate 12;"},
-                 {kF2, false, false, ""},
-                 {kShiftKey, false, false, ""}};
-    for (const auto& c : cases) {
-        lists.SetCurrentList(2);
         frame.log.clear();
         frame.stops = 0;
-        EXPECT_EQ(c.consumed, sorter.PreTranslate(c.key, true, false, c.ctrl)) << c.log;
+        EXPECT_EQ(c.consumed, sorter.PreTranslate(c.key, true, c.shift, c.ctrl)) << c.log;
         EXPECT_EQ(c.log, frame.log);
-        EXPECT_EQ(1, frame.stops) << c.log;
+        EXPECT_EQ(c.stops, frame.stops) << c.log;
+        if (c.log[0] == 'a') {  // the list activated becomes the current one
+            EXPECT_EQ("activate " + std::to_string(lists.CurrentList()) + ";", frame.log);
+        }
     }
     lists.SetCurrentList(-1);  // before the list windows exist
     EXPECT_FALSE(sorter.PreTranslate('5', true, false, false));
     EXPECT_TRUE(sorter.PreTranslate(vk::kDown, true, true, false));
+    EXPECT_EQ("", frame.log);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_F(LayoutStoreTest, MissingKeysGiveTheGridWithEdgesFromTheValuesRead)
     profile.WriteInt("ALLIGN_DEFAULT", "W05top", 400);
     profile.WriteInt("ALLIGN_DEFAULT", "W05right", 900);
     profile.WriteInt("ALLIGN_DEFAULT", "W06top", INT_MAX);  // no room for a default bottom
-    app::WorkingLayout layout = app::ReadWorkingLayout(settings);
+    const app::WorkingLayout layout = app::ReadWorkingLayout(settings);
     const std::pair<int, ProfileRect> cases[] = {
         {0, {0, 0, 150, 180}},      {5, {400, 180, 550, 900}}, {6, {INT_MAX, 360, INT_MAX, 540}},
         {11, {300, 540, 450, 720}}, {12, {15, 15, 165, 195}},  {35, {330, 570, 480, 750}}};
@@ -45,7 +45,7 @@ TEST_F(LayoutStoreTest, SavedLayoutKeepsMinimisedWindowsAtTheirIconsAndCopiesWit
     app::SaveWorkingLayout(settings, placements, WindowRect{5, 6, 705, 506});
     app::CopyLayout(settings, "ALLIGN_DEFAULT", "ALLIGN_03");
 
-    app::WorkingLayout layout = app::ReadWorkingLayout(settings);
+    const app::WorkingLayout layout = app::ReadWorkingLayout(settings);
     const struct {
         int list, show;
         ProfileRect rect;
@@ -79,34 +79,28 @@ TEST(SanitizeLayout, KeepsEveryWindowReachable)
         EXPECT_EQ(applied, app::SanitizeShow(stored));
 }
 
-TEST_F(LayoutStoreTest, NamedLayoutsKeepListOrderAndIdsOfCreation)
+TEST_F(LayoutStoreTest, NamedLayoutsKeepListOrderAndNeverReuseAnId)
 {
-    app::NamedLayout b{"b", app::NewLayoutId(settings)};
-    app::NamedLayout a{"a", app::NewLayoutId(settings)};
+    const app::NamedLayout b{"b", app::NewLayoutId(settings)};
+    const app::NamedLayout a{"a", app::NewLayoutId(settings)};
     app::WriteLayoutList(settings, {a, b});  // the dialog's list box sorts by name
     EXPECT_EQ((std::vector<app::NamedLayout>{{"a", 2}, {"b", 1}}), app::ReadLayoutList(settings));
     EXPECT_EQ(2, Int("LAYOUT", "COUNT"));
-    EXPECT_EQ(2, Int("LAYOUT", "LASTID"));
-
     app::WriteLayoutList(settings, {b});  // deleting a
     EXPECT_EQ((std::vector<app::NamedLayout>{b}), app::ReadLayoutList(settings));
-    EXPECT_EQ(3, app::NewLayoutId(settings));  // ids are never reused
-}
+    EXPECT_EQ(3, app::NewLayoutId(settings));
 
-TEST_F(LayoutStoreTest, LayoutListReadsDefaultsThreeDigitKeysAndGuardsItsCounters)
-{
-    profile.WriteInt("LAYOUT", "COUNT", 101);
+    profile.WriteInt("LAYOUT", "COUNT", 101);  // hand-edited: defaults, three-digit keys
     profile.WriteString("LAYOUT", "NAME100", "last");
-    std::vector<app::NamedLayout> list = app::ReadLayoutList(settings);
+    const std::vector<app::NamedLayout> list = app::ReadLayoutList(settings);
     ASSERT_EQ(101u, list.size());
     EXPECT_EQ((app::NamedLayout{"NAME05", 5}), list[5]);
     EXPECT_EQ((app::NamedLayout{"last", 100}), list[100]);
-    EXPECT_EQ(102, app::NewLayoutId(settings));  // LASTID defaults to COUNT
-
     profile.WriteInt("LAYOUT", "COUNT", -3);
     EXPECT_TRUE(app::ReadLayoutList(settings).empty());
     profile.WriteInt("LAYOUT", "LASTID", INT_MAX);
     EXPECT_EQ(INT_MAX, app::NewLayoutId(settings));
+    EXPECT_EQ(INT_MAX, Int("LAYOUT", "LASTID"));
 }
 
 }  // namespace

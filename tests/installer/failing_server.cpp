@@ -5,7 +5,6 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
 {
     return E_FAIL;
 }
-
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
 {
     return S_OK;

@@ -1,170 +1,126 @@
-#include <gtest/gtest.h>
-
-#include "tests/support/memory_filesystem.h"
 #include "lists/condition_form.h"
 #include "lists/list_commands.h"
-#include "lists/list_set.h"
 #include "lists/properties_text.h"
-#include "tests/support/scripted_prompts.h"
+#include "tests/lists/list_fixture.h"
 
 namespace {
 
-using testing_support::Utf8;
-using Paths = std::vector<std::string>;
+using lists_test::Paths;
+using lists_test::Utf8;
 using namespace std::string_literals;
 
-class FakeClipboard final : public lists::TransferSink {
-public:
+struct FakeClipboard final : lists::TransferSink {
     bool Put(const lists::TransferData& data) override
     {
         ++puts;
-        if (refuse)
-            return false;
-        held = data;
-        return true;
+        if (!refuse)
+            held = data;
+        return !refuse;
     }
     bool refuse = false;
     int puts = 0;
     lists::TransferData held;
 };
 
-class ListCommandsTest : public ::testing::Test {
+// Three files of 200, 150 and 1 KB listed, the first one current.
+class CommandsTest : public lists_test::ListsTest {
 protected:
-    ListCommandsTest() : lists(fs)
-    {
-        fs.AddFile("C:\\p\\big.jpg", "", 1, 200 * 1024);
-        fs.AddFile("C:\\p\\mid.jpg", "", 1, 150 * 1024);
-        fs.AddFile("C:\\p\\small.jpg", "", 1, 1024);
-        Fill();
-        options.wideNames = false;
-    }
     void Fill()
     {
         list().ClearList();
-        for (const char* path : {"C:\\p\\big.jpg", "C:\\p\\mid.jpg", "C:\\p\\small.jpg"})
-            list().InsertAndSelect(path);
+        List({"C:\\p\\big.jpg"}, 200 * 1024);
+        List({"C:\\p\\mid.jpg"}, 150 * 1024);
+        List({"C:\\p\\small.jpg"}, 1024);
         list().ShowEntry(0);
+        view.Reset();
+        clipboard = FakeClipboard();
     }
-    lists::ListModel& list() { return lists.List(0); }
-    Paths Listed() const { return lists.List(0).Paths().Paths(); }
-
-    testing_support::MemoryFileSystem fs;
-    lists::ListSet lists;
-    lists::TransferOptions options;
+    const Paths all = {"C:\\p\\big.jpg", "C:\\p\\mid.jpg", "C:\\p\\small.jpg"};
+    lists::TransferOptions options{false};
     FakeClipboard clipboard;
-    testing_support::ScriptedPrompts prompts;
 };
 
-TEST_F(ListCommandsTest, ClearAsksOnlyWhenConfirmationIsOn)
+TEST_F(CommandsTest, ClearAsksOnlyWhenConfirmationIsOn)
 {
-    const struct {
-        bool confirm;
-        int answer;
-        bool cleared;
-    } cases[] = {{false, 0, true}, {true, fw::kIdYes, true}, {true, fw::kIdNo, false}};
-    for (const auto& c : cases) {
-        Fill();
-        testing_support::ScriptedPrompts scripted;
-        if (c.confirm)
-            scripted.Answer(c.answer);
-        EXPECT_EQ(c.cleared, lists::ClearWithConfirm(list(), c.confirm));
-        EXPECT_EQ(c.cleared ? 0 : 3, list().GetCount());
-        ASSERT_EQ(c.confirm ? 1u : 0u, scripted.Count());
-        if (c.confirm) {
-            EXPECT_EQ("リストの内容をクリアしてもよろしいですか？", Utf8(scripted.Last().text));
-            EXPECT_EQ(fw::kMbYesNo | fw::kMbIconQuestion, scripted.Last().flags);
-        }
-    }
+    Fill();
+    prompts.Answer(fw::kIdNo).Answer(fw::kIdYes);
+    EXPECT_FALSE(lists::ClearWithConfirm(list(), true));
+    EXPECT_EQ(3, list().GetCount());
+    EXPECT_EQ("リストの内容をクリアしてもよろしいですか？", Utf8(prompts.Last().text));
+    EXPECT_EQ(fw::kMbYesNo | fw::kMbIconQuestion, prompts.Last().flags);
+    EXPECT_TRUE(lists::ClearWithConfirm(list(), true));
+    Fill();
+    EXPECT_TRUE(lists::ClearWithConfirm(list(), false));
+    EXPECT_EQ(0, list().GetCount());
+    EXPECT_EQ(2u, prompts.Count());
 }
 
-TEST_F(ListCommandsTest, ClipboardCommandsCarryTheirPathsAndEffect)
+TEST_F(CommandsTest, ClipboardCommandsCarryTheirPathsAndEffectAndACutClearsOnceTheClipboardHasThem)
 {
     using lists::ClipboardCommand;
-    const Paths all = {"C:\\p\\big.jpg", "C:\\p\\mid.jpg", "C:\\p\\small.jpg"};
     const struct {
         ClipboardCommand command;
         bool refuse;
         Paths sent;
         std::string effect;
-        bool fileName, cleared;
+        bool cleared;
     } cases[] = {
-        {ClipboardCommand::CopyShown, false, {"C:\\p\\big.jpg"}, "\x05\0\0\0"s, true, false},
-        {ClipboardCommand::Copy, false, all, "\x05\0\0\0"s, false, false},
-        {ClipboardCommand::Cut, false, all, "\x02\0\0\0"s, false, true},
-        {ClipboardCommand::Cut, true, {}, "", false, false},  // the clipboard refused: the list stays
+        {ClipboardCommand::CopyShown, false, {"C:\\p\\big.jpg"}, "\x05\0\0\0"s, false},
+        {ClipboardCommand::Copy, false, all, "\x05\0\0\0"s, false},
+        {ClipboardCommand::Cut, false, all, "\x02\0\0\0"s, true},
+        {ClipboardCommand::Cut, true, {}, "", false},  // the clipboard refused: the list stays
     };
     for (const auto& c : cases) {
         Fill();
-        clipboard = FakeClipboard();
         clipboard.refuse = c.refuse;
         EXPECT_EQ(!c.refuse, lists::RunClipboardCommand(list(), c.command, fs, options, clipboard, false));
         EXPECT_EQ(c.sent, clipboard.held.paths);
         EXPECT_EQ(c.effect, clipboard.held.preferredDropEffect);
-        EXPECT_EQ(c.fileName, !clipboard.held.fileName.empty());
         EXPECT_EQ(c.cleared ? 0 : 3, list().GetCount());
+        EXPECT_EQ(c.command == ClipboardCommand::CopyShown && !c.refuse, !clipboard.held.fileName.empty());
     }
-    list().ClearList();
+    list().ClearList();  // nothing to send: no clipboard and no clear question
     clipboard = FakeClipboard();
-    EXPECT_FALSE(lists::RunClipboardCommand(list(), ClipboardCommand::Cut, fs, options, clipboard, true));
+    for (ClipboardCommand command : {ClipboardCommand::CopyShown, ClipboardCommand::Cut})
+        EXPECT_FALSE(lists::RunClipboardCommand(list(), command, fs, options, clipboard, true));
     EXPECT_EQ(0, clipboard.puts);
-    EXPECT_EQ(0u, prompts.Count());  // nothing to cut: no clear question either
 }
 
-TEST_F(ListCommandsTest, ConditionalCutReportsWhatItTook)
+TEST_F(CommandsTest, ConditionalCutSendsTheMatchesInABlockSizedForTheWholeListAndReports)
 {
     lists::LoadCondition condition;
     condition.minimumOn = true;
-    const struct {
-        uint32_t minimumKBytes;
-        bool refuse;
-        int removed, puts;
-        const char* message;
-        Paths left;
-    } cases[] = {
-        {100, false, 2, 1, "2個のファイルが該当しました。", {"C:\\p\\small.jpg"}},
-        {1000,
-         false,
-         0,
-         0,
-         "条件に該当するファイルがありません",
-         {"C:\\p\\big.jpg", "C:\\p\\mid.jpg", "C:\\p\\small.jpg"}},
-        {100, true, 0, 1, nullptr, {"C:\\p\\big.jpg", "C:\\p\\mid.jpg", "C:\\p\\small.jpg"}},
-    };
-    for (const auto& c : cases) {
-        Fill();
-        clipboard = FakeClipboard();
-        clipboard.refuse = c.refuse;
-        condition.minimumKBytes = c.minimumKBytes;
-        testing_support::ScriptedPrompts scripted;
-        if (c.message)
-            scripted.Answer(fw::kIdOk);
-        EXPECT_EQ(c.removed, lists::ConditionalCut(list(), condition, fs, options, clipboard));
-        EXPECT_EQ(c.puts, clipboard.puts);
-        EXPECT_EQ(c.left, Listed());
-        if (c.removed) {
-            EXPECT_EQ((Paths{"C:\\p\\big.jpg", "C:\\p\\mid.jpg"}), clipboard.held.paths);
-            EXPECT_EQ("\x02\0\0\0"s, clipboard.held.preferredDropEffect);
-        }
-        ASSERT_EQ(c.message ? 1u : 0u, scripted.Count());
-        if (c.message) {
-            EXPECT_EQ(c.message, Utf8(scripted.Last().text));
-            EXPECT_EQ(unsigned{fw::kMbOk}, scripted.Last().flags);
-        }
-    }
+    condition.minimumKBytes = 100;
+    Fill();
+    clipboard.refuse = true;  // the list stays, and nothing is said
+    EXPECT_EQ(0, lists::ConditionalCut(list(), condition, fs, options, clipboard));
+    EXPECT_EQ(all, Listed());
+    EXPECT_EQ(0u, prompts.Count());
+
+    Fill();
+    prompts.Answer(fw::kIdOk);
+    EXPECT_EQ(2, lists::ConditionalCut(list(), condition, fs, options, clipboard));
+    EXPECT_EQ((Paths{"C:\\p\\big.jpg", "C:\\p\\mid.jpg"}), clipboard.held.paths);
+    EXPECT_EQ("\x02\0\0\0"s, clipboard.held.preferredDropEffect);
+    EXPECT_TRUE(clipboard.held.fileName.empty());
+    EXPECT_EQ(20 + 2 * lists::FileList(all).size(), clipboard.held.hdrop.size());
+    EXPECT_EQ(Paths{"C:\\p\\small.jpg"}, Listed());
+    EXPECT_EQ(Paths{"C:\\p\\small.jpg"}, view.shown);
+    EXPECT_EQ("2個のファイルが該当しました。", Utf8(prompts.Last().text));
+    EXPECT_EQ(unsigned{fw::kMbOk}, prompts.Last().flags);
+
+    condition.minimumKBytes = 1000;
+    prompts.Answer(fw::kIdOk);
+    EXPECT_EQ(0, lists::ConditionalCut(list(), condition, fs, options, clipboard));
+    EXPECT_EQ(1, clipboard.puts);
+    EXPECT_EQ("条件に該当するファイルがありません", Utf8(prompts.Last().text));
 }
 
 TEST(ListCommands, PasteSeesACutByTheMoveBit)
 {
-    const struct {
-        std::string block;
-        bool cut;
-    } cases[] = {
-        {"\x02\0\0\0"s, true}, {"\x03\0\0\0"s, true}, {"\x05\0\0\0"s, false},
-        {"\x07\0\0\0"s, true}, {"\x02\0\0"s, false},  {""s, false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.cut, lists::PastedDataWasCut(c.block.data(), c.block.size())) << c.block.size();
-    EXPECT_FALSE(lists::PastedDataWasCut(nullptr, 4));
+    EXPECT_TRUE(lists::PastedDataWasCut("\x02\0\0\0", 4) && lists::PastedDataWasCut("\x07\0\0\0", 4));
+    EXPECT_FALSE(lists::PastedDataWasCut("\x05\0\0\0", 4) || lists::PastedDataWasCut("\x02\0\0", 3) ||
+                 lists::PastedDataWasCut(nullptr, 4));
 }
 
 TEST(PropertiesText, ListsSizeAttributesAndTimesInTheirOrder)
@@ -180,13 +136,9 @@ TEST(PropertiesText, ListsSizeAttributesAndTimesInTheirOrder)
         uint64_t size;
         std::string middle;
     } cases[] = {
-        {fw::kAttrReadOnly | fw::kAttrHidden | fw::kAttrArchive, 1234,
-         "1234 Bytes\r\n\r\n属性:\r\n  アーカイブ\r\n  読み込み専用\r\n  隠しファイル\r\n"},
-        {0, 0, "0 Bytes\r\n\r\n属性:\r\n"},
         {0xFFFFFFFF, 3000000000u,
          "3000000000 Bytes\r\n\r\n属性:\r\n  アーカイブ\r\n  読み込み専用\r\n  隠しファイル\r\n  システム\r\n"
          "  暗号化\r\n  圧縮\r\n  テンポラリ\r\n  オフライン\r\n"},
-        {fw::kAttrNormal | fw::kAttrDirectory, 5368709120u, "5368709120 Bytes\r\n\r\n属性:\r\n"},
     };
     for (const auto& c : cases) {
         file.attributes = c.attributes;
@@ -200,43 +152,104 @@ TEST(PropertiesText, ListsSizeAttributesAndTimesInTheirOrder)
 
 TEST(ConditionForm, SizeEditsMustHoldUnsignedNumbersAndTextsAreTrimmed)
 {
-    const struct {
-        const wchar_t *minimum, *maximum;
-        int focus;  // 0: accepted
-        uint32_t min = 0, max = 0;
-    } cases[] = {
-        {L"0", L"99999", 0, 0, 99999},
-        {L" 10\t", L"4294967295", 0, 10, 4294967295u},
-        {L"", L"1", lists::kMinimumEdit},
-        {L"1", L"4294967296", lists::kMaximumEdit},
-        {L"-1", L"1", lists::kMinimumEdit},
-        {L"+1", L"1", lists::kMinimumEdit},
+    const std::tuple<const wchar_t*, const wchar_t*, int> cases[] = {
+        // minimum, maximum, the edit refused
+        {L" 10\t", L"4294967295", 0},
         {L"1", L"1 2", lists::kMaximumEdit},
-        {L"x", L"y", lists::kMinimumEdit},  // one message, the first bad edit
-        {L"12k", L"1", lists::kMinimumEdit},
+        {L"x", L"4294967296", lists::kMinimumEdit}};
+    for (const auto& [minimum, maximum, refused] : cases) {
+        lists::LoadCondition condition;
+        const auto check = lists::ReadConditionFields(
+            {" \tC:\\my pics \r\n", true, " *.jpg ", true, minimum, true, maximum}, condition);
+        EXPECT_EQ(refused, check.focusControl) << Utf8(minimum);
+        EXPECT_EQ(!refused, check.ok);
+        EXPECT_EQ(refused ? "正の整数を入力してください。" : "", Utf8(check.message));
+        EXPECT_EQ(refused ? fw::kMbOk | fw::kMbIconExclamation : 0, check.flags);
+        EXPECT_EQ(
+            refused ? "||0|99999|000" : "C:\\my pics|*.jpg|10|4294967295|111",  // unchanged when refused
+            condition.folder + "|" + condition.namePattern + "|" + std::to_string(condition.minimumKBytes) +
+                "|" + std::to_string(condition.maximumKBytes) + "|" + std::to_string(condition.subfolders) +
+                std::to_string(condition.minimumOn) + std::to_string(condition.maximumOn));
+    }
+}
+
+std::string Header(uint32_t pFiles, bool wide)
+{
+    return lists::DropEffectBlock(pFiles) + std::string(12, '\0') + lists::DropEffectBlock(wide ? 1 : 0);
+}
+
+// UTF-16LE bytes of ASCII text (NULs included) or of one code unit.
+std::string Utf16(const std::string& ascii)
+{
+    std::string out;
+    for (char c : ascii)
+        out += std::string{c, '\0'};
+    return out;
+}
+std::string Unit(char16_t u)
+{
+    return std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+}
+
+Paths Parse(const std::string& block)
+{
+    return lists::ParseHDrop(block.data(), block.size(), lists::SystemUtf16ToAnsi);
+}
+
+TEST(TransferData, BlocksLayPathsOutAsTheShellFormatsDo)
+{
+    const struct {
+        Paths paths;
+        std::string fileList, text;
+    } cases[] = {
+        {{"C:\\a.jpg", "C:\\b c.jpg"}, "C:\\a.jpg\0C:\\b c.jpg\0\0"s, "C:\\a.jpg\r\nC:\\b c.jpg\r\n\0"s},
+        {{}, "\0"s, "\0"s},
     };
     for (const auto& c : cases) {
-        lists::ConditionFields fields;
-        fields.folder = " \tC:\\my pics \r\n";
-        fields.namePattern = "  *.jpg;*.png ";
-        fields.minimumText = c.minimum;
-        fields.maximumText = c.maximum;
-        lists::LoadCondition condition;
-        condition.title = "t";
-        const lists::ConditionCheck check = lists::ReadConditionFields(fields, condition);
-        EXPECT_EQ(c.focus == 0, check.ok) << Utf8(c.minimum) << "/" << Utf8(c.maximum);
-        EXPECT_EQ(c.focus, check.focusControl);
-        if (check.ok) {
-            EXPECT_EQ(c.min, condition.minimumKBytes);
-            EXPECT_EQ(c.max, condition.maximumKBytes);
-            EXPECT_EQ("C:\\my pics", condition.folder);
-            EXPECT_EQ("*.jpg;*.png", condition.namePattern);
-        } else {
-            EXPECT_EQ("正の整数を入力してください。", Utf8(check.message));
-            EXPECT_EQ(99999u, condition.maximumKBytes);  // unchanged
-        }
-        EXPECT_EQ("t", condition.title);
+        EXPECT_EQ(c.fileList, lists::FileList(c.paths));
+        EXPECT_EQ(c.text, lists::TextBlock(c.paths));
     }
+    EXPECT_EQ("C:\\a.jpg\0\0"s, lists::FileNameBlock("C:\\a.jpg"));
+    const Paths paths = {"C:\\a.jpg", "C:\\bb.jpg"};  // a 20-byte file list, in a block sized for 30
+    const std::string wide = lists::HDropBlock(paths, true, lists::SystemAnsiToUtf16, 30);
+    EXPECT_EQ(Header(20, true) + Utf16(lists::FileList(paths)) + std::string(20, '\0'), wide);
+    EXPECT_EQ(paths, Parse(wide));
+    EXPECT_EQ("\x05\0\0\0"s, lists::DropEffectBlock(lists::kCopyCommandEffect));
+    EXPECT_EQ("\x02\0\0\x01"s, lists::DropEffectBlock(0x01000002));
+}
+
+TEST(TransferData, ParseHDropTakesOnlyWhatTheBlockReallyHolds)
+{
+    const std::string long259 = "C:\\" + std::string(256, 'x');
+    const std::string long260 = long259 + "y";
+    const struct {
+        const char* what;
+        std::string block;
+        Paths names;
+    } cases[] = {
+        {"ansi", Header(20, false) + "C:\\a\0C:\\b\0\0"s, {"C:\\a", "C:\\b"}},
+        {"wide", Header(20, true) + Utf16("C:\\a\0C:\\b\0\0"s), {"C:\\a", "C:\\b"}},
+        {"list after padding", Header(24, false) + "pad!C:\\a\0\0"s, {"C:\\a"}},
+        {"shorter than the header", Header(20, false).substr(0, 19), {}},
+        {"pFiles inside the header", Header(8, false) + "C:\\a\0\0"s, {}},
+        {"pFiles past the end", Header(0xFFFFFFF0u, false) + "C:\\a\0\0"s, {}},
+        {"empty list", Header(20, false) + "\0C:\\a\0\0"s, {}},
+        {"no final NUL", Header(20, false) + "C:\\a\0C:\\b\0"s, {"C:\\a", "C:\\b"}},
+        {"last name cut off", Header(20, false) + "C:\\a\0C:\\b"s, {"C:\\a"}},
+        {"wide last name cut off", Header(20, true) + Utf16("C:\\a\0C:\\b"s), {"C:\\a"}},
+        {"259 bytes kept, 260 skipped",
+         Header(20, false) + long259 + '\0' + long260 + "\0C:\\c\0\0"s,
+         {long259, "C:\\c"}},
+        {"wide 260 skipped", Header(20, true) + Utf16(long260 + "\0C:\\c\0\0"s), {"C:\\c"}},
+        // U+0101 exists in neither code page 932 nor 1252.
+        {"wide name without an exact ANSI form",
+         Header(20, true) + Utf16("C:\\") + Unit(u'\u0101') + Utf16("\0C:\\c\0\0"s),
+         {"C:\\c"}},
+        {"wide lone surrogate", Header(20, true) + Unit(0xD800) + Utf16("\0C:\\c\0\0"s), {"C:\\c"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.names, Parse(c.block)) << c.what;
+    EXPECT_TRUE(lists::ParseHDrop(nullptr, 100, lists::SystemUtf16ToAnsi).empty());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// A list view for tests: keeps what a window would show and logs every call.
+// A list view for tests: keeps what its window would show.
 #pragma once
 
 #include <string>
@@ -10,56 +10,30 @@ namespace testing_support {
 
 class RecordingView final : public lists::ListView {
 public:
-    void SetScrollRange(int maximum, bool redraw) override
+    void SetScrollRange(int max, bool redraw) override
     {
-        rangeMax = maximum;
-        Log("range " + std::to_string(maximum) + (redraw ? " redraw" : ""));
+        ranges.push_back(std::to_string(max) + (redraw ? "r" : ""));
     }
-    void SetScrollPosition(int position, bool) override { scrollPosition = position; }
+    void SetScrollPosition(int, bool) override {}
     bool IsActive() const override { return active; }
-    void PreloadFile(const std::string& path) override { Log("preload " + path); }
+    void PreloadFile(const std::string& path) override { shown.push_back("preload " + path); }
     void DisplayFile(const std::string& path) override
     {
         displayed.push_back(path);
-        Log("display " + path);
+        shown.push_back(path);
     }
     void SetCaption(const std::string& text) override { caption = text; }
-    void StartRecheckTimer(unsigned milliseconds) override
-    {
-        timerPeriod = milliseconds;
-        timerRunning = true;
-        ++timerStarts;
-    }
+    void StartRecheckTimer(unsigned milliseconds) override { timerRunning = timerPeriod = milliseconds; }
     void StopRecheckTimer() override { timerRunning = false; }
-
-    // Calls that show something (display, preload), without range changes.
-    std::vector<std::string> Shown() const
-    {
-        std::vector<std::string> shown;
-        for (const std::string& call : calls)
-            if (call.rfind("range", 0) != 0)
-                shown.push_back(call);
-        return shown;
-    }
-    void Reset()
-    {
-        calls.clear();
-        displayed.clear();
-        caption.clear();
-    }
+    void Reset() { ranges.clear(), shown.clear(), displayed.clear(), caption.clear(); }
 
     bool active = false;
-    int rangeMax = -1;
-    int scrollPosition = -1;
+    // Scroll ranges set ("max", "maxr" when redrawn); displayed and preloaded files in order
+    // ("path", "preload path"); displayed files only.
+    std::vector<std::string> ranges, shown, displayed;
     std::string caption;
-    std::vector<std::string> displayed;
-    std::vector<std::string> calls;
-    unsigned timerPeriod = 0;
+    unsigned timerPeriod = 0;  // of the recheck timer
     bool timerRunning = false;
-    int timerStarts = 0;
-
-private:
-    void Log(std::string call) { calls.push_back(std::move(call)); }
 };
 
 }  // namespace testing_support

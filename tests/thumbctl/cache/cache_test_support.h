@@ -1,66 +1,88 @@
-// Helpers of the Windows cache suites: a window that records picture-ready
-// messages, a bounded message loop, a beep counter and test image files.
+// Helpers of the Windows cache suites: a window that records picture-ready messages, a
+// bounded message loop and pictures for the test plug-in.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "thumbctl/cache/beep.h"
+#include "thumbctl/server/interface.h"
 
 namespace cache_test {
 
-// A message-only window; every picture-ready message it gets is logged.
+// A message-only window; the picture-ready messages of all such windows are logged.
 class ReadyWindow {
 public:
-    ReadyWindow();
-    ~ReadyWindow();
+    ReadyWindow()
+    {
+        static const char* const kClass = [] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = &Proc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "VelmoraCacheTestWindow";
+            RegisterClassA(&wc);
+            return wc.lpszClassName;
+        }();
+        hwnd_ = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    }
+    ~ReadyWindow() { DestroyWindow(hwnd_); }
     ReadyWindow(const ReadyWindow&) = delete;
     ReadyWindow& operator=(const ReadyWindow&) = delete;
 
     HWND Handle() const { return hwnd_; }
-    void Destroy();
-    int Messages() const;
-
-    // Windows in the order their picture-ready messages arrived (all windows).
-    static std::vector<HWND>& Log();
+    int Messages() const { return static_cast<int>(std::count(Log().begin(), Log().end(), hwnd_)); }
+    static std::vector<HWND>& Log()
+    {
+        static std::vector<HWND> log;
+        return log;
+    }
 
 private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        if (msg != thumbctl::kPictureReadyMessage)
+            return DefWindowProcA(hwnd, msg, wp, lp);
+        Log().push_back(hwnd);
+        return 0;
+    }
+
     HWND hwnd_ = nullptr;
 };
 
 // Runs the message loop until `done` holds or `timeoutMs` passed; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-// Runs the message loop for a while (to prove that nothing arrives).
-void PumpFor(DWORD ms);
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageA(&msg);
+    }
+    return true;
+}
 
-// Counts beeps instead of sounding them while alive.
-class BeepCounter {
-public:
-    BeepCounter();
-    ~BeepCounter();
-    BeepCounter(const BeepCounter&) = delete;
-    BeepCounter& operator=(const BeepCounter&) = delete;
-    int Count() const;
-
-private:
-    thumbctl::cache::BeepHandler previous_;
-};
-
-// File bytes.
-std::string Bmp24(int width, int height);
-std::string Vtp(int width, int height, char kind = '1');
-std::string Jpeg();
-std::string Gif();
-std::string Icon();
+// A picture of the test plug-in's own format: "VTP1", width and height, then 24-bit pixels.
+inline std::string Vtp(int width, int height)
+{
+    const int32_t size[2] = {width, height};
+    std::string s = "VTP1" + std::string(reinterpret_cast<const char*>(size), 8);
+    for (int i = 0; i < width * height * 3; ++i)
+        s.push_back(static_cast<char>(i * 13));
+    return s;
+}
 
 // A file next to the test program.
-std::string BesideProgram(const std::string& name);
-
-// Sets a file's last-write time (FILETIME as one 64-bit value).
-bool SetLastWrite(const std::string& path, uint64_t time);
+inline std::string BesideProgram(const std::string& name)
+{
+    char path[MAX_PATH] = "";
+    const std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return program.substr(0, program.rfind('\\') + 1) + name;
+}
 
 }  // namespace cache_test

@@ -1,21 +1,27 @@
-// The slot policy with a fake clock, an in-memory file lookup and fake pictures.
+// The slot policy with a fake clock, an in-memory file lookup and fake pictures. Most
+// cases are scripts of requests and decodes, checked against the slots afterwards.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <cctype>
+#include <cstdlib>
 #include <mutex>
-#include <thread>
+#include <sstream>
 #include <vector>
 
+#include "framework/core/ascii.h"
 #include "tests/support/memory_filesystem.h"
 #include "thumbctl/cache/slot_table.h"
 
 namespace thumbctl::cache {
 namespace {
 
+constexpr size_t kMiB = size_t{1} << 20;
+int g_releases = 0;
+
 class FakeClock final : public fw::Clock {
 public:
-    uint32_t Milliseconds() override { return now.load(); }
-    std::atomic<uint32_t> now{1000};
+    uint32_t Milliseconds() override { return now; }
+    uint32_t now = 1000;
 };
 
 class StdLock final : public TableLock {
@@ -27,437 +33,207 @@ private:
     std::mutex mutex_;
 };
 
-std::atomic<int> g_beeps{0};
-std::atomic<int> g_pictureReleases{0};
-
+// Its handle is the letter of its file.
 class FakePicture final : public Picture {
 public:
-    FakePicture(uintptr_t handle, bool isBitmap, size_t bytes = 0)
-        : handle_(handle), isBitmap_(isBitmap), bytes_(bytes)
+    FakePicture(char file, bool isBitmap, size_t bytes = 0) : file_(file), isBitmap_(isBitmap), bytes_(bytes)
     {
     }
-    ~FakePicture() override { ++g_pictureReleases; }
-    bool BitmapHandle(uintptr_t& handle) override
-    {
-        handle = handle_;
-        return isBitmap_;
-    }
+    ~FakePicture() override { ++g_releases; }
+    bool BitmapHandle(uintptr_t& handle) override { return handle = file_, isBitmap_; }
     size_t Bytes() override { return bytes_; }
 
 private:
-    uintptr_t handle_;
+    char file_;
     bool isBitmap_;
     size_t bytes_;
 };
 
-constexpr uintptr_t kW1 = 0x1001;
-constexpr uintptr_t kW2 = 0x1002;
-constexpr uintptr_t kW3 = 0x1003;
+// Files a to h exist (written at 100; "A" names a in upper case); y and z have double-byte
+// names that differ only in their trail byte ("ａ" and "Ａ"); x does not exist.
+const std::string kFiles = "abcdefghyz";
+std::string Path(char file)
+{
+    if (file == 'y' || file == 'z')
+        return file == 'y' ? "C:\\\x82\x81.jpg" : "C:\\\x82\x60.jpg";
+    return std::string("C:\\pics\\") + file + ".jpg";
+}
+char Letter(const std::string& path)
+{
+    for (char f : kFiles)
+        if (fw::EqualsIgnoringAsciiCase(path, Path(f)))
+            return f;
+    return '?';
+}
 
 class SlotTableTest : public testing::Test {
 protected:
     SlotTableTest()
     {
-        g_beeps = 0;
-        g_pictureReleases = 0;
-        for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h"})
-            files.AddFile(Path(name), "x", 100);
+        g_releases = 0;
+        for (char f : kFiles)
+            files.AddFile(Path(f), "x", 100);
     }
 
-    static std::string Path(const std::string& name) { return "C:\\pics\\" + name + ".jpg"; }
-
-    std::unique_ptr<SlotTable> Make(int16_t slots, int16_t limit)
+    void Make(int16_t slots, int16_t limit)
     {
-        return std::make_unique<SlotTable>(SlotTable::Environment{clock, Lookup(), lock, [] { ++g_beeps; }},
-                                           slots, limit);
-    }
-
-    // A request at the next tick; true when delivered (the handle in `handle`).
-    bool Request(SlotTable& t, uintptr_t window, const std::string& path, uintptr_t* handle = nullptr)
-    {
-        clock.now += 10;
-        return t.RequestBitmap(window, path, [&](uintptr_t h) {
-            if (handle)
-                *handle = h;
-        });
-    }
-
-    // What the dispatcher and a loader do for the newest pending entry.
-    std::shared_ptr<PictureEntry> Decode(SlotTable& t, uintptr_t handle, bool isBitmap = true,
-                                         EntryState state = EntryState::kReadyBitmap, size_t bytes = 0)
-    {
-        auto entry = t.TakeNewestPending();
-        if (entry)
-            t.Publish(*entry, state, std::make_unique<FakePicture>(handle, isBitmap, bytes));
-        return entry;
-    }
-
-    std::function<bool(const std::string&, uint64_t&)> Lookup()
-    {
-        return [this](const std::string& path, uint64_t& lastWrite) {
+        auto lookup = [this](const std::string& path, uint64_t& lastWrite) {
             fw::FileInfo info;
-            if (!files.Find(path, info))
-                return false;
-            lastWrite = info.lastWrite;
-            return true;
+            return files.Find(path, info) ? (lastWrite = info.lastWrite, true) : false;
         };
+        table = std::make_unique<SlotTable>(SlotTable::Environment{clock, lookup, lock, [this] { ++beeps; }},
+                                            slots, limit);
     }
 
-    static size_t Used(SlotTable& t)
+    // Runs a script of space-separated steps and returns, per request, the file delivered
+    // or '.' for a miss:
+    //   1a   window 1 asks for file a at the next tick ("1A": in upper case; "1a=": within the same tick)
+    //   d    the newest pending entry is decoded to a bitmap ("d300": of 300 MiB)
+    //   t    the newest pending entry is taken by a loader, which publishes it with "=2b":
+    //        state 2 (EntryState's number) and a bitmap ('i': a picture that is none, '-': none)
+    //   x    the loaders let their entries go
+    //   n    every pending entry is taken; their letters go to `order`
+    //   w    file a is written again (at 200)
+    //   S42  SetCacheSize(4, 2)
+    std::string Run(const std::string& script)
     {
-        size_t n = 0;
-        for (const auto& v : t.Snapshot())
-            n += v.used ? 1 : 0;
-        return n;
+        std::string got, step;
+        for (std::istringstream steps(script); steps >> step;) {
+            const char op = step[0];
+            if (std::isdigit(static_cast<unsigned char>(op))) {
+                clock.now += step.size() < 3 ? 10 : 0;
+                uintptr_t handle = '.';
+                table->RequestBitmap(0x1000 + op - '0', Path(step[1]), [&](uintptr_t h) { handle = h; });
+                got += static_cast<char>(handle);
+            } else if (op == 'd') {
+                if (auto e = table->TakeNewestPending())
+                    table->Publish(
+                        *e, EntryState::kReadyBitmap,
+                        std::make_unique<FakePicture>(Letter(e->path), true, std::atoi(&step[1]) * kMiB));
+            } else if (op == 't') {
+                loading.push_back(table->TakeNewestPending());
+            } else if (op == '=') {
+                PictureEntry& e = *loading.back();
+                table->Publish(
+                    e, static_cast<EntryState>(step[1] - '0'),
+                    step[2] == '-' ? nullptr : std::make_unique<FakePicture>(Letter(e.path), step[2] == 'b'));
+            } else if (op == 'x') {
+                loading.clear();
+            } else if (op == 'n') {
+                while (auto e = table->TakeNewestPending())
+                    order += Letter(e->path);
+            } else if (op == 'w') {
+                files.AddFile(Path('a'), "y", 200);
+            } else if (op == 'S') {
+                table->SetCacheSize(static_cast<int16_t>(step[1] - '0'), static_cast<int16_t>(step[2] - '0'));
+            }
+        }
+        return got;
     }
 
-    static std::vector<std::string> Paths(SlotTable& t)
+    // One letter a slot: '-' empty, upper case for the current request of its window.
+    std::string Slots()
     {
-        std::vector<std::string> paths;
-        for (const auto& v : t.Snapshot())
-            paths.push_back(v.used ? v.path : "-");
-        return paths;
+        std::string s;
+        for (const auto& v : table->Snapshot())
+            s += !v.used ? '-' : v.current ? static_cast<char>(std::toupper(Letter(v.path))) : Letter(v.path);
+        return s;
     }
 
     FakeClock clock;
     testing_support::MemoryFileSystem files;
     StdLock lock;
+    int beeps = 0;
+    std::unique_ptr<SlotTable> table;
+    std::vector<std::shared_ptr<PictureEntry>> loading;
+    std::string order;
 };
 
-TEST_F(SlotTableTest, FirstRequestFailsAndLeavesAPendingCurrentEntry)
+TEST_F(SlotTableTest, ScriptsOfRequestsAndDecodesLeaveTheirSlots)
 {
-    auto t = Make(8, 2);
-    EXPECT_FALSE(Request(*t, kW1, Path("a")));
-    auto v = t->Snapshot();
-    ASSERT_TRUE(v[0].used);
-    EXPECT_EQ(Path("a"), v[0].path);
-    EXPECT_EQ(100u, v[0].lastWrite);
-    EXPECT_EQ(kW1, v[0].owner);
-    EXPECT_EQ(EntryState::kPending, v[0].state);
-    EXPECT_EQ(clock.now.load(), v[0].lastUse);
-    EXPECT_TRUE(v[0].current);
-    EXPECT_FALSE(v[0].hasPicture);
-    EXPECT_FALSE(v[1].used);
-}
-
-TEST_F(SlotTableTest, ReadyEntryHitsWithTheSameHandleEachTime)
-{
-    auto t = Make(8, 2);
-    EXPECT_FALSE(Request(*t, kW1, Path("a")));
-    Decode(*t, 0xB1);
-    for (int i = 0; i < 3; ++i) {
-        uintptr_t handle = 0;
-        EXPECT_TRUE(Request(*t, i == 2 ? kW2 : kW1, Path("a"), &handle));
-        EXPECT_EQ(0xB1u, handle);
-    }
-    auto v = t->Snapshot();
-    EXPECT_EQ(kW2, v[0].owner);
-    EXPECT_EQ(clock.now.load(), v[0].lastUse);
-    EXPECT_FALSE(v[1].used);
-}
-
-TEST_F(SlotTableTest, MissingFileChangesNothing)
-{
-    auto t = Make(4, 2);
-    Request(*t, kW1, Path("a"));
-    auto before = t->Snapshot();
-    EXPECT_FALSE(Request(*t, kW1, "C:\\pics\\missing.jpg"));
-    auto after = t->Snapshot();
-    ASSERT_EQ(before.size(), after.size());
-    EXPECT_TRUE(after[0].current);
-    EXPECT_EQ(before[0].lastUse, after[0].lastUse);
-    EXPECT_FALSE(after[1].used);
-}
-
-TEST_F(SlotTableTest, KeyIsPathIgnoringAsciiCaseAndLastWriteTime)
-{
-    auto t = Make(8, 8);
-    Request(*t, kW1, "C:\\pics\\a.jpg");
-    Decode(*t, 0xA1);
-    uintptr_t handle = 0;
-    EXPECT_TRUE(Request(*t, kW1, "c:\\PICS\\A.JPG", &handle));
-    EXPECT_EQ(0xA1u, handle);
-
-    files.AddFile(Path("a"), "y", 200);  // rewritten
-    EXPECT_FALSE(Request(*t, kW1, Path("a")));
-    auto v = t->Snapshot();
-    ASSERT_TRUE(v[1].used);
-    EXPECT_EQ(200u, v[1].lastWrite);
-    EXPECT_EQ(100u, v[0].lastWrite);  // the old contents stay until evicted
-    EXPECT_EQ(EntryState::kReadyBitmap, v[0].state);
-
-    // Double-byte letters are not folded: a different key.
-    files.AddFile("C:\\\x82\x81.jpg", "z", 5);
-    files.AddFile("C:\\\x82\x60.jpg", "z", 5);
-    Request(*t, kW1, "C:\\\x82\x81.jpg");
-    EXPECT_FALSE(Request(*t, kW1, "C:\\\x82\x60.jpg"));
-    EXPECT_EQ(4u, Used(*t));
-}
-
-TEST_F(SlotTableTest, RequestMovesTheCurrentMarkOfItsWindowOnly)
-{
-    auto t = Make(8, 8);
-    Request(*t, kW1, Path("a"));
-    Request(*t, kW2, Path("b"));
-    Request(*t, kW1, Path("c"));
-    auto v = t->Snapshot();
-    EXPECT_FALSE(v[0].current);
-    EXPECT_TRUE(v[1].current);
-    EXPECT_TRUE(v[2].current);
-}
-
-TEST_F(SlotTableTest, TrimAndEvictionFreeTheLeastRecentlyUsed)
-{
-    // Requests as window digit and file letter; the slots afterwards.
     const struct {
         const char* name;
         int16_t slots, limit;
-        const char* requests;
-        const char* expected;
+        const char* script;
+        const char* got;
+        const char* after;  // the slots
+        int beeps = 0;
+        const char* order = "";
+        uint32_t startTick = 1000;
+        int releases = -1;  // pictures released by the end (-1: not counted)
     } cases[] = {
-        {"a window holds one more than its limit", 4, 2, "1a 1b 1c", "abc-"},
-        {"the next request frees its oldest", 4, 2, "1a 1b 1c 1d", "dbc-"},
-        {"a hit renews an entry", 4, 2, "1a 1b 1c 1d 1b 1e", "dbe-"},
-        // a is freed at slot 0, after which b and c count one entry fewer and stay.
-        {"another window's request trims the first one too", 6, 2, "1a 1b 1c 2d", "dbc---"},
-        {"a zero limit frees the oldest of every window", 4, 0, "1a 2b 3c", "c---"},
-        // The hit makes a current; d takes its mark, so b is the oldest unmarked.
-        {"a full table evicts the oldest unmarked entry", 3, 10, "1a 1b 2c 1a 1d", "adc"},
-        {"a full table evicts the only unmarked entry", 3, 10, "1a 1b 2c 1a 1d 3e", "edc"},
+        // clang-format off
+        {"a miss makes a pending current entry", 4, 2, "1a", ".", "A---"},
+        {"a decoded entry hits with its bitmap for any window", 4, 2, "1a d 1a 2a", ".aa", "A---"},
+        {"a hit moves the entry to the window that asked", 4, 2, "1a d 2a 1b", ".a.", "AB--"},
+        {"a request clears only its own window's mark", 4, 4, "1a 2b 1c", "...", "aBC-"},
+        {"a missing file changes nothing", 4, 2, "1a 1x", "..", "A---"},
+        {"keys ignore ASCII case", 4, 2, "1a d 1A", ".a", "A---"},
+        {"a rewritten file is a new entry; the old one stays", 4, 4, "1a d w 1a", "..", "aA--"},
+        {"double-byte letters are not folded", 4, 4, "1y 1z", "..", "yZ--"},
+        {"a window holds one more than its limit", 4, 2, "1a 1b 1c", "...", "abC-"},
+        {"the next request frees its oldest", 4, 2, "1a 1b 1c 1d", "....", "Dbc-"},
+        {"a hit renews an entry", 4, 2, "1a 1b 1c 1d 1b 1e", "......", "dbE-"},
+        {"another window's request trims the first one too", 6, 2, "1a 1b 1c 2d", "....", "DbC---"},
+        {"a zero limit frees the oldest of every window", 4, 0, "1a 2b 3c", "...", "C---"},
+        {"a full table evicts the oldest unmarked entry", 3, 10, "1a 1b 2c 1a 1d", ".....", "aDC"},
+        {"a full table evicts the only unmarked entry", 3, 10, "1a 1b 2c 1a 1d 3e", "......", "EDC"},
+        {"loading entries are neither trimmed nor evicted", 2, 0, "1a t 1b", "..", "aB"},
+        {"no freeable slot beeps and fails", 2, 10, "1a t 1b 2c", "...", "aB", 1},
+        {"no slots at all: every miss beeps", -5, -1, "1a", ".", "", 1},
+        {"SetCacheSize drops everything, even at the same sizes", 4, 2, "1a d 1b S42 1a", "...", "A---"},
+        {"SetCacheSize takes the new sizes", 4, 2, "1a S63 1a 1b 1c 1d", ".....", "abcD--"},
+        {"the newest pending request is decoded first", 8, 8, "1a 2b 3c 1a n", "....", "ABC-----", 0, "acb"},
+        {"requests within one tick keep their order", 8, 8, "1b= 1a= 2c= 1b= n", "....", "BaC-----", 0, "bca"},
+        {"a request at tick 0 is still decoded", 2, 2, "1a n", ".", "A-", 0, "a", 0u - 10u},
+        {"a loading entry is not delivered", 4, 4, "1a t 1a", "..", "A---"},
+        {"a ready bitmap is delivered", 4, 4, "1a t =2b 1a", ".a", "A---"},
+        {"a ready picture that is a bitmap is delivered", 4, 4, "1a t =1b 1a", ".a", "A---"},
+        {"a ready picture that is no bitmap is not", 4, 4, "1a t =1i 1a", "..", "A---"},
+        {"a ready state without a picture is not", 4, 4, "1a t =2- 1a", "..", "A---"},
+        {"a failure is not", 4, 4, "1a t =3- 1a", "..", "A---"},
+        {"a failure with a picture is not", 4, 4, "1a t =3b 1a", "..", "A---"},
+        {"a pending entry with a picture is not", 4, 4, "1a t =0b 1a", "..", "A---"},
+        {"SetCacheSize releases dropped pictures", 4, 2, "1a d 1b t S42 =2b", "..", "----", 0, "", 1000, 1},
+        {"a dropped loading entry goes with its loader", 4, 2, "1a d 1b t S42 =2b x", "..", "----", 0, "", 1000, 2},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto t = Make(c.slots, c.limit);
-        for (const char* r = c.requests; *r; r += r[2] ? 3 : 2)
-            Request(*t, kW1 + static_cast<uintptr_t>(r[0] - '1'), Path(std::string(1, r[1])));
-        std::vector<std::string> expected;
-        for (const char* e = c.expected; *e; ++e)
-            expected.push_back(*e == '-' ? "-" : Path(std::string(1, *e)));
-        EXPECT_EQ(expected, Paths(*t));
+        clock.now = c.startTick;
+        loading.clear();
+        table.reset();
+        beeps = g_releases = 0;
+        order.clear();
+        Make(c.slots, c.limit);
+        EXPECT_EQ(c.got, Run(c.script));
+        EXPECT_EQ(c.after, Slots());
+        EXPECT_EQ(c.beeps, beeps);
+        EXPECT_EQ(c.order, order);
+        EXPECT_EQ(c.releases < 0 ? g_releases : c.releases, g_releases);
     }
-    EXPECT_EQ(0, g_beeps.load());
-}
-
-TEST_F(SlotTableTest, LoadingEntriesRefuseTrimAndEviction)
-{
-    auto t = Make(2, 0);
-    Request(*t, kW1, Path("a"));
-    auto loading = t->TakeNewestPending();
-    ASSERT_TRUE(loading);
-    Request(*t, kW1, Path("b"));
-    EXPECT_EQ((std::vector<std::string>{Path("a"), Path("b")}), Paths(*t));
-    EXPECT_EQ(0, g_beeps.load());
-}
-
-TEST_F(SlotTableTest, NoFreeableSlotBeepsAndFails)
-{
-    auto t = Make(2, 10);
-    Request(*t, kW1, Path("a"));
-    auto loading = t->TakeNewestPending();
-    Request(*t, kW1, Path("b"));  // a not current but loading, b current
-    auto before = Paths(*t);
-    EXPECT_FALSE(Request(*t, kW2, Path("c")));
-    EXPECT_EQ(1, g_beeps.load());
-    EXPECT_EQ(before, Paths(*t));
-}
-
-TEST_F(SlotTableTest, NewestPendingRequestIsDecodedFirst)
-{
-    auto t = Make(8, 8);
-    Request(*t, kW1, Path("a"));
-    Request(*t, kW2, Path("b"));
-    Request(*t, kW3, Path("c"));
-    Request(*t, kW1, Path("a"));  // asked again: the newest now
-    std::vector<std::string> order;
-    while (auto e = t->TakeNewestPending())
-        order.push_back(e->path);
-    EXPECT_EQ((std::vector<std::string>{Path("a"), Path("c"), Path("b")}), order);
-    for (const auto& v : t->Snapshot()) {
-        EXPECT_TRUE(!v.used || v.state == EntryState::kLoading);
-    }
-}
-
-TEST_F(SlotTableTest, RequestsWithinOneTickAreDecodedNewestFirst)
-{
-    // A list window asks for the file after the shown one, then for the shown one,
-    // within one millisecond: the shown one, in the later slot, is decoded first.
-    auto t = Make(8, 8);
-    t->RequestBitmap(kW1, Path("b"), [](uintptr_t) {});
-    t->RequestBitmap(kW1, Path("a"), [](uintptr_t) {});
-    t->RequestBitmap(kW2, Path("c"), [](uintptr_t) {});
-    t->RequestBitmap(kW1, Path("b"), [](uintptr_t) {});  // asked again: the newest now
-    std::vector<std::string> order;
-    while (auto e = t->TakeNewestPending())
-        order.push_back(e->path);
-    EXPECT_EQ((std::vector<std::string>{Path("b"), Path("c"), Path("a")}), order);
-}
-
-TEST_F(SlotTableTest, PendingEntryWithTickZeroIsStillDecoded)
-{
-    auto t = Make(2, 2);
-    clock.now = 0u - 10u;  // the next request happens at tick 0
-    Request(*t, kW1, Path("a"));
-    auto e = t->TakeNewestPending();
-    ASSERT_TRUE(e);
-    EXPECT_EQ(0u, e->lastUse);
-}
-
-struct DeliveryCase {
-    const char* name;
-    EntryState state;
-    bool withPicture;
-    bool isBitmap;
-    bool delivered;
-};
-
-TEST_F(SlotTableTest, DeliversOnlyReadyBitmaps)
-{
-    const DeliveryCase cases[] = {
-        {"ready picture, bitmap", EntryState::kReadyPicture, true, true, true},
-        {"ready bitmap", EntryState::kReadyBitmap, true, true, true},
-        {"ready picture, icon", EntryState::kReadyPicture, true, false, false},
-        {"ready state without bitmap yet", EntryState::kReadyBitmap, false, true, false},
-        {"failed", EntryState::kFailed, false, true, false},
-        {"failed with picture", EntryState::kFailed, true, true, false},
-    };
-    for (const DeliveryCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto t = Make(4, 4);
-        Request(*t, kW1, Path("a"));
-        auto e = t->TakeNewestPending();
-        t->Publish(*e, c.state, c.withPicture ? std::make_unique<FakePicture>(0xC0, c.isBitmap) : nullptr);
-        uintptr_t handle = 0;
-        EXPECT_EQ(c.delivered, Request(*t, kW1, Path("a"), &handle));
-        EXPECT_EQ(c.delivered ? 0xC0u : 0u, handle);
-    }
-    auto t = Make(4, 4);
-    Request(*t, kW1, Path("a"));
-    EXPECT_FALSE(Request(*t, kW1, Path("a")));  // pending
-    t->TakeNewestPending();
-    EXPECT_FALSE(Request(*t, kW1, Path("a")));  // loading
-}
-
-TEST_F(SlotTableTest, SetCacheSizeDropsEverythingEvenWithUnchangedSizes)
-{
-    auto t = Make(4, 2);
-    Request(*t, kW1, Path("a"));
-    Decode(*t, 0xA1);
-    Request(*t, kW1, Path("b"));
-    t->SetCacheSize(4, 2);
-    EXPECT_EQ((std::vector<std::string>{"-", "-", "-", "-"}), Paths(*t));
-    EXPECT_EQ(1, g_pictureReleases.load());
-    EXPECT_EQ(2, t->CacheOutLimit());
-    EXPECT_FALSE(Request(*t, kW1, Path("a")));  // decoded again
-
-    t->SetCacheSize(6, 3);
-    EXPECT_EQ(6u, t->SlotCount());
-    EXPECT_EQ(3, t->CacheOutLimit());
-}
-
-TEST_F(SlotTableTest, NegativeSizesAreZeroAndEveryMissBeeps)
-{
-    auto t = Make(-5, -1);
-    EXPECT_EQ(0u, t->SlotCount());
-    EXPECT_EQ(0, t->CacheOutLimit());
-    EXPECT_FALSE(Request(*t, kW1, Path("a")));
-    EXPECT_EQ(1, g_beeps.load());
-}
-
-TEST_F(SlotTableTest, EntryDroppedWhileLoadingIsReleasedOnceWhenItsLoaderEnds)
-{
-    auto t = Make(4, 2);
-    Request(*t, kW1, Path("a"));
-    auto loading = t->TakeNewestPending();
-    t->SetCacheSize(4, 2);
-    EXPECT_EQ((std::vector<std::string>{"-", "-", "-", "-"}), Paths(*t));
-    t->Publish(*loading, EntryState::kReadyBitmap, std::make_unique<FakePicture>(1, true));
-    EXPECT_EQ(0, g_pictureReleases.load());
-    loading.reset();
-    EXPECT_EQ(1, g_pictureReleases.load());
-    t.reset();
-    EXPECT_EQ(1, g_pictureReleases.load());
 }
 
 TEST_F(SlotTableTest, MemoryBudgetEvictsTheLeastRecentlyUsedPicturesButNeverTheShownOnes)
 {
-    constexpr size_t kMiB = size_t{1} << 20;
-    auto t = Make(8, 8);
-    t->SetMemoryBudget(250 * kMiB);
-    // W1 shows a, W2 shows b; W1 walks on through c, d, e (100 MiB each).
-    for (const char* name : {"a", "b", "c", "d", "e"}) {
-        Request(*t, std::string(name) == "b" ? kW2 : kW1, Path(name));
-        Decode(*t, 1, true, EntryState::kReadyBitmap, 100 * kMiB);
-    }
-    // a, c and d went, oldest first (their slots were reused); b is W2's
-    // picture on screen and e W1's.
-    EXPECT_EQ((std::vector<std::string>{"-", Path("b"), Path("e"), "-", "-", "-", "-", "-"}), Paths(*t));
-    EXPECT_EQ(200 * kMiB, t->HeldBytes());
-    EXPECT_EQ(0, g_beeps.load());
-
-    // One picture larger than the whole budget still arrives and is delivered.
-    files.AddFile(Path("huge"), "x", 100);
-    Request(*t, kW1, Path("huge"));
-    Decode(*t, 7, true, EntryState::kReadyBitmap, 400 * kMiB);
-    uintptr_t handle = 0;
-    EXPECT_TRUE(Request(*t, kW1, Path("huge"), &handle));
-    EXPECT_EQ(7u, handle);
-    EXPECT_EQ(500 * kMiB, t->HeldBytes());  // b and the huge one are both on screen
-
+    Make(8, 8);
+    table->SetMemoryBudget(250 * kMiB);
+    // W1 walks a, c, d, e while W2 shows b: a, c and d go, oldest first.
+    Run("1a d100 2b d100 1c d100 1d d100 1e d100");
+    EXPECT_EQ("-BE-----", Slots());
+    EXPECT_EQ(200 * kMiB, table->HeldBytes());
+    // One picture larger than the whole budget still arrives and is delivered; e goes.
+    EXPECT_EQ(".h", Run("1h d400 1h"));
+    EXPECT_EQ("HB------", Slots());
+    EXPECT_EQ(500 * kMiB, table->HeldBytes());
     // Entries without a picture cost nothing; SetCacheSize keeps the budget.
-    t->SetCacheSize(8, 8);
-    for (const char* name : {"a", "b", "c"}) {
-        Request(*t, kW1, Path(name));
-        Decode(*t, 1, true, EntryState::kReadyBitmap, 100 * kMiB);
-    }
-    EXPECT_EQ(200 * kMiB, t->HeldBytes());
-
+    Run("S88 1a d100 1b d100 1c 1d d100");
+    EXPECT_EQ(200 * kMiB, table->HeldBytes());
     // Without a budget nothing is evicted for its size.
-    t->SetMemoryBudget(0);
-    Request(*t, kW1, Path("d"));
-    Decode(*t, 1, true, EntryState::kReadyBitmap, 900 * kMiB);
-    EXPECT_EQ(1100 * kMiB, t->HeldBytes());
-}
-
-TEST_F(SlotTableTest, CallersDispatcherAndResizesOnSeveralThreads)
-{
-    auto t = Make(6, 2);
-    std::atomic<bool> stop{false};
-    std::atomic<int> made{0};
-    std::thread dispatcher([&] {
-        while (!stop) {
-            if (auto e = t->TakeNewestPending()) {
-                ++made;
-                t->Publish(*e, EntryState::kReadyBitmap, std::make_unique<FakePicture>(7, true));
-            }
-        }
-    });
-    std::vector<std::thread> callers;
-    std::atomic<int> hits{0};
-    for (int k = 0; k < 3; ++k) {
-        callers.emplace_back([&, k] {
-            const char* names[] = {"a", "b", "c", "d", "e", "f", "g", "h"};
-            // Until this caller saw some hits (bounded): the dispatcher thread
-            // may start late on a loaded machine.
-            int mine = 0;
-            for (int i = 0; i < 200000 && (mine < 20 || i < 2000); ++i) {
-                uintptr_t handle = 0;
-                if (Request(*t, 0x2000 + k, Path(names[2 * k + i % 2]), &handle)) {
-                    EXPECT_EQ(7u, handle);
-                    ++mine;
-                }
-                if (k == 0 && i % 250 == 0)
-                    t->SetCacheSize(static_cast<int16_t>(6 + i % 3), 2);
-            }
-            hits += mine;
-        });
-    }
-    for (auto& c : callers)
-        c.join();
-    stop = true;
-    dispatcher.join();
-    t.reset();
-    EXPECT_GT(hits.load(), 0);
-    EXPECT_EQ(made.load(), g_pictureReleases.load());
+    table->SetMemoryBudget(0);
+    Run("1e d900");
+    EXPECT_EQ(1100 * kMiB, table->HeldBytes());
+    EXPECT_EQ(0, beeps);
 }
 
 }  // namespace

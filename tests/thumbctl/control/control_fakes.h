@@ -1,152 +1,132 @@
-// Stand-ins around the thumbnail control: a picture cache and its class object, event,
-// property-notify and advise sinks that record what reaches them, a small container,
-// and screen helpers.
+// Stand-ins around the thumbnail control (a picture cache, sinks that record what
+// reaches them, a small in-place container) and the fixture that hosts it.
 #pragma once
 
 #include <windows.h>
 
 #include <ocidl.h>
 
-#include <cstdint>
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "VelmoraThumbCtl.h"
+#include "framework/ax/event_sink.h"
 #include "framework/com/com_ptr.h"
 #include "framework/com/dispatch.h"
 #include "framework/com/object.h"
-#include "framework/win/handles.h"
+#include "thumbctl/server/class_table.h"
 #include "tests/support/pixels.h"
+#include "thumbctl/control/placement.h"
 
 namespace ctlcom_testing {
 
-// A picture cache that knows the pictures it was given and records every call.
+using fw::com::Bstr;
+using fw::com::ComPtr;
+using testing_support::CaptureClient;
+using testing_support::Dib;
+using testing_support::WrongPixels;
+constexpr uint32_t kWhite = 0xFFFFFF, kAny = 0xFFFFFFFF;
+
+// Every pixel has the expected colour (kAny: any colour will do).
+inline testing::AssertionResult Matches(const Dib& dib, const std::function<uint32_t(int, int)>& expected)
+{
+    int wrong = 0;
+    for (int y = 0; y < dib.height; ++y)
+        for (int x = 0; x < dib.width; ++x)
+            wrong += expected(x, y) != kAny && dib.At(x, y) != expected(x, y);
+    return wrong == 0 ? testing::AssertionSuccess()
+                      : testing::AssertionFailure() << wrong << " pixels differ";
+}
+
+// Makes a T held by `holder` and returns it.
+template <typename T, typename I, typename... Args>
+T& Made(ComPtr<I>& holder, Args&&... args)
+{
+    EXPECT_EQ(fw::com::Make<T>(holder, std::forward<Args>(args)...), S_OK);
+    return *static_cast<T*>(holder.Get());
+}
+
+// A picture cache that knows the pictures it was given and records every load.
 class FakeCache final : public fw::com::Implements<fw::com::Dispatch<IVelmoraPictureCache>> {
 public:
-    struct Load {
-        HWND window;
-        std::wstring path;
-    };
-    void AddPicture(const std::wstring& path, HBITMAP bitmap) { pictures_[path] = bitmap; }
-
-    STDMETHODIMP LoadBitmap(LONG_PTR hWnd, BSTR path, LONG_PTR phBitmap, LONG_PTR pBitmapInfo) override;
-    STDMETHODIMP SetCacheSize(short cacheSize, short cacheOutCount) override;
-
-    std::vector<Load> loads;
+    STDMETHODIMP LoadBitmap(LONG_PTR window, BSTR path, LONG_PTR bitmap, LONG_PTR info) override
+    {
+        loads.emplace_back(reinterpret_cast<HWND>(window), path ? path : L"");
+        const auto found = pictures.find(loads.back().second);
+        if (found == pictures.end())
+            return E_FAIL;
+        *reinterpret_cast<HBITMAP*>(bitmap) = found->second;
+        GetObjectW(found->second, sizeof(BITMAP), reinterpret_cast<void*>(info));
+        return S_OK;
+    }
+    STDMETHODIMP SetCacheSize(short size, short outCount) override
+    {
+        return sizes.emplace_back(size, outCount), S_OK;
+    }
+    std::map<std::wstring, HBITMAP> pictures;
+    std::vector<std::pair<HWND, std::wstring>> loads;
     std::vector<std::pair<short, short>> sizes;
-
-private:
-    std::map<std::wstring, HBITMAP> pictures_;
 };
 
-// The class object of FakeCache, registered for CLSID_VelmoraPictureCache while it lives.
-class FakeCacheFactory final : public fw::com::Implements<IClassFactory> {
-public:
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
-    std::vector<fw::com::ComPtr<IVelmoraPictureCache>> made;
-};
-
-class ScopedCacheClass {
-public:
-    ScopedCacheClass();
-    ~ScopedCacheClass();
-    ScopedCacheClass(const ScopedCacheClass&) = delete;
-    ScopedCacheClass& operator=(const ScopedCacheClass&) = delete;
-    FakeCacheFactory& Factory() { return *factory_; }
-    FakeCache& Made(size_t i);
-
-private:
-    FakeCacheFactory* factory_ = nullptr;
-    fw::com::ComPtr<IClassFactory> holder_;
-    DWORD cookie_ = 0;
-};
-
-// An event sink of _IVelmoraThumbCtlEvents. With `scribble` it overwrites the text
-// argument it receives, to show that each sink gets its own copy.
-class EventSink final : public IDispatch {
-public:
-    struct Event {
-        DISPID id;
-        LCID locale;
-        WORD flags;
-        bool iidNull;
-        UINT argCount;
-        std::wstring text;
-    };
-    explicit EventSink(bool scribble = false) : scribble_(scribble) {}
-    virtual ~EventSink() = default;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT*,
-                        EXCEPINFO*, UINT*) override;
-
-    std::vector<Event> events;
-
-private:
-    ULONG refs_ = 1;
-    bool scribble_;
-};
+// A sink of the control's events that records each id and its text argument, then
+// overwrites the text: a sink after it sees the text only if it has its own copy.
+inline fw::ax::EventSink& MadeEventSink(ComPtr<IDispatch>& holder,
+                                        std::vector<std::pair<DISPID, std::wstring>>& events)
+{
+    return Made<fw::ax::EventSink>(
+        holder, DIID__IVelmoraThumbCtlEvents, [&events](DISPID id, const DISPPARAMS& p) {
+            const VARIANT* text = fw::ax::EventArgument(p, 0);
+            events.emplace_back(id, text && V_VT(text) == VT_BSTR ? V_BSTR(text) : L"");
+            for (UINT i = 0; text && V_VT(text) == VT_BSTR && i < SysStringLen(V_BSTR(text)); ++i)
+                V_BSTR(text)[i] = L'#';
+        });
+}
 
 class PropertyNotifySink final : public fw::com::Implements<IPropertyNotifySink> {
 public:
-    STDMETHODIMP OnChanged(DISPID id) override;
-    STDMETHODIMP OnRequestEdit(DISPID id) override;
+    STDMETHODIMP OnChanged(DISPID id) override
+    {
+        return calls.push_back("changed " + std::to_string(id)), S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID id) override
+    {
+        return calls.push_back("edit " + std::to_string(id)), editAnswer;
+    }
     HRESULT editAnswer = S_OK;
     std::vector<std::string> calls;  // "edit -518", "changed -518"
 };
 
-class AdviseSink final : public fw::com::Implements<IAdviseSink> {
-public:
-    STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override { ++dataChanges; }
-    STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override { ++viewChanges; }
-    STDMETHODIMP_(void) OnRename(IMoniker*) override {}
-    STDMETHODIMP_(void) OnSave() override { ++saves; }
-    STDMETHODIMP_(void) OnClose() override { ++closes; }
-    int dataChanges = 0;
-    int viewChanges = 0;
-    int saves = 0;
-    int closes = 0;
-};
-
-// A minimal in-place container: one window, no frame or document window, every call
-// recorded by name.
+// A minimal in-place container: one window, no frame or document window, the calls
+// that matter recorded by name.
 class TestSite final
     : public fw::com::Implements<IOleClientSite, fw::com::Chain<IOleInPlaceSite, IOleWindow>> {
 public:
-    explicit TestSite(HWND window, RECT position) : window_(window), position_(position) {}
-
-    // IOleClientSite
+    TestSite(HWND window, RECT position) : window_(window), position_(position) {}
     STDMETHODIMP SaveObject() override { return Record("SaveObject"); }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override
-    {
-        *m = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetContainer(IOleContainer** c) override
-    {
-        *c = nullptr;
-        return E_NOINTERFACE;
-    }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override { return *m = nullptr, E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer** c) override { return *c = nullptr, E_NOINTERFACE; }
     STDMETHODIMP ShowObject() override { return Record("ShowObject"); }
     STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
     STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-    // IOleWindow
-    STDMETHODIMP GetWindow(HWND* w) override;
+    STDMETHODIMP GetWindow(HWND* w) override { return *w = window_, Record("GetWindow"); }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    // IOleInPlaceSite
     STDMETHODIMP CanInPlaceActivate() override { return Record("CanInPlaceActivate"); }
     STDMETHODIMP OnInPlaceActivate() override { return Record("OnInPlaceActivate"); }
     STDMETHODIMP OnUIActivate() override { return Record("OnUIActivate"); }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
-                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override
+    {
+        *frame = nullptr;
+        *doc = nullptr;
+        *pos = *clip = position_;
+        *info = {info->cb, FALSE, window_, nullptr, 0};
+        return Record("GetWindowContext");
+    }
     STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
     STDMETHODIMP OnUIDeactivate(BOOL) override { return Record("OnUIDeactivate"); }
     STDMETHODIMP OnInPlaceDeactivate() override { return Record("OnInPlaceDeactivate"); }
@@ -154,30 +134,86 @@ public:
     STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
     STDMETHODIMP OnPosRectChange(LPCRECT rect) override
     {
-        requested = *rect;
-        return Record("OnPosRectChange");
+        return requested = *rect, Record("OnPosRectChange");
     }
-
     std::vector<std::string> calls;
     RECT requested{};
 
 private:
-    HRESULT Record(const char* name)
-    {
-        calls.emplace_back(name);
-        return S_OK;
-    }
+    HRESULT Record(const char* name) { return calls.emplace_back(name), S_OK; }
     HWND window_;
     RECT position_;
 };
 
-// Screen helpers.
-using testing_support::CaptureClient;
-using testing_support::Dib;
-using testing_support::SaveArtefact;
-using testing_support::WrongPixels;
-
 // A top-level window of a plain class that keeps its background, for hosting.
-HWND CreateHostWindow(const wchar_t* className, const wchar_t* title, int width, int height);
+inline HWND CreateHostWindow(const wchar_t* className, const wchar_t* title, int width, int height)
+{
+    return CreateWindowExW(0, className, title, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+template <typename I>
+ComPtr<I> As(IUnknown* object)
+{
+    ComPtr<I> result;
+    EXPECT_EQ(object->QueryInterface(__uuidof(I), result.PutVoid()), S_OK);
+    return result;
+}
+
+inline ComPtr<IVelmoraThumbCtl> NewControl()
+{
+    ComPtr<IVelmoraThumbCtl> control;
+    EXPECT_EQ(thumbctl::CreateThumbControl(nullptr, IID_IVelmoraThumbCtl, control.PutVoid()), S_OK);
+    return control;
+}
+
+// The control linked into the test program, and a test container to put it in; the
+// control and every sink must be gone when a test ends.
+class ControlTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        As<IOleObject>()->Close(OLECLOSE_NOSAVE);
+        As<IOleObject>()->SetClientSite(nullptr);
+        control_.Reset();
+        site_.Reset();
+        cache_.Reset();
+        DestroyWindow(host_);
+        EXPECT_EQ(fw::com::Module::Objects(), objects_) << "the control or a sink leaked";
+    }
+    template <typename I>
+    ComPtr<I> As()
+    {
+        return ctlcom_testing::As<I>(control_.Get());
+    }
+    // Puts the control into a test container's 300 x 200 window, activated in place.
+    HWND Activate()
+    {
+        host_ = CreateHostWindow(L"STATIC", L"", 300, 200);
+        site = &Made<TestSite>(site_, host_, position_);
+        EXPECT_EQ(As<IOleObject>()->SetClientSite(site_.Get()), S_OK);
+        EXPECT_EQ(DoVerb(OLEIVERB_INPLACEACTIVATE), S_OK);
+        return ControlWindow();
+    }
+    HRESULT DoVerb(LONG verb)
+    {
+        return As<IOleObject>()->DoVerb(verb, nullptr, site_.Get(), 0, host_, &position_);
+    }
+    HWND ControlWindow()
+    {
+        HWND hwnd = nullptr;
+        As<IOleWindow>()->GetWindow(&hwnd);
+        return hwnd;
+    }
+
+    fw::com::CoInitScope com_{COINIT_APARTMENTTHREADED};
+    const long objects_ = fw::com::Module::Objects();
+    ComPtr<IVelmoraThumbCtl> control_ = NewControl();
+    ComPtr<IOleClientSite> site_;
+    TestSite* site = nullptr;
+    HWND host_ = nullptr;
+    const RECT position_{0, 0, 300, 200};
+    ComPtr<IVelmoraPictureCache> cache_;
+};
 
 }  // namespace ctlcom_testing

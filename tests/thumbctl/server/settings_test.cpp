@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/core/codepage.h"
@@ -9,6 +10,8 @@
 
 namespace thumbctl::cache {
 namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 const fw::CodePage& Cp()
 {
@@ -20,17 +23,14 @@ LibrarySettings Parse(const std::string& text)
     return LibrarySettings::Parse(text, Cp());
 }
 
-struct NumberCase {
-    const char* name;
-    std::string file;
-    long cacheSize;
-    long bufferingSize;
-    long budgetMiB = kDefaultMemoryBudgetMiB;
-};
-
 TEST(LibrarySettingsTest, ReadsTheNumbersOnlyAsExactLowerCaseKeys)
 {
-    const NumberCase cases[] = {
+    const struct {
+        const char* name;
+        std::string file;
+        long cacheSize, bufferingSize, budgetMiB = kDefaultMemoryBudgetMiB;
+    } cases[] = {
+        // clang-format off
         {"empty file", "", 8, 2},
         {"both set", "cachesize=20\nbufferingsize=5\n", 20, 5},
         {"CRLF lines", "cachesize=20\r\nbufferingsize=5\r\n", 20, 5},
@@ -45,22 +45,16 @@ TEST(LibrarySettingsTest, ReadsTheNumbersOnlyAsExactLowerCaseKeys)
         {"later record wins", "cachesize=3\ncachesize=4\n", 4, 2},
         {"comments are skipped", ";cachesize=3\n  'cachesize=4\n\t;bufferingsize=1\n", 8, 2},
         {"line without '=' uses no record", "cachesize\nbufferingsize 7\n", 8, 2},
-        {"Ctrl+Z ends a text-mode file",
-         "cachesize=3\n\x1A"
-         "cachesize=4\n",
-         3, 2},
-        {"NUL ends a line",
-         std::string("cachesize=3\0"
-                     "9\n",
-                     14),
-         3, 2},
+        {"Ctrl+Z ends a text-mode file", "cachesize=3\n\x1A" "cachesize=4\n", 3, 2},
+        {"NUL ends a line", std::string("cachesize=3\0" "9\n", 14), 3, 2},
         {"saturates like strtol", "cachesize=99999999999\n", 2147483647, 2},
         {"memory budget in MiB", "memorybudget=4096\n", 8, 2, 4096},
         {"no budget", "memorybudget=0\n", 8, 2, 0},
         {"a negative budget is none", "memorybudget=-5\n", 8, 2, 0},
         {"other case is no budget", "MemoryBudget=300\n", 8, 2, kDefaultMemoryBudgetMiB},
+        // clang-format on
     };
-    for (const NumberCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         LibrarySettings s = Parse(c.file);
         EXPECT_EQ(c.cacheSize, s.CacheSize());
@@ -69,159 +63,104 @@ TEST(LibrarySettingsTest, ReadsTheNumbersOnlyAsExactLowerCaseKeys)
     }
 }
 
-TEST(LibrarySettingsTest, MemoryBudgetNeitherFiltersNorMaps)
+TEST(LibrarySettingsTest, RecordsAsTheReaderKeepsThem)
 {
-    LibrarySettings s = Parse("memorybudget=300\nMemoryBudget=x.spi\npng=p.spi\n");
-    EXPECT_EQ("*.jpeg;*.jpg;*.gif;*.bmp;*.png", s.FilterText());
-    EXPECT_FALSE(s.DecoderFor("C:\\a.memorybudget", Cp()).plugin);
-    EXPECT_FALSE(s.DecoderFor("C:\\a.MEMORYBUDGET", Cp()).plugin);
+    Pairs numbered;
+    std::string file = "no equals sign\n; comment=1\n";
+    for (int i = 0; i < 32; ++i) {
+        numbered.push_back({"e" + std::to_string(i), "p.spi"});
+        file += "e" + std::to_string(i) + "=p.spi\n";
+    }
+    const struct {
+        const char* name;
+        std::string file;
+        Pairs records;
+    } cases[] = {
+        {"indented keys and trailing blanks of values stay",
+         "  png = x.spi  \nk=\n=v\n",
+         {{"  png", "x.spi  "}, {"k", ""}, {"", "v"}}},
+        {"fgets splits lines of 259 bytes",
+         "k=" + std::string(257, 'x') + "z=1\n" + std::string(300, 'y') + "\n",
+         {{"k", std::string(257, 'x')}, {"z", "1"}}},
+        {"keys are cut to 31 bytes without splitting characters",
+         std::string(30, 'a') + "\x95\x5C" + "bb=v\n" + std::string(40, 'c') + "=w\n",
+         {{std::string(30, 'a'), "v"}, {std::string(31, 'c'), "w"}}},
+        {"only the first 32 records; comments and lines without '=' are none", file + "cachesize=40\n",
+         numbered},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LibrarySettings s = Parse(c.file);
+        Pairs records;
+        for (size_t i = 0; i < s.RecordCount(); ++i)
+            records.push_back({s.Record(i).key, s.Record(i).value});
+        EXPECT_EQ(c.records, records);
+        EXPECT_EQ(8, s.CacheSize());
+    }
 }
-
-TEST(LibrarySettingsTest, RecordsKeepIndentedKeysAndTrailingBlanksOfValues)
-{
-    LibrarySettings s = Parse("  png = x.spi  \nk=\n=v\n");
-    ASSERT_EQ(3u, s.RecordCount());
-    EXPECT_EQ("  png", s.Record(0).key);
-    EXPECT_EQ("x.spi  ", s.Record(0).value);
-    EXPECT_EQ("k", s.Record(1).key);
-    EXPECT_EQ("", s.Record(1).value);
-    EXPECT_EQ("", s.Record(2).key);
-    EXPECT_EQ("v", s.Record(2).value);
-}
-
-TEST(LibrarySettingsTest, KeepsOnlyTheFirst32Records)
-{
-    std::string file;
-    for (int i = 0; i < 32; ++i)
-        file += "e" + std::to_string(i) + "=p" + std::to_string(i) + ".spi\n";
-    file += "cachesize=40\n";
-    LibrarySettings s = Parse("no equals sign\n; comment=1\n" + file);
-    EXPECT_EQ(32u, s.RecordCount());
-    EXPECT_EQ("e31", s.Record(31).key);
-    EXPECT_EQ(8, s.CacheSize());
-}
-
-TEST(LibrarySettingsTest, LongLinesArriveAsSeveralLines)
-{
-    // fgets with 260 bytes: 259 bytes, then the rest as a line of its own.
-    std::string first = "k=" + std::string(257, 'x');
-    LibrarySettings s = Parse(first + "z=1\n" + std::string(300, 'y') + "\n");
-    ASSERT_EQ(2u, s.RecordCount());
-    EXPECT_EQ(std::string(257, 'x'), s.Record(0).value);
-    EXPECT_EQ("z", s.Record(1).key);
-    EXPECT_EQ("1", s.Record(1).value);
-}
-
-TEST(LibrarySettingsTest, KeysLongerThan31BytesAreCutWithoutSplittingCharacters)
-{
-    std::string key = std::string(30, 'a') + "\x95\x5C" + "bb";
-    LibrarySettings s = Parse(key + "=v\n" + std::string(40, 'c') + "=w\n");
-    ASSERT_EQ(2u, s.RecordCount());
-    EXPECT_EQ(std::string(30, 'a'), s.Record(0).key);
-    EXPECT_EQ(std::string(31, 'c'), s.Record(1).key);
-}
-
-struct DecoderCase {
-    const char* path;
-    bool plugin;
-    const char* pluginPath;
-};
 
 TEST(LibrarySettingsTest, ChoosesTheDecoderByExtensionIgnoringCase)
 {
     LibrarySettings s = Parse(
         "png=C:\\Plugins\\ifpng.spi\nJPG=\njpeg=C:\\Plugins\\ifjpeg.spi\n  tif=x.spi\n"
-        "\x95\x5C=C:\\Plugins\\sjis.spi\n");
-    const DecoderCase cases[] = {
-        {"C:\\pics\\a.png", true, "C:\\Plugins\\ifpng.spi"},
-        {"C:\\pics\\photo.PNG", true, "C:\\Plugins\\ifpng.spi"},
-        {"C:\\pics\\a.Jpeg", true, "C:\\Plugins\\ifjpeg.spi"},
-        {"C:\\pics\\a.jpg", false, ""},
-        {"C:\\pics\\a.gif", false, ""},
-        {"C:\\pics\\a.tif", false, ""},  // the key is "  tif"
-        {"C:\\pics\\noext", false, ""},
-        {"C:\\pics.png\\noext", false, ""},
-        {"C:\\pics\\a.png.bmp", false, ""},
-        {"C:\\pics\\f.\x95\x5C", true, "C:\\Plugins\\sjis.spi"},  // trail byte 0x5C is no separator
-        {"png", false, ""},
-        {".png", true, "C:\\Plugins\\ifpng.spi"},
-        {"", false, ""},
+        "\x95\x5C=C:\\Plugins\\sjis.spi\nmemorybudget=300\nMemoryBudget=x.spi\n");
+    const Pairs cases = {
+        // clang-format off
+        {"C:\\pics\\a.png", "C:\\Plugins\\ifpng.spi"}, {"C:\\pics\\photo.PNG", "C:\\Plugins\\ifpng.spi"},
+        {"C:\\pics\\a.Jpeg", "C:\\Plugins\\ifjpeg.spi"}, {"C:\\pics\\a.jpg", ""}, {"C:\\pics\\a.gif", ""},
+        {"C:\\pics\\a.tif", ""},  // the key is "  tif"
+        {"C:\\pics\\noext", ""}, {"C:\\pics.png\\noext", ""}, {"C:\\pics\\a.png.bmp", ""},
+        {"C:\\pics\\f.\x95\x5C", "C:\\Plugins\\sjis.spi"},  // trail byte 0x5C is no separator
+        {"png", ""}, {".png", "C:\\Plugins\\ifpng.spi"}, {"", ""},
+        {"C:\\a.memorybudget", ""}, {"C:\\a.MEMORYBUDGET", ""},  // the budget is no extension
+        // clang-format on
     };
-    for (const DecoderCase& c : cases) {
-        SCOPED_TRACE(c.path);
-        DecoderChoice choice = s.DecoderFor(c.path, Cp());
-        EXPECT_EQ(c.plugin, choice.plugin);
-        EXPECT_EQ(c.pluginPath, choice.pluginPath);
+    for (const auto& [path, plugin] : cases) {
+        SCOPED_TRACE(path);
+        DecoderChoice choice = s.DecoderFor(path, Cp());
+        EXPECT_EQ(!plugin.empty(), choice.plugin);
+        EXPECT_EQ(plugin, choice.pluginPath);
     }
 }
 
-TEST(LibrarySettingsTest, AJpgPluginChangesTheDecoderButNotTheFilter)
+TEST(LibrarySettingsTest, FilterTextAddsExtensionKeysInOrderWhilePatternsFitWhole)
 {
-    LibrarySettings s = Parse("jpg=C:\\Plugins\\ifjpg.spi\n");
-    EXPECT_TRUE(s.DecoderFor("C:\\a.JPG", Cp()).plugin);
-    EXPECT_EQ("*.jpeg;*.jpg;*.gif;*.bmp", s.FilterText());
-}
-
-struct FilterCase {
-    const char* name;
-    std::string file;
-    std::string filter;
-};
-
-TEST(LibrarySettingsTest, FilterTextAddsExtensionKeysInOrder)
-{
-    const FilterCase cases[] = {
-        {"no file", "", "*.jpeg;*.jpg;*.gif;*.bmp"},
-        {"example", "cachesize=20\npng=C:\\Plugins\\ifpng.spi\nJPG=\n", "*.jpeg;*.jpg;*.gif;*.bmp;*.png"},
-        {"reserved keys in any case",
-         "Filter=1\nCACHESIZE=2\nBufferingSize=3\nGif=\nBMP=\njpeg=x\ntga=t.spi\n",
-         "*.jpeg;*.jpg;*.gif;*.bmp;*.tga"},
-        {"empty keys are left out", "=x.spi\npng=\n", "*.jpeg;*.jpg;*.gif;*.bmp;*.png"},
-        {"indented keys stay as they are", "  pic=a\n", "*.jpeg;*.jpg;*.gif;*.bmp;*.  pic"},
+    // Ten keys of 29 bytes: seven patterns make 248 bytes; an eighth would pass 259.
+    std::string tenKeys, sevenPatterns;
+    for (char c = 'a'; c < 'k'; ++c) {
+        const std::string key = std::string(27, c) + "\x95\x5C";
+        tenKeys += key + "=p.spi\n";
+        sevenPatterns += c < 'h' ? ";*." + key : "";
+    }
+    const Pairs cases = {
+        // clang-format off
+        {"", ""},
+        {"cachesize=20\npng=C:\\Plugins\\ifpng.spi\nJPG=\n", ";*.png"},
+        {"Filter=1\nCACHESIZE=2\nBufferingSize=3\nGif=\nBMP=\njpeg=x\ntga=t.spi\n", ";*.tga"},  // reserved
+        {"=x.spi\npng=\n", ";*.png"},  // empty keys are left out
+        {"  pic=a\n", ";*.  pic"},     // indented keys stay as they are
+        {"memorybudget=300\nMemoryBudget=x.spi\npng=p\n", ";*.png"},
+        {tenKeys, sevenPatterns},
+        // clang-format on
     };
-    for (const FilterCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.filter, Parse(c.file).FilterText());
+    for (const auto& [file, extra] : cases) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ("*.jpeg;*.jpg;*.gif;*.bmp" + extra, Parse(file).FilterText());
     }
 }
-
-TEST(LibrarySettingsTest, FilterTextLongerThan259BytesEndsWithAWholePattern)
-{
-    std::string file;
-    std::string expected = "*.jpeg;*.jpg;*.gif;*.bmp";
-    for (int i = 0; i < 10; ++i) {
-        std::string key = std::string(27, static_cast<char>('a' + i)) + "\x95\x5C";
-        file += key + "=p.spi\n";
-        if (expected.size() + 3 + key.size() <= 259)
-            expected += ";*." + key;
-    }
-    std::string filter = Parse(file).FilterText();
-    EXPECT_EQ(expected, filter);
-    EXPECT_LE(filter.size(), 259u);
-    EXPECT_GT(filter.size(), 200u);
-}
-
-struct PathCase {
-    const char* module;
-    const char* settings;
-};
 
 TEST(LibrarySettingsTest, SettingsFileSitsBesideTheModule)
 {
-    const PathCase cases[] = {
+    const Pairs cases = {
+        // clang-format off
         {"C:\\Lib\\VelmoraThumbCtl.DLL", "C:\\Lib\\VelmoraThumbCtl.ini"},
-        {"C:\\Lib\\a.b.dll", "C:\\Lib\\a.b.ini"},
-        {"C:\\Lib.d\\Velmora", "C:\\Lib.d\\Velmora.ini"},
-        {"C:\\\x95\x5C.d\\lib", "C:\\\x95\x5C.d\\lib.ini"},
-        {"C:\\a.b\x95\x5C", "C:\\a.ini"},
-        {"C:\\x\\\x95\x5C", "C:\\x\\\x95\x5C.ini"},
-        {".dll", ".dll.ini"},
-        {"", ".ini"},
+        {"C:\\Lib\\a.b.dll", "C:\\Lib\\a.b.ini"}, {"C:\\Lib.d\\Velmora", "C:\\Lib.d\\Velmora.ini"},
+        {"C:\\\x95\x5C.d\\lib", "C:\\\x95\x5C.d\\lib.ini"}, {"C:\\a.b\x95\x5C", "C:\\a.ini"},
+        {"C:\\x\\\x95\x5C", "C:\\x\\\x95\x5C.ini"}, {".dll", ".dll.ini"}, {"", ".ini"},
+        // clang-format on
     };
-    for (const PathCase& c : cases) {
-        SCOPED_TRACE(c.module);
-        EXPECT_EQ(c.settings, SettingsPathFor(c.module, Cp()));
-    }
+    for (const auto& [module, settings] : cases)
+        EXPECT_EQ(settings, SettingsPathFor(module, Cp())) << module;
 }
 
 }  // namespace
