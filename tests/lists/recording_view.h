@@ -23,7 +23,10 @@ public:
         shown.push_back(path);
     }
     void SetCaption(const std::string& text) override { caption = text; }
-    void StartRecheckTimer(unsigned milliseconds) override { timerRunning = timerPeriod = milliseconds; }
+    void StartRecheckTimer(unsigned milliseconds) override {
+        timerPeriod = milliseconds;
+        timerRunning = milliseconds != 0;
+    }
     void StopRecheckTimer() override { timerRunning = false; }
     void Reset() { ranges.clear(), shown.clear(), displayed.clear(), caption.clear(); }
 
