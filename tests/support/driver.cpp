@@ -1,15 +1,10 @@
 #include "tests/support/driver.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cwchar>
 #include <iterator>
 #include <utility>
 #include <vector>
-
-#include "framework/win/gdi.h"
 
 namespace testing_support {
 
@@ -27,6 +22,15 @@ DWORD Remaining(ULONGLONG deadline)
 {
     const ULONGLONG now = Now();
     return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    for (int i = 0; i < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
 // Waits for `handle` (null: only for the time) while dispatching this thread's messages.
@@ -80,29 +84,6 @@ DWORD ProcessOf(HWND window)
     return pid;
 }
 
-// Memory in another process, freed with it.
-class RemoteBuffer {
-public:
-    RemoteBuffer(HANDLE process, size_t bytes)
-        : process_(process),
-          address_(VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-    {
-    }
-    ~RemoteBuffer()
-    {
-        if (address_)
-            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-    }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-    void* Address() const { return address_; }
-
-private:
-    HANDLE process_;
-    void* address_;
-};
-
 // Keys whose scan code has the E0 prefix: without the flag they read as the keypad's.
 bool IsExtendedKey(WORD vk)
 {
@@ -147,15 +128,6 @@ HWND FindMessageBox(DWORD processId)
 }
 
 }  // namespace
-
-void PumpMessages()
-{
-    MSG msg;
-    for (int i = 0; i < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
@@ -210,11 +182,6 @@ Process& Process::operator=(Process&& other) noexcept
     return *this;
 }
 
-bool Process::Running() const
-{
-    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
-}
-
 bool Process::WaitExit(DWORD ms, DWORD* code)
 {
     if (!process_ || !WaitPumping(process_.get(), ms))
@@ -226,7 +193,7 @@ bool Process::WaitExit(DWORD ms, DWORD* code)
 
 void Process::Terminate()
 {
-    if (!Running())
+    if (!process_ || WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT)
         return;
     TerminateProcess(process_.get(), 1);
     WaitPumping(process_.get(), kDriverTimeoutMs);
@@ -308,30 +275,6 @@ bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs, std
         window, [&](const std::wstring& text) { return text == expected; }, timeoutMs, last);
 }
 
-std::wstring StatusBarText(HWND statusBar, int pane, DWORD timeoutMs)
-{
-    DWORD_PTR lengthAndType = 0;
-    if (!SendWithin(statusBar, SB_GETTEXTLENGTHW, pane, 0, timeoutMs, &lengthAndType))
-        return std::wstring();
-    const size_t length = LOWORD(lengthAndType);
-    fw::UniqueHandle process(
-        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(statusBar)));
-    if (!process)
-        return std::wstring();
-    const size_t bytes = (length + 1) * sizeof(wchar_t);
-    RemoteBuffer remote(process.get(), bytes);
-    if (!remote.Address())
-        return std::wstring();
-    if (!SendWithin(statusBar, SB_GETTEXTW, pane, reinterpret_cast<LPARAM>(remote.Address()), timeoutMs))
-        return std::wstring();
-    std::wstring text(length + 1, L'\0');
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process.get(), remote.Address(), text.data(), bytes, &read))
-        return std::wstring();
-    text.resize(std::wcslen(text.c_str()));
-    return text;
-}
-
 // Keys
 
 bool Activate(HWND target, DWORD timeoutMs)
@@ -357,18 +300,6 @@ bool Activate(HWND target, DWORD timeoutMs)
         AttachThreadInput(mine, theirs, FALSE);
     }
     return WaitUntil([&] { return FocusOf(theirs) == target; }, timeoutMs);
-}
-
-void KeyDown(WORD vk)
-{
-    INPUT input = KeyInput(vk, false);
-    SendInput(1, &input, sizeof input);
-}
-
-void KeyUp(WORD vk)
-{
-    INPUT input = KeyInput(vk, true);
-    SendInput(1, &input, sizeof input);
 }
 
 bool PressKey(HWND target, WORD vk, bool shift, bool ctrl)
@@ -459,31 +390,6 @@ bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId, DWORD timeoutMs)
 bool NoMessageBoxWithin(DWORD processId, DWORD ms)
 {
     return !WaitUntil([&] { return FindMessageBox(processId) != nullptr; }, ms);
-}
-
-// Screen
-
-COLORREF ScreenPixel(int x, int y)
-{
-    fw::WindowDc screen(nullptr);
-    return GetPixel(screen.Dc(), x, y);
-}
-
-Dib CaptureClientFromScreen(HWND window)
-{
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    Dib dib(client.right, client.bottom);
-    fw::WindowDc screen(nullptr);
-    fw::UniqueMemoryDc memory(CreateCompatibleDC(screen.Dc()));
-    {
-        fw::SelectObjectScope selected(memory.get(), dib.Handle());
-        BitBlt(memory.get(), 0, 0, dib.width, dib.height, screen.Dc(), origin.x, origin.y, SRCCOPY);
-    }
-    GdiFlush();
-    return dib;
 }
 
 }  // namespace testing_support

@@ -11,14 +11,11 @@
 #include <vector>
 
 #include "framework/win/handles.h"
-#include "tests/support/pixels.h"
 
 namespace testing_support {
 
 constexpr DWORD kDriverTimeoutMs = 5000;
 
-// Dispatches whatever is waiting in this thread's queue.
-void PumpMessages();
 // Polls `done` (about every 20 ms, pumping messages in between) until it holds or
 // `timeoutMs` has passed; the last poll decides.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kDriverTimeoutMs);
@@ -39,7 +36,6 @@ public:
     explicit operator bool() const { return static_cast<bool>(process_); }
     DWORD Id() const { return id_; }
     HANDLE Handle() const { return process_.get(); }
-    bool Running() const;
     // Waits up to `ms` for the program to end; `code` receives its exit code.
     bool WaitExit(DWORD ms, DWORD* code = nullptr);
     // Ends the program if it still runs and waits (bounded) until it has gone.
@@ -69,16 +65,9 @@ bool WaitForText(HWND window, const std::function<bool(const std::wstring&)>& ok
 bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs = kDriverTimeoutMs,
                  std::wstring* last = nullptr);
 
-// The text of pane `pane` of a status bar of any process (the buffer lives in the
-// status bar's process, as the system does not carry SB_GETTEXTW across).
-std::wstring StatusBarText(HWND statusBar, int pane, DWORD timeoutMs = kDriverTimeoutMs);
-
 // Makes `target`'s top-level window the foreground window and, when `target` is a
 // child, gives it the keyboard focus. False when that did not happen in time.
 bool Activate(HWND target, DWORD timeoutMs = kDriverTimeoutMs);
-// A key going down or up, sent to whatever window has the focus.
-void KeyDown(WORD vk);
-void KeyUp(WORD vk);
 // Activates `target`, then presses and releases `vk` with Shift and/or Ctrl held,
 // and waits until the target has handled the keys. False when a step timed out.
 bool PressKey(HWND target, WORD vk, bool shift = false, bool ctrl = false);
@@ -101,10 +90,5 @@ bool WaitForMessageBox(DWORD processId, MessageBoxInfo& box, DWORD timeoutMs = k
 bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId, DWORD timeoutMs = kDriverTimeoutMs);
 // True when no message box of the process shows up within `ms`.
 bool NoMessageBoxWithin(DWORD processId, DWORD ms);
-
-// What the screen shows, as RGB() builds it (CLR_INVALID outside the screen).
-COLORREF ScreenPixel(int x, int y);
-// The client area of a window of any process, as the screen shows it.
-Dib CaptureClientFromScreen(HWND window);
 
 }  // namespace testing_support

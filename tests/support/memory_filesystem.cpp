@@ -97,12 +97,6 @@ bool MemoryFileSystem::Exists(const std::string& path) const
     return nodes_.count(Key(path)) != 0;
 }
 
-std::string MemoryFileSystem::Content(const std::string& path) const
-{
-    auto it = nodes_.find(Key(path));
-    return it == nodes_.end() ? std::string() : it->second.content;
-}
-
 std::vector<std::string> MemoryFileSystem::Files() const
 {
     std::vector<std::string> files;
@@ -176,8 +170,6 @@ bool MemoryFileSystem::ReadAll(const std::string& path, std::string& bytes)
 
 std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path)
 {
-    if (failCreate_)
-        return nullptr;
     std::string parent = Parent(path);
     if (!parent.empty() && !(Attributes(parent) != fw::kAttrInvalid))
         return nullptr;

@@ -26,13 +26,11 @@ public:
                  int64_t size = -1);
     void AddFolder(const std::string& path, uint32_t extraAttributes = 0);
     bool Exists(const std::string& path) const;
-    std::string Content(const std::string& path) const;
     // Every file path, in sorted key order.
     std::vector<std::string> Files() const;
 
     // After `bytes` more bytes have been written, every write comes up short.
     void FailWritesAfter(size_t bytes) { writeBudget_ = static_cast<int64_t>(bytes); }
-    void FailCreate(bool fail) { failCreate_ = fail; }
     void FailReplace(bool fail) { failReplace_ = fail; }
 
     // Faults of the file changes (CopyNew, MoveTo, Delete, MakeFolder) as Windows
@@ -42,7 +40,6 @@ public:
     // The change with this index, counting every change from 0, fails with `code`
     // and changes nothing.
     void FailChange(uint64_t index, uint32_t code) { failAt_[index] = code; }
-    uint64_t ChangeCount() const { return changes_; }
 
     uint32_t Attributes(const std::string& path) override;
     bool Find(const std::string& path, FileInfo& info) override;
@@ -82,7 +79,6 @@ private:
     std::map<std::string, Node> nodes_;
     uint64_t nextOrder_ = 0;
     int64_t writeBudget_ = -1;
-    bool failCreate_ = false;
     bool failReplace_ = false;
     std::set<std::string> locked_;
     std::map<uint64_t, uint32_t> failAt_;

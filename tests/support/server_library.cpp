@@ -36,29 +36,6 @@ const Library& TheLibrary()
     return library;
 }
 
-long RunSystemProgram(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs)
-{
-    wchar_t system[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return -1;
-    const std::wstring exe = std::wstring(system) + L"\\" + program;
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return -1;
-    fw::UniqueHandle processHandle(process.hProcess);
-    fw::UniqueHandle threadHandle(process.hThread);
-    if (WaitForSingleObject(processHandle.get(), timeoutMs) != WAIT_OBJECT_0)
-        return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(processHandle.get(), &code);
-    return static_cast<long>(code);
-}
-
 std::string Narrow(const std::wstring& text)
 {
     return fw::Utf8FromWide(text);

@@ -22,10 +22,6 @@ struct Library {
 };
 const Library& TheLibrary();
 
-// Runs a program of the system folder with `arguments` and returns its exit code
-// (-1 when it could not start or did not end within the time limit).
-long RunSystemProgram(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs);
-
 // UTF-8 for messages and traces.
 std::string Narrow(const std::wstring& text);
 

@@ -54,7 +54,6 @@ public:
         ComPtr<IUnknown> other;
         EXPECT_EQ(sink->QueryInterface(kUnrelated, other.PutVoid()), E_NOINTERFACE);
         sinks_.push_back({++next_, dispatch});
-        g_state.keptSink = dispatch;
         *cookie = next_;
         return S_OK;
     }
@@ -234,8 +233,6 @@ public:
     STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override
     {
         EXPECT_EQ(kind, static_cast<DWORD>(GUIDKIND_DEFAULT_SOURCE_DISP_IID));
-        if (!g_state.answersSourceIid)
-            return E_NOTIMPL;
         *guid = kStubEvents;
         return S_OK;
     }
@@ -277,7 +274,6 @@ public:
         if (id == 2 && (flags & DISPATCH_PROPERTYGET) && result) {
             V_VT(result) = VT_BSTR;
             V_BSTR(result) = SysAllocString(g_state.filter.c_str());
-            g_state.handedOut.push_back(V_BSTR(result));
         }
         return S_OK;
     }

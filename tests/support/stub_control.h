@@ -38,14 +38,12 @@ struct StubState {
     HRESULT loadResult = S_OK;
     HRESULT doVerbResult = S_OK;
     HRESULT invokeResult = S_OK;
-    bool answersSourceIid = true;  // IProvideClassInfo2::GetGUID
     std::wstring filter = L"*.jpg;*.bmp";
 
     // Observations.
     std::vector<std::string> calls;  // container calls in order, e.g. "SetClientSite site"
     std::vector<BYTE> loaded;        // the bytes Load read
     std::vector<InvokeRecord> invokes;
-    std::vector<BSTR> handedOut;   // BSTRs returned by FilterExtention (owned by the caller)
     HWND verbParent = nullptr;     // DoVerb's parent window
     RECT verbRect{};               // DoVerb's position
     HRESULT canActivate = E_FAIL;  // the site's answers during activation
@@ -58,7 +56,6 @@ struct StubState {
     HWND window = nullptr;                 // the control's own window while active
     int living = 0;                        // stub controls alive
     fw::com::ComPtr<IOleClientSite> site;  // the current client site
-    fw::com::ComPtr<IDispatch> keptSink;   // the last advised sink, kept past Unadvise
 };
 
 StubState& Stub();
