@@ -21,6 +21,7 @@
 namespace {
 
 namespace ts = testing_support;
+namespace fs = std::filesystem;
 
 constexpr char kKeys[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
@@ -30,26 +31,25 @@ protected:
     void SetUp() override
     {
         static int runs = 0;
-        root_ = (std::filesystem::temp_directory_path() /
-                 ("lumsor-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs)))
-                    .string();
-        std::filesystem::remove_all(root_, ignored_);
-        ASSERT_TRUE(std::filesystem::create_directories(root_));
+        const std::string name =
+            "lumsor-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs);
+        root_ = (fs::temp_directory_path() / name).string();
+        fs::remove_all(root_, ignored_);
+        ASSERT_TRUE(fs::create_directories(root_));
         program_ = fw::WidenAnsi(root_) + L"\\Lumsor20.exe";
-        ASSERT_TRUE(
-            std::filesystem::copy_file(ts::FolderOf(ts::LibraryPath()) + L"\\Lumsor20.exe", program_));
+        ASSERT_TRUE(fs::copy_file(ts::FolderOf(ts::LibraryPath()) + L"\\Lumsor20.exe", program_));
     }
     void TearDown() override
     {
         process_.Terminate();
-        std::filesystem::remove_all(root_, ignored_);
+        fs::remove_all(root_, ignored_);
     }
 
     std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
     std::string AddImage(const std::string& relative)  // the sorter goes by the name alone
     {
         const std::string path = Path(relative);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored_);
+        fs::create_directories(fs::path(path).parent_path(), ignored_);
         std::ofstream(path, std::ios::binary) << "image";
         return path;
     }
@@ -185,7 +185,7 @@ TEST_F(SorterTest, SavesOpensAndNeverLosesACatalog)
     Answer(L"ファイルが作成できません", IDOK);
     CloseHandle(held);
     EXPECT_EQ(read(), saved);
-    EXPECT_FALSE(std::filesystem::exists(catalog + ".tmp"));
+    EXPECT_FALSE(fs::exists(catalog + ".tmp"));
 
     ASSERT_TRUE(Command(57600));  // New
     Answer(L"現在のデータを破棄しますか？", IDYES);
@@ -255,8 +255,8 @@ TEST_F(SorterTest, MovesAListIntoAFolderAndTheListFollows)
     Click(preview, 3);
     EXPECT_TRUE(Shows(0, 0, 0)) << Caption(0);
     for (const char* name : {"a.bmp", "b.bmp"}) {
-        EXPECT_FALSE(std::filesystem::exists(Path(std::string("pics\\") + name))) << name;
-        EXPECT_TRUE(std::filesystem::exists(Path(std::string("sorted\\") + name))) << name;
+        EXPECT_FALSE(fs::exists(Path(std::string("pics\\") + name))) << name;
+        EXPECT_TRUE(fs::exists(Path(std::string("sorted\\") + name))) << name;
     }
 }
 

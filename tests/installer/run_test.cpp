@@ -1,8 +1,7 @@
 // The install and uninstall runs over fakes: what they copy, register, link, log and
 // remove, and how each failure ends or continues a run. The fake machine keeps files and
 // folders in memory (a file in use is never deleted nor overwritten, only moved),
-// libraries and programs with prepared results and a trace of every change. In the
-// expected traces, lines and boxes, "$" stands for the install folder C:\P\App.
+// libraries and programs with prepared results and a trace of every change.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -24,6 +23,17 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using Path = const std::string&;
+
+// The install folder of Install(), and the log in it; traces, lines and boxes spell it "$".
+const char kInstallFolder[] = "C:\\P\\App";
+const char kLog[] = "C:\\P\\App\\setup.ini";
+
+std::string Short(std::string text)
+{
+    for (size_t at; (at = text.find(kInstallFolder)) != std::string::npos;)
+        text.replace(at, std::strlen(kInstallFolder), "$");
+    return text;
+}
 
 class FakeMachine final : public installer::SetupMachine {
 public:
@@ -164,7 +174,7 @@ private:
             return false;
         }
         make();
-        trace.push_back(change);
+        trace.push_back(Short(change));
         return true;
     }
 
@@ -180,7 +190,7 @@ public:
 
     void AddLine(const std::wstring& line, bool select) override
     {
-        lines.push_back((select ? "> " : "") + testing_support::Utf8(line));
+        lines.push_back((select ? "> " : "") + Short(testing_support::Utf8(line)));
     }
     void SetRange(int h) override { high = h; }
     void SetPosition(int p) override { position = p; }
@@ -188,10 +198,6 @@ public:
     bool Alive() override { return stopAtPump < 0 || pumps < stopAtPump; }
     intptr_t Owner() override { return 107; }
 };
-
-// The install folder of Install(), and the log in it.
-inline const char kInstallFolder[] = "C:\\P\\App";
-inline const char kLog[] = "C:\\P\\App\\setup.ini";
 
 struct RunFixture {
     FakeMachine machine;
@@ -220,24 +226,12 @@ struct RunFixture {
     {
         return registry.KeyExists(fw::reg::Root::LocalMachine, installer::UninstallKey("K"));
     }
-    std::string Shown(size_t i) const { return testing_support::Utf8(prompts.At(i).text); }
+    std::string Shown(size_t i) const { return Short(testing_support::Utf8(prompts.At(i).text)); }
 };
 
 using installer::ServerCall;
 using Kind = installer::UninstallFailure::Kind;
 using Failures = std::vector<installer::UninstallFailure>;
-
-std::string Short(std::string text)
-{
-    for (size_t at; (at = text.find(kInstallFolder)) != std::string::npos;)
-        text.replace(at, std::strlen(kInstallFolder), "$");
-    return text;
-}
-Lines Short(Lines lines)
-{
-    std::transform(lines.begin(), lines.end(), lines.begin(), [](auto& l) { return Short(l); });
-    return lines;
-}
 
 installer::UninstallResult Uninstall(RunFixture& f, const std::string& logText, bool nt = true)
 {
@@ -266,14 +260,14 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
                   "DESCRIPTION02=C\nDIRECTORY02=S\n[UNINSTALL]\nLOG=1\nUNINSTALLER=1\nREGIST=1\n"
                   "[WINDOW]\nTITLE=Tool\nAPPLIC=K\n")
             .success);
-    EXPECT_EQ(Short(f.machine.trace),
+    EXPECT_EQ(f.machine.trace,
               (Lines{"mkdir C:\\P", "mkdir $", "copy a.exe > $\\a.exe", "copy b.dll > $\\b.dll",
                      "register $\\b.dll", "mkdir $\\d", "copy s\\c.txt > $\\d\\c.dat",
                      "link C:\\All\\Desk\\A.lnk > $\\a.exe", "mkdir C:\\All\\Menu\\G",
                      "link C:\\All\\Menu\\G\\A.lnk > $\\a.exe /x", "mkdir C:\\All\\Menu\\G\\S",
                      "link C:\\All\\Menu\\G\\S\\C.lnk > $\\d\\c.dat", "copy setup.exe > $\\setup.exe"}));
     EXPECT_EQ(
-        Short(f.view.lines),
+        f.view.lines,
         (Lines{"Aをインストールしています。", "> WRITE a.exe/$\\a.exe", "> WRITE(REGIST) b.dll/$\\b.dll",
                "Cをインストールしています。", "> WRITE s\\c.txt/$\\d\\c.dat",
                "> デスクトップにショートカットを登録しています。", "$\\a.exe",
@@ -290,7 +284,7 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
     f.view = {};
     const installer::UninstallResult result = Uninstall(f, f.Log().Text());
     EXPECT_TRUE(result.success);
-    EXPECT_EQ(Short(f.machine.trace),
+    EXPECT_EQ(f.machine.trace,
               (Lines{"delete $\\setup.exe", "delete $\\setup.ini", "delete C:\\All\\Menu\\G\\S\\C.lnk",
                      "delete C:\\All\\Menu\\G\\A.lnk", "delete C:\\All\\Desk\\A.lnk", "delete $\\d\\c.dat",
                      "unregister $\\b.dll", "delete $\\b.dll", "delete $\\a.exe", "rmdir C:\\All\\Menu\\G\\S",
@@ -306,7 +300,7 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
     off.machine.AddFile("setup.exe");
     off.machine.AddFile(kLog);
     EXPECT_TRUE(off.Install("[UNINSTALL]\nUNINSTALLER=1\nREGIST=1\n").success);
-    EXPECT_EQ(off.machine.trace, Lines{"delete C:\\P\\App\\setup.ini"});
+    EXPECT_EQ(off.machine.trace, Lines{"delete $\\setup.ini"});
     EXPECT_EQ(std::make_pair(off.view.lines, off.view.high),
               std::make_pair(Lines{"> インストールの完了"}, 0));
     EXPECT_TRUE(off.registry.Dump().empty());
@@ -399,14 +393,14 @@ TEST(InstallRun, EachEntryEndsByItsActionVersionCheckRegistrationAndTheMachine)
             (traits.find('v') == std::string::npos ? "file01=a.dll\n" : "file01=r.txt\naction01=open\n") +
             c.keys + "\n");
         EXPECT_EQ(std::make_pair(result.success, result.restartNeeded), std::make_pair(c.success, c.restart));
-        EXPECT_EQ(f.view.lines.size() > 1 ? Short(f.view.lines[1]) : "", c.line);
+        EXPECT_EQ(f.view.lines.size() > 1 ? f.view.lines[1] : "", c.line);
         ASSERT_EQ(f.prompts.Count(), std::strlen(c.answers));
         for (const auto& shown : f.prompts.All())
             EXPECT_TRUE(shown.caption.empty() && (shown.flags & 0x10));
-        EXPECT_TRUE(!c.box || Short(f.Shown(0)) == c.box) << f.Shown(0);
+        EXPECT_TRUE(!c.box || f.Shown(0) == c.box) << f.Shown(0);
         std::string changes;
         for (const std::string& change : f.machine.trace)
-            changes += Short(change) + "; ";
+            changes += change + "; ";
         EXPECT_TRUE(!c.changes || changes == c.changes) << changes;
         EXPECT_EQ(Short(*f.machine.wininit),
                   c.restart ? "[rename]\r\n~$\\a.dll=~$\\a.dll.replace\r\n" : "[rename]\r\n");
@@ -430,14 +424,14 @@ TEST(InstallRun, ShortcutsAskForStartupAndFailuresAreReported)
                           "STARTUP01=1\nFILE02=b.exe\nFILE03=c.exe\n")
                     .success);
     ASSERT_EQ(f.prompts.Count(), 4u);
-    EXPECT_EQ(Short(f.Shown(0)),
+    EXPECT_EQ(f.Shown(0),
               "デスクトップのショートカットの作成に失敗しました。\r\n$\\a.exe\r\nQ:\\Desk\\A.lnk\r\nA");
     EXPECT_EQ(f.Shown(1),
               "自動的にスタートできるように、スタートアップにショートカットを作成することができます。\n"
               "スタートアップに登録してもよろしいですか？");
     EXPECT_EQ(std::make_pair(f.prompts.At(1).caption, f.prompts.At(1).flags),
               std::make_pair(std::wstring(L"スタートアップの確認"), 0x24u));
-    EXPECT_EQ(Short(f.Shown(2)),
+    EXPECT_EQ(f.Shown(2),
               "スタートメニューのフォルダ作成に失敗しました。\r\n$\\b.exe\r\nQ:\\Menu\\FREEWARE\r\nlink");
     EXPECT_EQ(f.Shown(3), "アンインストーラのコピーに失敗しました。\r\nerror 2(code:2)");
     EXPECT_TRUE(f.machine.trace.empty() && !f.HasUninstallEntry());
@@ -462,15 +456,15 @@ TEST(UninstallRun, ShareGroupsAreAskedOnceAndHighGroupsAreKept)
     EXPECT_TRUE(result.success);
     // Group 2 is asked by path, group 1 once, by its comment, about the file logged later.
     ASSERT_EQ(f.prompts.Count(), 3u);
-    EXPECT_EQ(Short(f.Shown(0)).find("$\\f.exeは、"), 0u);
-    EXPECT_EQ(Short(f.Shown(1)), "$\\e.dllのレジストリへの登録解除に失敗しました");
+    EXPECT_EQ(f.Shown(0).find("$\\f.exeは、"), 0u);
+    EXPECT_EQ(f.Shown(1), "$\\e.dllのレジストリへの登録解除に失敗しました");
     EXPECT_EQ(f.prompts.At(1).flags, 0x10u);
     EXPECT_EQ(f.Shown(2),
               "Shared runtimeは、\r\n他のファイルが使用する可能性があるファイルです。\r\n"
               "削除する場合はYESを選択してください。");
     EXPECT_EQ(f.prompts.At(2).caption, L"共有ファイルの削除をしますか？");
     EXPECT_EQ(f.prompts.At(2).flags, 0x124u);
-    EXPECT_EQ(Short(f.machine.trace),
+    EXPECT_EQ(f.machine.trace,
               (Lines{"run open $\\f.exe", "delete $\\f.exe", "unregister $\\e.dll", "delete $\\e.dll",
                      "unregister $\\d.dll", "delete C:\\T\\_ip1.ini", "delete at restart C:\\T\\_ip1.exe"}));
     EXPECT_EQ(f.view.lines.at(1), "> ---登録解除(EXE)3");
@@ -505,8 +499,8 @@ TEST(UninstallRun, RefusesEntriesOutsideTheInstalledFoldersAndReportsMissingOnes
         Uninstall(f,
                   "[UNINSTALLDESC]\nUNINSTALL_SETUP=1\nFILE=3\nDIRECTORY=2\nFOLDER01=C:\\P\\App\n"
                   "FILE01=C:\\P\\App\\a.dll\nFILE03=C:\\WINDOWS\\win.ini\nFILE02");
-    EXPECT_EQ(Short(f.machine.trace), (Lines{"delete $\\a.dll", "rmdir $", "delete C:\\T\\_ip1.ini",
-                                             "delete at restart C:\\T\\_ip1.exe"}));
+    EXPECT_EQ(f.machine.trace, (Lines{"delete $\\a.dll", "rmdir $", "delete C:\\T\\_ip1.ini",
+                                      "delete at restart C:\\T\\_ip1.exe"}));
     EXPECT_EQ(result.failures, (Failures{{Kind::MissingFile, "", 2},
                                          {Kind::MissingFolder, "", 2},
                                          {Kind::Refused, "C:\\WINDOWS\\win.ini", 3}}));
@@ -524,7 +518,7 @@ TEST(UninstallRun, ClosingThePageStopsTheLoopsButStillCleansUp)
             f, "[UNINSTALLDESC]\nFILE01=C:\\P\\App\\a.dll\nFILE02=C:\\P\\App\\b.dll\nFOLDER01=C:\\P\\App\n",
             false)
             .success);
-    EXPECT_EQ(f.machine.trace, (Lines{"delete C:\\P\\App\\b.dll", "delete C:\\T\\_ip1.ini"}));
+    EXPECT_EQ(f.machine.trace, (Lines{"delete $\\b.dll", "delete C:\\T\\_ip1.ini"}));
     EXPECT_EQ(f.machine.wininitProfile, Lines{"NUL=~C:\\T\\_ip1.exe"});  // no WININIT.INI to rewrite
     EXPECT_FALSE(f.HasUninstallEntry());
 }
