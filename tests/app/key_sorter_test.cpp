@@ -146,8 +146,9 @@ TEST_F(KeySorterTest, OtherKeysSwitchListsMoveOrSizeTheWindowOrReachTheFrame)
         frame.stops = 0;
         const bool taken = sorter.PreTranslate(key, true, shift, ctrl);
         EXPECT_EQ(std::make_tuple(consumed, log, stops), std::make_tuple(taken, frame.log, frame.stops));
-        if (log[0] == 'a')  // the list activated becomes the current one
+        if (log[0] == 'a') {  // the list activated becomes the current one
             EXPECT_EQ("activate " + std::to_string(lists.CurrentList()) + ";", frame.log);
+        }
     }
     lists.SetCurrentList(-1);  // before the list windows exist
     EXPECT_FALSE(sorter.PreTranslate('5', true, false, false));
