@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/catalog.h"
 #include "tests/lists/recording_view.h"
 #include "tests/support/scripted_prompts.h"
@@ -61,10 +63,8 @@ public:
     bool ChooseCatalogFile(bool save, std::string& path) override
     {
         asked.push_back({save, path});
-        if (choices.at(asked.size() - 1).empty())
-            return false;
-        path = choices[asked.size() - 1];
-        return true;
+        const std::string& choice = choices.at(asked.size() - 1);
+        return !choice.empty() && !(path = choice).empty();
     }
     void ApplyCacheSettings() override { ++cacheApplied; }
 
@@ -138,9 +138,7 @@ TEST_F(CatalogTest, OpenAddsToTheListsSaveWritesThemAllAndNewAsksBeforeEmptyingT
     EXPECT_TRUE(catalog.Path().empty());
     prompts.Answer(fw::kIdOk).Answer(fw::kIdOk).Answer(fw::kIdOk);
     catalog.Open();  // adds to the lists; a path moves to the list that names it
-    EXPECT_EQ((Paths{a, b}), In(0));
-    EXPECT_EQ(Paths{c}, In(1));
-    EXPECT_TRUE(In(4).empty());
+    EXPECT_EQ((std::vector<Paths>{{a, b}, {c}, {}}), (std::vector<Paths>{In(0), In(1), In(4)}));
     catalog.Open();  // cancelled
     EXPECT_EQ((std::pair<bool, std::string>{false, cat}), host.asked.back());
     EXPECT_FALSE(catalog.Load(files.Path("missing.txt")));
@@ -183,19 +181,17 @@ TEST_F(CatalogTest, AFailedWriteKeepsThePreviousCatalog)
         GTEST_SKIP() << "failures are injected in the in-memory file system";
     const std::string cat = files.AddFile("cat.txt", "*0\r\nprevious\r\n");
     lists.List(0).InsertAndSelect(files.AddFile("a.jpg"));
-    const struct {
-        size_t budget;  // bytes written before writes fail
-        bool failReplace;
-        const wchar_t* message;
-    } cases[] = {{3, false, L"ファイル書き込みに失敗しました"},   // in a header
-                 {10, false, L"ファイル書き込みに失敗しました"},  // in a path
-                 {SIZE_MAX / 2, true, L"ファイルが作成できません"}};
-    for (const auto& c : cases) {
-        files.Memory()->FailWritesAfter(c.budget);
-        files.Memory()->FailReplace(c.failReplace);
+    // Bytes written before writes fail (3: in a header, 10: in a path), the replacing failing.
+    const std::tuple<size_t, bool, const wchar_t*> cases[] = {
+        {3, false, L"ファイル書き込みに失敗しました"},
+        {10, false, L"ファイル書き込みに失敗しました"},
+        {SIZE_MAX / 2, true, L"ファイルが作成できません"}};
+    for (const auto& [budget, failReplace, message] : cases) {
+        files.Memory()->FailWritesAfter(budget);
+        files.Memory()->FailReplace(failReplace);
         prompts.Answer(fw::kIdOk);
         EXPECT_FALSE(catalog.Write(cat));
-        EXPECT_EQ(c.message, prompts.Last().text) << c.budget;
+        EXPECT_EQ(message, prompts.Last().text) << budget;
         EXPECT_EQ("*0\r\nprevious\r\n", files.Read("cat.txt"));
         EXPECT_FALSE(files.Exists("cat.txt.tmp"));
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "framework/com/data_object.h"
 
@@ -34,26 +35,21 @@ TEST(DropObjects, TheTargetTakesFileListsOnlyAndReportsALink)
     fw::com::ComPtr<IDropTarget> target;
     ASSERT_EQ(fw::com::Make<CClsDropTarget>(target, static_cast<DropSite&>(site)), S_OK);
     const std::string files = std::string(20, '\0') + "C:\\a.jpg" + std::string(2, '\0');
-    const struct {
-        CLIPFORMAT format;
-        DWORD over, dropped;
-    } cases[] = {{CF_HDROP, DROPEFFECT_COPY | DROPEFFECT_LINK, DROPEFFECT_LINK},
-                 {CF_TEXT, DROPEFFECT_NONE, DROPEFFECT_NONE}};
-    for (const auto& c : cases) {
+    // The format offered; the effects answered over the window and on the drop.
+    const std::tuple<CLIPFORMAT, DWORD, DWORD> cases[] = {
+        {CF_HDROP, DROPEFFECT_COPY | DROPEFFECT_LINK, DROPEFFECT_LINK},
+        {CF_TEXT, DROPEFFECT_NONE, DROPEFFECT_NONE}};
+    for (const auto& [format, over, dropped] : cases) {
         site.dropped.clear();
         fw::com::ComPtr<IDataObject> data;
         ASSERT_EQ(fw::com::Make<fw::com::DataObject>(data), S_OK);
-        static_cast<fw::com::DataObject*>(data.Get())->Set(c.format, files);
-        DWORD effect = DROPEFFECT_MOVE;
-        EXPECT_EQ(target->DragEnter(data.Get(), MK_RBUTTON, POINTL{}, &effect), S_OK);
-        EXPECT_EQ(effect, c.over);
-        effect = DROPEFFECT_MOVE;
-        EXPECT_EQ(target->DragOver(MK_RBUTTON, POINTL{}, &effect), S_OK);
-        EXPECT_EQ(effect, c.over);
-        effect = DROPEFFECT_MOVE;
-        EXPECT_EQ(target->Drop(data.Get(), 0, POINTL{}, &effect), S_OK);
-        EXPECT_EQ(effect, c.dropped);
-        EXPECT_EQ(site.dropped, c.dropped ? files : std::string());
+        static_cast<fw::com::DataObject*>(data.Get())->Set(format, files);
+        DWORD enter = DROPEFFECT_MOVE, drag = DROPEFFECT_MOVE, drop = DROPEFFECT_MOVE;
+        EXPECT_EQ(target->DragEnter(data.Get(), MK_RBUTTON, POINTL{}, &enter), S_OK);
+        EXPECT_EQ(target->DragOver(MK_RBUTTON, POINTL{}, &drag), S_OK);
+        EXPECT_EQ(target->Drop(data.Get(), 0, POINTL{}, &drop), S_OK);
+        EXPECT_EQ(std::make_tuple(enter, drag, drop), std::make_tuple(over, over, dropped));
+        EXPECT_EQ(site.dropped, dropped ? files : std::string());
     }
     EXPECT_EQ(site.activations, 2);  // the window comes forward after any drop
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "app/key_sorter.h"
 #include "tests/lists/recording_view.h"
@@ -90,13 +91,9 @@ TEST_F(KeySorterTest, ListKeysMoveAndPullUnlessMinimisedWhileUndoAndRedoReplayTh
 {
     Fill(2, "a", 3);
     Fill(5, "b", 1);
-    const struct {
-        int minimized;
-        unsigned key;
-        bool shift;
-        int in2, in5, source, target;
-        const char* current2;
-    } steps[] = {
+    // The list minimised, the key (with Shift), then the counts of lists 2 and 5, the last
+    // move's source and target, and list 2's current entry.
+    const std::tuple<int, unsigned, bool, int, int, int, int, const char*> steps[] = {
         {-1, vk::kBack, false, 3, 1, -1, -1, "C:\\p\\a0.jpg"},      // nothing recorded yet
         {5, '5', false, 3, 1, -1, -1, "C:\\p\\a0.jpg"},             // a beep
         {2, '5', false, 3, 1, -1, -1, "C:\\p\\a0.jpg"},             // a beep
@@ -109,14 +106,13 @@ TEST_F(KeySorterTest, ListKeysMoveAndPullUnlessMinimisedWhileUndoAndRedoReplayTh
         {-1, '7', true, 2, 2, 5, 2, "C:\\p\\a1.jpg"},               // empty list: record kept
         {-1, vk::kDecimal, false, 1, 2, 5, 2, "C:\\p\\a2.jpg"},     // exclusion
     };
-    for (const auto& s : steps) {
-        frame.minimized = s.minimized;
-        EXPECT_TRUE(Press(s.key, s.shift));
-        EXPECT_EQ(s.in2, lists.List(2).GetCount()) << s.key;
-        EXPECT_EQ(s.in5, lists.List(5).GetCount()) << s.key;
-        EXPECT_EQ(s.source, sorter.LastMoveSource()) << s.key;
-        EXPECT_EQ(s.target, sorter.LastMoveTarget()) << s.key;
-        EXPECT_EQ(s.current2, Current(2)) << s.key;
+    for (const auto& [minimized, key, shift, in2, in5, source, target, current2] : steps) {
+        frame.minimized = minimized;
+        EXPECT_TRUE(Press(key, shift));
+        EXPECT_EQ(std::make_tuple(in2, in5, source, target, std::string(current2)),
+                  std::make_tuple(lists.List(2).GetCount(), lists.List(5).GetCount(), sorter.LastMoveSource(),
+                                  sorter.LastMoveTarget(), Current(2)))
+            << key;
     }
     EXPECT_EQ("beep;beep;", frame.log);
     EXPECT_EQ("C:\\p\\a0.jpg", views[5].displayed.back());
@@ -125,36 +121,32 @@ TEST_F(KeySorterTest, ListKeysMoveAndPullUnlessMinimisedWhileUndoAndRedoReplayTh
 TEST_F(KeySorterTest, OtherKeysSwitchListsMoveOrSizeTheWindowOrReachTheFrame)
 {
     constexpr unsigned kShift = 0x10, kF2 = 0x71;
-    const struct {
-        int from;
-        unsigned key;
-        bool shift, ctrl, consumed;
-        int stops;  // of auto-advance: every key but the switching and window keys
-        const char* log;
-    } cases[] = {{35, vk::kTab, false, false, false, 0, "activate 0;"},
-                 {35, vk::kRight, false, false, false, 0, "activate 0;"},
-                 {0, vk::kLeft, false, false, false, 0, "activate 35;"},
-                 {4, vk::kLeft, false, false, false, 0, "activate 3;"},
-                 {2, vk::kRight, true, false, true, 0, "move 2;(110,50)-(310,200)200x150;"},
-                 {2, vk::kUp, true, false, true, 0, "move 2;(100,40)-(300,190)200x150;"},
-                 {2, vk::kDown, false, true, true, 0, "move 2;(100,50)-(300,210)200x160;"},
-                 {2, vk::kLeft, true, true, true, 0, "move 2;(100,50)-(290,200)190x150;"},
-                 {2, 'C', false, true, true, 1, "activate 12;"},
-                 {2, vk::kSpace, false, true, true, 1, "menu 2;"},
-                 {2, vk::kApps, false, false, true, 1, "context 2;"},
-                 {2, vk::kReturn, false, false, true, 1, "maximize 2;"},
-                 {2, vk::kEscape, false, false, false, 1, "restore 2;"},
-                 {2, kF2, false, false, false, 1, ""},
-                 {2, kShift, false, false, false, 1, ""}};
-    for (const auto& c : cases) {
-        lists.SetCurrentList(c.from);
+    // The current list, the key (with Shift, Ctrl), whether it is consumed, the stops of
+    // auto-advance (every key but the switching and window keys), the frame's log.
+    const std::tuple<int, unsigned, bool, bool, bool, int, std::string> cases[] = {
+        {35, vk::kTab, false, false, false, 0, "activate 0;"},
+        {35, vk::kRight, false, false, false, 0, "activate 0;"},
+        {0, vk::kLeft, false, false, false, 0, "activate 35;"},
+        {4, vk::kLeft, false, false, false, 0, "activate 3;"},
+        {2, vk::kRight, true, false, true, 0, "move 2;(110,50)-(310,200)200x150;"},
+        {2, vk::kUp, true, false, true, 0, "move 2;(100,40)-(300,190)200x150;"},
+        {2, vk::kDown, false, true, true, 0, "move 2;(100,50)-(300,210)200x160;"},
+        {2, vk::kLeft, true, true, true, 0, "move 2;(100,50)-(290,200)190x150;"},
+        {2, 'C', false, true, true, 1, "activate 12;"},
+        {2, vk::kSpace, false, true, true, 1, "menu 2;"},
+        {2, vk::kApps, false, false, true, 1, "context 2;"},
+        {2, vk::kReturn, false, false, true, 1, "maximize 2;"},
+        {2, vk::kEscape, false, false, false, 1, "restore 2;"},
+        {2, kF2, false, false, false, 1, ""},
+        {2, kShift, false, false, false, 1, ""}};
+    for (const auto& [from, key, shift, ctrl, consumed, stops, log] : cases) {
+        lists.SetCurrentList(from);
         frame.rect = WindowRect{100, 50, 300, 200};
         frame.log.clear();
         frame.stops = 0;
-        EXPECT_EQ(c.consumed, sorter.PreTranslate(c.key, true, c.shift, c.ctrl)) << c.log;
-        EXPECT_EQ(c.log, frame.log);
-        EXPECT_EQ(c.stops, frame.stops) << c.log;
-        if (c.log[0] == 'a') {  // the list activated becomes the current one
+        const bool taken = sorter.PreTranslate(key, true, shift, ctrl);
+        EXPECT_EQ(std::make_tuple(consumed, log, stops), std::make_tuple(taken, frame.log, frame.stops));
+        if (log[0] == 'a') {  // the list activated becomes the current one
             EXPECT_EQ("activate " + std::to_string(lists.CurrentList()) + ";", frame.log);
         }
     }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "framework/core/text.h"
 #include "tests/support/driver.h"
@@ -20,6 +21,7 @@
 namespace {
 
 namespace ts = testing_support;
+namespace fs = std::filesystem;
 
 constexpr char kKeys[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
@@ -29,27 +31,25 @@ protected:
     void SetUp() override
     {
         static int runs = 0;
-        root_ = (std::filesystem::temp_directory_path() /
-                 ("lumsor-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs)))
-                    .string();
-        std::filesystem::remove_all(root_, ignored_);
-        ASSERT_TRUE(std::filesystem::create_directories(root_));
+        const std::string name =
+            "lumsor-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs);
+        root_ = (fs::temp_directory_path() / name).string();
+        fs::remove_all(root_, ignored_);
+        ASSERT_TRUE(fs::create_directories(root_));
         program_ = fw::WidenAnsi(root_) + L"\\Lumsor20.exe";
-        ASSERT_TRUE(
-            std::filesystem::copy_file(ts::FolderOf(ts::LibraryPath()) + L"\\Lumsor20.exe", program_));
+        ASSERT_TRUE(fs::copy_file(ts::FolderOf(ts::LibraryPath()) + L"\\Lumsor20.exe", program_));
     }
     void TearDown() override
     {
         process_.Terminate();
-        std::filesystem::remove_all(root_, ignored_);
+        fs::remove_all(root_, ignored_);
     }
 
     std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
-    // A file below the test's folder; the sorter lists it by its name alone.
-    std::string AddImage(const std::string& relative)
+    std::string AddImage(const std::string& relative)  // the sorter goes by the name alone
     {
         const std::string path = Path(relative);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored_);
+        fs::create_directories(fs::path(path).parent_path(), ignored_);
         std::ofstream(path, std::ios::binary) << "image";
         return path;
     }
@@ -61,8 +61,7 @@ protected:
         Start("\"" + Path("pics") + "\"");
         ASSERT_TRUE(Shows(0, 1, static_cast<int>(names.size()), paths[0])) << Caption(0);
     }
-    // Starts the program and finds its frame and the 36 list windows (by the key their
-    // caption starts with) once it is idle.
+    // Starts the program; its frame and 36 list windows (by their caption's key) once idle.
     void Start(const std::string& arguments = std::string())
     {
         process_ = ts::Process::Start(program_, fw::WidenAnsi(arguments), fw::WidenAnsi(root_));
@@ -85,8 +84,7 @@ protected:
 
     HWND List(int number) const { return lists_.at(static_cast<size_t>(number)); }
     std::string Caption(int number) const { return fw::NarrowAnsi(ts::WindowText(List(number))); }
-    // Whether list `number`'s caption is, or soon becomes, that of entry `position` of
-    // `count`, `path`.
+    // Whether list `number`'s caption is, or soon becomes, "position/count path".
     bool Shows(int number, int position, int count, const std::string& path = "") const
     {
         char head[32];
@@ -127,27 +125,13 @@ protected:
     std::wstring program_;
     std::error_code ignored_;
     ts::Process process_;
-    HWND frame_ = nullptr;
-    HWND client_ = nullptr;
+    HWND frame_ = nullptr, client_ = nullptr;
     std::array<HWND, 36> lists_{};
     std::vector<std::string> paths;
 };
 
-TEST_F(SorterTest, LoadsTheCommandLineIntoListZeroAndAsksBeforeExiting)
-{
-    AddImage("pics\\x.bmp");
-    const std::string single = AddImage("one.bmp");
-    Start("\"" + Path("pics") + "\" \"" + single + "\" gone.bmp");
-    EXPECT_TRUE(Shows(0, 1, 2, single)) << Caption(0);
-    // While the lists hold entries, closing asks; No keeps the program running.
-    for (int answer : {IDNO, IDYES}) {
-        PostMessageW(frame_, WM_CLOSE, 0, 0);
-        Answer(L"終了してもよろしいですか？", answer);
-    }
-    EXPECT_TRUE(process_.WaitExit(15000));
-}
-
-TEST_F(SorterTest, SortsWithAListKeyAndUndoesWithBackspaceOrTheMenu)
+// While the lists hold entries, closing asks; No keeps the program running.
+TEST_F(SorterTest, SortsWithAListKeyUndoesWithBackspaceOrTheMenuAndAsksBeforeExiting)
 {
     StartOn({"a.bmp", "b.bmp"});
     for (UINT menuUndo : {0, 57643}) {
@@ -158,6 +142,11 @@ TEST_F(SorterTest, SortsWithAListKeyAndUndoesWithBackspaceOrTheMenu)
         EXPECT_TRUE(Shows(0, 1, 2, paths[0])) << Caption(0);
         EXPECT_TRUE(Shows(5, 0, 0)) << Caption(5);
     }
+    for (int answer : {IDNO, IDYES}) {
+        PostMessageW(frame_, WM_CLOSE, 0, 0);
+        Answer(L"終了してもよろしいですか？", answer);
+    }
+    EXPECT_TRUE(process_.WaitExit(15000));
 }
 
 TEST_F(SorterTest, KeepsTheWorkingLayoutAcrossARestart)
@@ -188,9 +177,7 @@ TEST_F(SorterTest, SavesOpensAndNeverLosesACatalog)
     const std::string catalog = Path("lists.txt");
     AnswerFileDialog(catalog);
     ASSERT_TRUE(ts::WaitForInputProcessed(frame_));
-    const auto read = [&] {
-        return (std::ostringstream() << std::ifstream(catalog, std::ios::binary).rdbuf()).str();
-    };
+    const auto read = [&] { return (std::ostringstream() << std::ifstream(catalog).rdbuf()).str(); };
     const std::string saved = read();
     ASSERT_TRUE(Press('7'));
     HANDLE held = CreateFileA(catalog.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -198,7 +185,7 @@ TEST_F(SorterTest, SavesOpensAndNeverLosesACatalog)
     Answer(L"ファイルが作成できません", IDOK);
     CloseHandle(held);
     EXPECT_EQ(read(), saved);
-    EXPECT_FALSE(std::filesystem::exists(catalog + ".tmp"));
+    EXPECT_FALSE(fs::exists(catalog + ".tmp"));
 
     ASSERT_TRUE(Command(57600));  // New
     Answer(L"現在のデータを破棄しますか？", IDYES);
@@ -240,18 +227,14 @@ TEST_F(SorterTest, DragsToAnotherListAndCopiesCutsAndPastesThroughTheClipboard)
     EXPECT_TRUE(Shows(0, 1, 2, paths[1])) << Caption(0);
 
     // A list copied or cut to the clipboard and pasted into another moves there.
-    const struct {
-        int from;
-        UINT command;
-        int to;
-    } transfers[] = {{0, 57634, 3}, {3, 57635, 7}};  // copy, cut
-    for (const auto& t : transfers) {
-        ASSERT_TRUE(Press(static_cast<WORD>('0' + t.from), false, true));
-        ASSERT_TRUE(Command(t.command));
-        ASSERT_TRUE(Press(static_cast<WORD>('0' + t.to), false, true));
+    const std::tuple<int, UINT, int> transfers[] = {{0, 57634, 3}, {3, 57635, 7}};  // copy, cut
+    for (const auto& [from, command, to] : transfers) {
+        ASSERT_TRUE(Press(static_cast<WORD>('0' + from), false, true));
+        ASSERT_TRUE(Command(command));
+        ASSERT_TRUE(Press(static_cast<WORD>('0' + to), false, true));
         ASSERT_TRUE(Command(57637));  // paste
-        EXPECT_TRUE(Shows(t.to, 1, 2, paths[1])) << Caption(t.to);
-        EXPECT_TRUE(Shows(t.from, 0, 0)) << Caption(t.from);
+        EXPECT_TRUE(Shows(to, 1, 2, paths[1])) << Caption(to);
+        EXPECT_TRUE(Shows(from, 0, 0)) << Caption(from);
     }
 }
 
@@ -272,8 +255,8 @@ TEST_F(SorterTest, MovesAListIntoAFolderAndTheListFollows)
     Click(preview, 3);
     EXPECT_TRUE(Shows(0, 0, 0)) << Caption(0);
     for (const char* name : {"a.bmp", "b.bmp"}) {
-        EXPECT_FALSE(std::filesystem::exists(Path(std::string("pics\\") + name))) << name;
-        EXPECT_TRUE(std::filesystem::exists(Path(std::string("sorted\\") + name))) << name;
+        EXPECT_FALSE(fs::exists(Path(std::string("pics\\") + name))) << name;
+        EXPECT_TRUE(fs::exists(Path(std::string("sorted\\") + name))) << name;
     }
 }
 

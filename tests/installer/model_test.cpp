@@ -111,17 +111,11 @@ TEST(SetupScript, ValueConversions)
         e.action = action;
         EXPECT_EQ(e.Kind(), kind) << action;
     }
-    const std::pair<const char*, uint32_t> hex[] = {{"", 0},
-                                                    {"10", 16},
-                                                    {"0x10", 16},
-                                                    {"0X7fffffff", 0x7fffffff},
-                                                    {" ff", 255},
-                                                    {"12zz", 0x12},
-                                                    {"0x", 0},
-                                                    {"ffffffff", 0xffffffff},
-                                                    {"123456789", 0xffffffff},
-                                                    {"-1", 0xffffffff},
-                                                    {"+a", 10}};
+    constexpr uint32_t kMax = 0xffffffff;
+    const std::pair<const char*, uint32_t> hex[] = {
+        {"", 0},   {"10", 16},   {"0x10", 16}, {"0X7f", 0x7f},     {" ff", 255},        {"12zz", 0x12},
+        {"0x", 0}, {"-1", kMax}, {"+a", 10},   {"ffffffff", kMax}, {"123456789", kMax},
+    };
     for (const auto& [text, value] : hex)
         EXPECT_EQ(installer::ParseHex(text), value) << text;
     // The trail byte 0x5C of 表 is no backslash; a backslash before a double-byte character goes.

@@ -1,51 +1,246 @@
-// The install and uninstall runs over the fakes: what they copy, register, link, log
-// and remove, and how each failure ends or continues a run. In the expected traces,
-// lines and boxes, "$" stands for the install folder C:\P\App.
+// The install and uninstall runs over fakes: what they copy, register, link, log and
+// remove, and how each failure ends or continues a run. The fake machine keeps files and
+// folders in memory (a file in use is never deleted nor overwritten, only moved),
+// libraries and programs with prepared results and a trace of every change.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
+#include "installer/ini_text.h"
+#include "installer/install_run.h"
 #include "installer/uninstall_run.h"
-#include "tests/installer/fake_machine.h"
+#include "tests/support/memory_registry.h"
+#include "tests/support/scripted_prompts.h"
 
 namespace {
 
-using installer::ServerCall;
-using installer_test::kLog;
-using installer_test::Lines;
-using installer_test::RunFixture;
-using Kind = installer::UninstallFailure::Kind;
-using Failures = std::vector<installer::UninstallFailure>;
+using Lines = std::vector<std::string>;
+using Path = const std::string&;
+
+// The install folder of Install(), and the log in it; traces, lines and boxes spell it "$".
+const char kInstallFolder[] = "C:\\P\\App";
+const char kLog[] = "C:\\P\\App\\setup.ini";
 
 std::string Short(std::string text)
 {
-    for (size_t at; (at = text.find(installer_test::kInstallFolder)) != std::string::npos;)
-        text.replace(at, std::strlen(installer_test::kInstallFolder), "$");
+    for (size_t at; (at = text.find(kInstallFolder)) != std::string::npos;)
+        text.replace(at, std::strlen(kInstallFolder), "$");
     return text;
 }
 
-Lines Short(Lines lines)
-{
-    for (std::string& line : lines)
-        line = Short(line);
-    return lines;
-}
+class FakeMachine final : public installer::SetupMachine {
+public:
+    struct File {
+        std::optional<installer::FileVersion> version;
+        bool inUse = false;
+    };
+    std::map<std::string, File> files;  // by path; one without a drive is a source
+    std::set<std::string> folders;
+    std::map<std::string, installer::ServerOutcome> servers;  // by path; default NotLoaded
+    std::map<std::string, installer::RunOutcome> programs;    // by path; default not started
+    std::optional<std::string> wininit;                       // WININIT.INI, when it exists
+    Lines wininitProfile;                                     // "key=value" of the profile write
+    Lines trace;
+    std::map<std::string, installer::IniText> logs;  // by path
+
+    File& AddFile(Path path, std::optional<installer::FileVersion> version = {})
+    {
+        AddFolder(Parent(path));
+        return files[path] = {version, false};
+    }
+    void AddFolder(Path path)
+    {
+        if (!path.empty() && folders.insert(path).second)
+            AddFolder(Parent(path));
+    }
+    bool Has(Path p) const { return files.count(p) != 0; }
+    bool InUse(Path p) const { return Has(p) && files.at(p).inUse; }
+
+    bool FileExists(Path p) override { return Has(p) || folders.count(p); }
+    bool FolderExists(Path p) override { return folders.count(p) != 0; }
+    bool CreateFolder(Path p) override
+    {
+        return Did(folders.count(Parent(p)) && !Has(p), 3, "mkdir " + p, [&] { folders.insert(p); });
+    }
+    bool RemoveFolder(Path p) override
+    {
+        const bool empty =
+            std::none_of(files.begin(), files.end(), [&](auto& f) { return Parent(f.first) == p; }) &&
+            std::none_of(folders.begin(), folders.end(), [&](Path f) { return Parent(f) == p && f != p; });
+        return Did(folders.count(p) && empty, 145, "rmdir " + p, [&] { folders.erase(p); });
+    }
+    bool DeleteFile(Path p) override
+    {
+        return Did(Has(p) && !InUse(p), Has(p) ? 5 : 2, "delete " + p, [&] { files.erase(p); });
+    }
+    bool CopyFile(Path from, Path to) override
+    {
+        const bool ok = Has(from) && folders.count(Parent(to)) && !InUse(to);
+        return Did(ok,
+                   !Has(from)  ? 2
+                   : InUse(to) ? 5
+                               : 3,
+                   "copy " + from + " > " + to, [&] {
+                       files[to] = {files[from].version, false};
+                   });
+    }
+    bool MoveReplacing(Path from, Path to) override
+    {
+        return Did(Has(from) && !InUse(to), Has(from) ? 5 : 2, "move " + from + " > " + to, [&] {
+            files[to] = files[from];
+            files.erase(from);
+        });
+    }
+    bool DeleteAtRestart(Path p) override
+    {
+        return Did(true, 0, "delete at restart " + p, [] {});
+    }
+    uint32_t LastError() override { return lastError_; }
+    std::string ErrorText(uint32_t code) override { return "error " + std::to_string(code); }
+    std::optional<installer::FileVersion> Version(Path p) override
+    {
+        return Has(p) ? files[p].version : std::nullopt;
+    }
+    std::string ShortPath(Path p) override { return "~" + p; }
+    bool ReadWininit(std::string& text) override
+    {
+        text = wininit.value_or("");
+        return wininit.has_value();
+    }
+    bool WriteWininit(Path text) override { return (wininit = text).has_value(); }
+    void WriteWininitProfile(Path key, Path value) override { wininitProfile.push_back(key + "=" + value); }
+    installer::ServerOutcome CallServer(Path p, bool unregister) override
+    {
+        const bool loads = servers.count(p) && Has(p);
+        return Did(loads, 0, (unregister ? "unregister " : "register ") + p, [] {})
+                   ? servers[p]
+                   : installer::ServerOutcome{};
+    }
+    installer::RunOutcome RunAndWait(Path verb, Path file, Path parameters) override
+    {
+        Did(true, 0, "run " + verb + " " + file + (parameters.empty() ? "" : " " + parameters), [] {});
+        return programs.count(file) ? programs[file] : installer::RunOutcome{};
+    }
+    long CreateShortcut(const installer::ShortcutSpec& link) override
+    {
+        const std::string args = link.arguments.empty() ? "" : " " + link.arguments;
+        const bool ok =
+            Did(folders.count(Parent(link.linkFile)), 3, "link " + link.linkFile + " > " + link.target + args,
+                [&] { AddFile(link.linkFile); });
+        return ok ? 0 : static_cast<long>(0x80004005u);
+    }
+    // The logs, through the profile functions: files whose folder must exist.
+    std::unique_ptr<fw::Profile> OpenLog(Path path) override { return std::make_unique<Log>(*this, path); }
+
+private:
+    struct Log final : fw::Profile {
+        using Name = const char*;
+        Log(FakeMachine& machine, Path path) : machine(machine), path(path) {}
+        int GetInt(Name s, Name k, int d) override { return machine.logs[path].GetInt(s, k, d); }
+        std::string GetString(Name s, Name k, Path d) override
+        {
+            return machine.logs[path].GetString(s, k, d);
+        }
+        bool WriteInt(Name s, Name k, int v) override { return WriteString(s, k, std::to_string(v)); }
+        bool WriteString(Name s, Name k, Path v) override
+        {
+            if (!machine.folders.count(Parent(path)))
+                return false;
+            machine.files.emplace(path, File{});
+            return machine.logs[path].WriteString(s, k, v);
+        }
+        FakeMachine& machine;
+        const std::string path;
+    };
+
+    static std::string Parent(Path path)
+    {
+        const size_t slash = path.rfind('\\');
+        return slash == std::string::npos ? "" : path.substr(0, slash == 2 ? 3 : slash);
+    }
+    // When `possible`, makes the change and traces it; else fails with `error`.
+    template <typename Make>
+    bool Did(bool possible, uint32_t error, Path change, Make make)
+    {
+        if (!possible) {
+            lastError_ = error;
+            return false;
+        }
+        make();
+        trace.push_back(Short(change));
+        return true;
+    }
+
+    uint32_t lastError_ = 0;
+};
+
+// The copying page: its lines ("> " marks a selected one), its progress, and "中止"
+// pressed while messages are processed for the `stopAtPump`-th time.
+class FakeView final : public installer::RunView {
+public:
+    Lines lines;  // UTF-8
+    int high = -1, position = -1, pumps = 0, stopAtPump = -1;
+
+    void AddLine(const std::wstring& line, bool select) override
+    {
+        lines.push_back((select ? "> " : "") + Short(testing_support::Utf8(line)));
+    }
+    void SetRange(int h) override { high = h; }
+    void SetPosition(int p) override { position = p; }
+    void Pump() override { ++pumps; }
+    bool Alive() override { return stopAtPump < 0 || pumps < stopAtPump; }
+    intptr_t Owner() override { return 107; }
+};
+
+struct RunFixture {
+    FakeMachine machine;
+    FakeView view;
+    testing_support::MemoryRegistry registry;
+    testing_support::ScriptedPrompts prompts;
+    installer::SystemFolders folders;
+
+    RunFixture()
+    {
+        folders.windows = "C:\\WINDOWS";
+        machine.AddFolder(folders.desktopAll = "C:\\All\\Desk");
+        machine.AddFolder(folders.programsAll = "C:\\All\\Menu");
+    }
+    // Installs by the script, no page changing a choice.
+    installer::InstallResult Install(const std::string& text)
+    {
+        installer::IniText ini("[TARGET]\nBASENAME=P\nDIRNAME=App\n" + text);
+        const installer::SetupScript script =
+            installer::ReadSetupScript(ini, 1, installer::JapaneseDefaults());
+        const auto choices = installer::InstallChoices::Defaults(script, folders.windows);
+        return installer::InstallRun(script, choices, folders, machine, view, registry).Run();
+    }
+    installer::IniText& Log() { return machine.logs[kLog]; }
+    bool HasUninstallEntry()
+    {
+        return registry.KeyExists(fw::reg::Root::LocalMachine, installer::UninstallKey("K"));
+    }
+    std::string Shown(size_t i) const { return Short(testing_support::Utf8(prompts.At(i).text)); }
+};
+
+using installer::ServerCall;
+using Kind = installer::UninstallFailure::Kind;
+using Failures = std::vector<installer::UninstallFailure>;
 
 installer::UninstallResult Uninstall(RunFixture& f, const std::string& logText, bool nt = true)
 {
     const installer::UninstallContext context{
-        nt, "C:\\T\\_ip1.exe", "C:\\T\\_ip1.ini", "K", {"C:\\All\\Desk", installer_test::kInstallFolder}};
+        nt, "C:\\T\\_ip1.exe", "C:\\T\\_ip1.ini", "K", {"C:\\All\\Desk", kInstallFolder}};
     f.machine.AddFile(context.runningScript);
     installer::IniText text(logText);
     const installer::UninstallPlan plan = installer::PlanUninstall(installer::ReadInstallLog(text), context);
     return installer::UninstallRun(context, f.machine, f.view, f.registry).Run(plan);
-}
-
-bool HasUninstallEntry(RunFixture& f)
-{
-    return f.registry.KeyExists(fw::reg::Root::LocalMachine, installer::UninstallKey("K"));
 }
 
 // Every kind of entry, link and log, and the uninstall from that log, which keeps the
@@ -62,18 +257,17 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
                   "rename01=c.dat\n[COMPONENT03]\nname=Off\ncount=1\nfile01=never.txt\n[TARGET]\n"
                   "DESKTOP=1\nSTARTMENU=1\nGROUPNAME=G\n[DESKTOP]\nFILE01=a.exe\nDESCRIPTION01=A\n"
                   "[STARTMENU]\nFILE01=a.exe\nDESCRIPTION01=A\nPARAM01=/x\nFILE02=d\\c.dat\n"
-                  "DESCRIPTION02=C\nDIRECTORY02=S\n[UNINSTALL]\nLOG=1\nUNINSTALLER=1\nREGIST=1\n[WINDOW]"
-                  "\nTITLE=Tool\n"
-                  "APPLIC=K\n")
+                  "DESCRIPTION02=C\nDIRECTORY02=S\n[UNINSTALL]\nLOG=1\nUNINSTALLER=1\nREGIST=1\n"
+                  "[WINDOW]\nTITLE=Tool\nAPPLIC=K\n")
             .success);
-    EXPECT_EQ(Short(f.machine.trace),
+    EXPECT_EQ(f.machine.trace,
               (Lines{"mkdir C:\\P", "mkdir $", "copy a.exe > $\\a.exe", "copy b.dll > $\\b.dll",
                      "register $\\b.dll", "mkdir $\\d", "copy s\\c.txt > $\\d\\c.dat",
                      "link C:\\All\\Desk\\A.lnk > $\\a.exe", "mkdir C:\\All\\Menu\\G",
                      "link C:\\All\\Menu\\G\\A.lnk > $\\a.exe /x", "mkdir C:\\All\\Menu\\G\\S",
                      "link C:\\All\\Menu\\G\\S\\C.lnk > $\\d\\c.dat", "copy setup.exe > $\\setup.exe"}));
     EXPECT_EQ(
-        Short(f.view.lines),
+        f.view.lines,
         (Lines{"Aをインストールしています。", "> WRITE a.exe/$\\a.exe", "> WRITE(REGIST) b.dll/$\\b.dll",
                "Cをインストールしています。", "> WRITE s\\c.txt/$\\d\\c.dat",
                "> デスクトップにショートカットを登録しています。", "$\\a.exe",
@@ -90,14 +284,14 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
     f.view = {};
     const installer::UninstallResult result = Uninstall(f, f.Log().Text());
     EXPECT_TRUE(result.success);
-    EXPECT_EQ(Short(f.machine.trace),
+    EXPECT_EQ(f.machine.trace,
               (Lines{"delete $\\setup.exe", "delete $\\setup.ini", "delete C:\\All\\Menu\\G\\S\\C.lnk",
                      "delete C:\\All\\Menu\\G\\A.lnk", "delete C:\\All\\Desk\\A.lnk", "delete $\\d\\c.dat",
                      "unregister $\\b.dll", "delete $\\b.dll", "delete $\\a.exe", "rmdir C:\\All\\Menu\\G\\S",
                      "rmdir C:\\All\\Menu\\G", "rmdir $\\d", "delete C:\\T\\_ip1.ini",
                      "delete at restart C:\\T\\_ip1.exe"}));
     EXPECT_EQ(result.failures, (Failures{{Kind::Folder, "C:\\P\\App", 1}}));
-    EXPECT_FALSE(HasUninstallEntry(f));
+    EXPECT_FALSE(f.HasUninstallEntry());
     EXPECT_EQ(f.view.high, 11);  // eight files and four folders
     EXPECT_EQ(f.view.lines.at(7) + f.view.lines.at(9) + f.view.lines.back(),
               "> ---登録解除(DLL)> フォルダの削除> ---消去に失敗");
@@ -106,18 +300,19 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
     off.machine.AddFile("setup.exe");
     off.machine.AddFile(kLog);
     EXPECT_TRUE(off.Install("[UNINSTALL]\nUNINSTALLER=1\nREGIST=1\n").success);
-    EXPECT_EQ(off.machine.trace, Lines{"delete C:\\P\\App\\setup.ini"});
+    EXPECT_EQ(off.machine.trace, Lines{"delete $\\setup.ini"});
     EXPECT_EQ(std::make_pair(off.view.lines, off.view.high),
               std::make_pair(Lines{"> インストールの完了"}, 0));
     EXPECT_TRUE(off.registry.Dump().empty());
 }
 
 constexpr long long kNone = -1;  // no entry point, or not started
+constexpr char kWrite[] = "> WRITE a.dll/$\\a.dll", kVerb[] = "open:r.txt";
 
-// The only entry of a component, a.dll 1.0 over $\a.dll 1.1 (or the verb on r.txt), on
-// a machine with these traits: u the target in use, m the source missing, w outside
-// the NT family, s "中止" pressed while it is copied. Answers to the boxes: O ok,
-// R retry, C cancel, A abort, I ignore.
+// The only entry of a component: a.dll 1.0 over $\a.dll 1.1, with these keys, or with
+// trait v the verb "open" on r.txt; other traits of the machine: u the target in use,
+// m the source missing, w outside the NT family, s "中止" pressed while it is copied.
+// Answers to the boxes: O ok, R retry, C cancel, A abort, I ignore.
 struct EntryCase {
     const char* name;
     const char* keys;
@@ -131,56 +326,50 @@ struct EntryCase {
 };
 
 const EntryCase kEntries[] = {
-    {"library fails: the run goes on", "file01=a.dll\nREGIST01=1\n", "", 1, "O", true, false,
-     "> WRITE a.dll/$\\a.dll", "$\\a.dllのレジストリへの登録に失敗しました", nullptr},
-    {"library without the entry point", "file01=a.dll\nREGIST01=1\n", "", kNone, "", true, false,
-     "> WRITE a.dll/$\\a.dll", nullptr, nullptr},
-    {"program's exit code accepted", "file01=a.dll\nREGIST01=2\nRETMIN01=0\n", "", 0, "", true, false,
+    {"library fails: the run goes on", "REGIST01=1", "", 1, "O", true, false, kWrite,
+     "$\\a.dllのレジストリへの登録に失敗しました", nullptr},
+    {"library without the entry point", "REGIST01=1", "", kNone, "", true, false, kWrite, nullptr, nullptr},
+    {"program's exit code accepted", "REGIST01=2\nRETMIN01=0", "", 0, "", true, false,
      "> WRITE(REGIST) a.dll/$\\a.dll", nullptr, nullptr},
-    {"program's exit code refused", "file01=a.dll\nREGIST01=2\nREGISTPARAM01=/r\n", "", 0, "O", false, false,
-     "> WRITE a.dll/$\\a.dll",
+    {"program's exit code refused", "REGIST01=2\nREGISTPARAM01=/r", "", 0, "O", false, false, kWrite,
      "指定されたコマンドは異常終了しました。\r\nSELF-EXEC:$\\a.dll /r\r\nreturn code=0", nullptr},
-    {"program not started", "file01=a.dll\nREGIST01=2\nREGISTPARAM01=/r\n", "", kNone, "O", false, false,
-     "> WRITE a.dll/$\\a.dll", "指定されたコマンドは起動できませんでした。\r\n$\\a.dll /r", nullptr},
-    {"action none registers the file there", "file01=a.dll\naction01=none\nREGIST01=1\n", "", 0, "", true,
-     false, "> NONE(REGIST) a.dll/$\\a.dll", nullptr, nullptr},
-    {"older source skipped", "file01=a.dll\nVERSIONCHECK01=1\n", "", 0, "", true, false,
-     "> SKIP a.dll/$\\a.dll", nullptr, ""},
-    {"中止 pressed: the run ends after the entry", "file01=a.dll\n", "s", 0, "", false, false,
-     "> WRITE a.dll/$\\a.dll", nullptr, "delete $\\a.dll; copy a.dll > $\\a.dll; "},
-    {"verb run", "file01=r.txt\naction01=open\n", "", 1, "", true, false, "open:r.txt", nullptr,
-     "run open r.txt; "},
-    {"verb not started: retried", "file01=r.txt\naction01=open\nEXEPARAM01=/p\n", "", kNone, "R", true, false,
-     "open:r.txt", "指定されたコマンドは実行できませんでした。\r\nopen:r.txt /p", nullptr},
-    {"verb not started: cancelled", "file01=r.txt\naction01=open\n", "", kNone, "C", false, false,
-     "open:r.txt", nullptr, nullptr},
-    {"verb's exit code refused", "file01=r.txt\naction01=open\n", "", 0xC0000005, "O", false, false,
-     "open:r.txt", "指定されたコマンドは異常終了しました。\r\nopen:r.txt \r\nreturn code=c0000005", nullptr},
-    {"in use, mode 0: the copy error, ignored", "file01=a.dll\n", "u", 0, "I", true, false,
-     "> WRITE a.dll/$\\a.dll", "ファイルのコピーに失敗しました\r\na.dll > $\\a.dll\r\nerror 5(code:5)", ""},
-    {"in use, mode 0: retried, aborted", "file01=a.dll\n", "uw", 0, "RA", false, false, "", nullptr, ""},
-    {"in use on NT: moved aside and replaced at once", "file01=a.dll\nDELETEONREBOOT01=1\n", "u", 0, "", true,
-     false, "> WRITE a.dll/$\\a.dll", nullptr,
+    {"program not started", "REGIST01=2\nREGISTPARAM01=/r", "", kNone, "O", false, false, kWrite,
+     "指定されたコマンドは起動できませんでした。\r\n$\\a.dll /r", nullptr},
+    {"action none registers the file there", "action01=none\nREGIST01=1", "", 0, "", true, false,
+     "> NONE(REGIST) a.dll/$\\a.dll", nullptr, nullptr},
+    {"older source skipped", "VERSIONCHECK01=1", "", 0, "", true, false, "> SKIP a.dll/$\\a.dll", nullptr,
+     ""},
+    {"中止 pressed: the run ends after the entry", "", "s", 0, "", false, false, kWrite, nullptr,
+     "delete $\\a.dll; copy a.dll > $\\a.dll; "},
+    {"verb run", "", "v", 1, "", true, false, kVerb, nullptr, "run open r.txt; "},
+    {"verb not started: retried", "EXEPARAM01=/p", "v", kNone, "R", true, false, kVerb,
+     "指定されたコマンドは実行できませんでした。\r\nopen:r.txt /p", nullptr},
+    {"verb not started: cancelled", "", "v", kNone, "C", false, false, kVerb, nullptr, nullptr},
+    {"verb's exit code refused", "", "v", 0xC0000005, "O", false, false, kVerb,
+     "指定されたコマンドは異常終了しました。\r\nopen:r.txt \r\nreturn code=c0000005", nullptr},
+    {"in use, mode 0: the copy error, ignored", "", "u", 0, "I", true, false, kWrite,
+     "ファイルのコピーに失敗しました\r\na.dll > $\\a.dll\r\nerror 5(code:5)", ""},
+    {"in use, mode 0: retried, aborted", "", "uw", 0, "RA", false, false, "", nullptr, ""},
+    {"in use on NT: moved aside and replaced at once", "DELETEONREBOOT01=1", "u", 0, "", true, false, kWrite,
+     nullptr,
      "move $\\a.dll > $\\a.dll.DeleteOnReboot; copy a.dll > $\\a.dll; delete at restart "
      "$\\a.dll.DeleteOnReboot; "},
-    {"in use on NT, the copy fails: put back, aborted", "file01=a.dll\nDELETEONREBOOT01=2\n", "um", 0, "A",
-     false, false, "", nullptr,
-     "move $\\a.dll > $\\a.dll.DeleteOnReboot; move $\\a.dll.DeleteOnReboot > $\\a.dll; "},
-    {"in use outside NT, mode 1: copied beside, renamed at restart", "file01=a.dll\nDELETEONREBOOT01=1\n",
-     "uw", 0, "", true, true, "> WRITE a.dll/$\\a.dll", nullptr, "copy a.dll > $\\a.dll.replace; "},
-    {"in use outside NT, mode 2: the old file stays", "file01=a.dll\nDELETEONREBOOT01=2\n", "uw", 0, "", true,
-     false, "> WRITE a.dll/$\\a.dll", nullptr, ""},
+    {"in use on NT, the copy fails: put back, aborted", "DELETEONREBOOT01=2", "um", 0, "A", false, false, "",
+     nullptr, "move $\\a.dll > $\\a.dll.DeleteOnReboot; move $\\a.dll.DeleteOnReboot > $\\a.dll; "},
+    {"in use outside NT, mode 1: copied beside, renamed at restart", "DELETEONREBOOT01=1", "uw", 0, "", true,
+     true, kWrite, nullptr, "copy a.dll > $\\a.dll.replace; "},
+    {"in use outside NT, mode 2: the old file stays", "DELETEONREBOOT01=2", "uw", 0, "", true, false, kWrite,
+     nullptr, ""},
 };
 
 // Every file left in place is logged before the run goes on or stops; verbs are not.
 // A restart is needed when the rename record is written.
 TEST(InstallRun, EachEntryEndsByItsActionVersionCheckRegistrationAndTheMachine)
 {
-    const std::map<char, int> ids{{'O', fw::kIdOk},
-                                  {'R', installer::kIdRetry},
-                                  {'C', fw::kIdCancel},
-                                  {'A', installer::kIdAbort},
-                                  {'I', installer::kIdIgnore}};
+    const std::map<char, int> ids{
+        {'O', fw::kIdOk},           {'R', installer::kIdRetry},  {'C', fw::kIdCancel},
+        {'A', installer::kIdAbort}, {'I', installer::kIdIgnore},
+    };
     for (const EntryCase& c : kEntries) {
         SCOPED_TRACE(c.name);
         const std::string traits = c.traits;
@@ -199,22 +388,20 @@ TEST(InstallRun, EachEntryEndsByItsActionVersionCheckRegistrationAndTheMachine)
             f.machine.programs["r.txt"] = {!none, static_cast<uint32_t>(c.outcome)};
         for (const char* answer = c.answers; *answer; ++answer)
             f.prompts.Answer(ids.at(*answer));
-        const installer::InstallResult result =
-            f.Install(std::string("[UNINSTALL]\nLOG=1\n[COMPONENT01]\ndefault=1\ncount=1\n") + c.keys);
+        const installer::InstallResult result = f.Install(
+            std::string("[UNINSTALL]\nLOG=1\n[COMPONENT01]\ndefault=1\ncount=1\n") +
+            (traits.find('v') == std::string::npos ? "file01=a.dll\n" : "file01=r.txt\naction01=open\n") +
+            c.keys + "\n");
         EXPECT_EQ(std::make_pair(result.success, result.restartNeeded), std::make_pair(c.success, c.restart));
-        EXPECT_EQ(f.view.lines.size() > 1 ? Short(f.view.lines[1]) : "", c.line);
+        EXPECT_EQ(f.view.lines.size() > 1 ? f.view.lines[1] : "", c.line);
         ASSERT_EQ(f.prompts.Count(), std::strlen(c.answers));
         for (const auto& shown : f.prompts.All())
             EXPECT_TRUE(shown.caption.empty() && (shown.flags & 0x10));
-        if (c.box) {
-            EXPECT_EQ(Short(f.Shown(0)), c.box);
-        }
+        EXPECT_TRUE(!c.box || f.Shown(0) == c.box) << f.Shown(0);
         std::string changes;
         for (const std::string& change : f.machine.trace)
-            changes += Short(change) + "; ";
-        if (c.changes) {
-            EXPECT_EQ(changes, c.changes);
-        }
+            changes += change + "; ";
+        EXPECT_TRUE(!c.changes || changes == c.changes) << changes;
         EXPECT_EQ(Short(*f.machine.wininit),
                   c.restart ? "[rename]\r\n~$\\a.dll=~$\\a.dll.replace\r\n" : "[rename]\r\n");
         installer::IniText& log = f.Log();
@@ -228,7 +415,7 @@ TEST(InstallRun, EachEntryEndsByItsActionVersionCheckRegistrationAndTheMachine)
 TEST(InstallRun, ShortcutsAskForStartupAndFailuresAreReported)
 {
     RunFixture f;
-    f.machine.AddFolder(installer_test::kInstallFolder);
+    f.machine.AddFolder(kInstallFolder);
     f.folders.desktopUser = "Q:\\Desk";
     f.folders.programsUser = "Q:\\Menu";
     f.prompts.Answer(fw::kIdOk).Answer(fw::kIdNo).Answer(fw::kIdOk).Answer(fw::kIdOk);
@@ -237,17 +424,17 @@ TEST(InstallRun, ShortcutsAskForStartupAndFailuresAreReported)
                           "STARTUP01=1\nFILE02=b.exe\nFILE03=c.exe\n")
                     .success);
     ASSERT_EQ(f.prompts.Count(), 4u);
-    EXPECT_EQ(Short(f.Shown(0)),
+    EXPECT_EQ(f.Shown(0),
               "デスクトップのショートカットの作成に失敗しました。\r\n$\\a.exe\r\nQ:\\Desk\\A.lnk\r\nA");
     EXPECT_EQ(f.Shown(1),
               "自動的にスタートできるように、スタートアップにショートカットを作成することができます。\n"
               "スタートアップに登録してもよろしいですか？");
-    EXPECT_EQ(f.prompts.At(1).caption, L"スタートアップの確認");
-    EXPECT_EQ(f.prompts.At(1).flags, 0x24u);
-    EXPECT_EQ(Short(f.Shown(2)),
+    EXPECT_EQ(std::make_pair(f.prompts.At(1).caption, f.prompts.At(1).flags),
+              std::make_pair(std::wstring(L"スタートアップの確認"), 0x24u));
+    EXPECT_EQ(f.Shown(2),
               "スタートメニューのフォルダ作成に失敗しました。\r\n$\\b.exe\r\nQ:\\Menu\\FREEWARE\r\nlink");
     EXPECT_EQ(f.Shown(3), "アンインストーラのコピーに失敗しました。\r\nerror 2(code:2)");
-    EXPECT_TRUE(f.machine.trace.empty() && !HasUninstallEntry(f));
+    EXPECT_TRUE(f.machine.trace.empty() && !f.HasUninstallEntry());
     EXPECT_EQ(f.Log().GetInt("UNINSTALLDESC", "FILE", -1), 1);  // the log itself
 }
 
@@ -269,15 +456,15 @@ TEST(UninstallRun, ShareGroupsAreAskedOnceAndHighGroupsAreKept)
     EXPECT_TRUE(result.success);
     // Group 2 is asked by path, group 1 once, by its comment, about the file logged later.
     ASSERT_EQ(f.prompts.Count(), 3u);
-    EXPECT_EQ(Short(f.Shown(0)).find("$\\f.exeは、"), 0u);
-    EXPECT_EQ(Short(f.Shown(1)), "$\\e.dllのレジストリへの登録解除に失敗しました");
+    EXPECT_EQ(f.Shown(0).find("$\\f.exeは、"), 0u);
+    EXPECT_EQ(f.Shown(1), "$\\e.dllのレジストリへの登録解除に失敗しました");
     EXPECT_EQ(f.prompts.At(1).flags, 0x10u);
     EXPECT_EQ(f.Shown(2),
               "Shared runtimeは、\r\n他のファイルが使用する可能性があるファイルです。\r\n"
               "削除する場合はYESを選択してください。");
     EXPECT_EQ(f.prompts.At(2).caption, L"共有ファイルの削除をしますか？");
     EXPECT_EQ(f.prompts.At(2).flags, 0x124u);
-    EXPECT_EQ(Short(f.machine.trace),
+    EXPECT_EQ(f.machine.trace,
               (Lines{"run open $\\f.exe", "delete $\\f.exe", "unregister $\\e.dll", "delete $\\e.dll",
                      "unregister $\\d.dll", "delete C:\\T\\_ip1.ini", "delete at restart C:\\T\\_ip1.exe"}));
     EXPECT_EQ(f.view.lines.at(1), "> ---登録解除(EXE)3");
@@ -293,9 +480,7 @@ TEST(UninstallRun, RefusesEntriesOutsideTheInstalledFoldersAndReportsMissingOnes
             log.files.emplace_back().path = path;
         std::string refused;
         for (const installer::UninstallEntry& entry :
-             installer::PlanUninstall(log,
-                                      {true, "", "", "", {"C:\\All\\Desk", installer_test::kInstallFolder}})
-                 .entries)
+             installer::PlanUninstall(log, {true, "", "", "", {"C:\\All\\Desk", kInstallFolder}}).entries)
             refused += entry.refused ? "R" : "-";
         return refused;
     };
@@ -314,8 +499,8 @@ TEST(UninstallRun, RefusesEntriesOutsideTheInstalledFoldersAndReportsMissingOnes
         Uninstall(f,
                   "[UNINSTALLDESC]\nUNINSTALL_SETUP=1\nFILE=3\nDIRECTORY=2\nFOLDER01=C:\\P\\App\n"
                   "FILE01=C:\\P\\App\\a.dll\nFILE03=C:\\WINDOWS\\win.ini\nFILE02");
-    EXPECT_EQ(Short(f.machine.trace), (Lines{"delete $\\a.dll", "rmdir $", "delete C:\\T\\_ip1.ini",
-                                             "delete at restart C:\\T\\_ip1.exe"}));
+    EXPECT_EQ(f.machine.trace, (Lines{"delete $\\a.dll", "rmdir $", "delete C:\\T\\_ip1.ini",
+                                      "delete at restart C:\\T\\_ip1.exe"}));
     EXPECT_EQ(result.failures, (Failures{{Kind::MissingFile, "", 2},
                                          {Kind::MissingFolder, "", 2},
                                          {Kind::Refused, "C:\\WINDOWS\\win.ini", 3}}));
@@ -333,9 +518,9 @@ TEST(UninstallRun, ClosingThePageStopsTheLoopsButStillCleansUp)
             f, "[UNINSTALLDESC]\nFILE01=C:\\P\\App\\a.dll\nFILE02=C:\\P\\App\\b.dll\nFOLDER01=C:\\P\\App\n",
             false)
             .success);
-    EXPECT_EQ(f.machine.trace, (Lines{"delete C:\\P\\App\\b.dll", "delete C:\\T\\_ip1.ini"}));
+    EXPECT_EQ(f.machine.trace, (Lines{"delete $\\b.dll", "delete C:\\T\\_ip1.ini"}));
     EXPECT_EQ(f.machine.wininitProfile, Lines{"NUL=~C:\\T\\_ip1.exe"});  // no WININIT.INI to rewrite
-    EXPECT_FALSE(HasUninstallEntry(f));
+    EXPECT_FALSE(f.HasUninstallEntry());
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// The ActiveX host against a stub control: the order of creation calls, in-place
-// activation answered by the site, sizing, teardown, failures and events.
+// The ActiveX host against a stub control: creation order, in-place activation, sizing,
+// teardown, failures and events.
 #include "framework/ax/control_host.h"
 
 #include <gtest/gtest.h>
 
 #include <olectl.h>
+
+#include <tuple>
 
 #include "tests/framework/ax/host_fixture.h"
 
@@ -14,10 +16,7 @@ namespace {
 using fw::com::ComPtr;
 using Calls = std::vector<std::string>;
 
-// Persisted properties as a dialog template carries them: version, extent, caption "12", "".
-const std::vector<BYTE> kData = {0x00, 0x03, 0x00, 0x00, 0x69, 0x03, 0x00, 0x00, 0x1a, 0x03, 0x00,
-                                 0x00, 0x08, 0x00, 0x06, 0x00, 0x00, 0x00, '1',  0x00, '2',  0x00,
-                                 0x00, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00};
+const std::vector<BYTE> kData(32, 0x5A);  // initial data, handed to IPersistStreamInit::Load
 const std::string kMisc = "GetMiscStatus", kSite = "SetClientSite site", kLoad = "Load 32",
                   kVerb = "DoVerb -5", kClose = "Close 1", kUnsite = "SetClientSite null",
                   kOff = "InPlaceDeactivate";
@@ -34,25 +33,22 @@ protected:
 
 TEST_F(HostTest, CreationOrderFollowsMiscStatusAndInitialDataAndTeardownUndoesIt)
 {
-    const struct {
-        DWORD miscStatus;
-        bool withData;
-        Calls calls;
-    } cases[] = {
+    const std::tuple<DWORD, bool, Calls> cases[] = {
+        // the control's misc status, data given: the calls
         {OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT, true, {kMisc, kSite, kLoad, kVerb}},
         {OLEMISC_SETCLIENTSITEFIRST, false, {kMisc, kSite, "InitNew", kVerb}},
         {OLEMISC_ACTIVATEWHENVISIBLE, true, {kMisc, kLoad, kSite, kVerb}},
         {0, false, {kMisc, "InitNew", kSite, kVerb}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
+    for (const auto& [miscStatus, withData, calls] : cases) {
+        SCOPED_TRACE(miscStatus);
         ResetStub();
-        Stub().miscStatus = c.miscStatus;
+        Stub().miscStatus = miscStatus;
         {
             fw::ax::HostWindow host;
-            ASSERT_EQ(CreateHost(host, c.withData ? kData : std::vector<BYTE>{}), S_OK);
-            CheckCalls(__FILE__, __LINE__, c.calls);
-            EXPECT_EQ(Stub().loaded, c.withData ? kData : std::vector<BYTE>{});
+            ASSERT_EQ(CreateHost(host, withData ? kData : std::vector<BYTE>{}), S_OK);
+            CheckCalls(__FILE__, __LINE__, calls);
+            EXPECT_EQ(Stub().loaded, withData ? kData : std::vector<BYTE>{});
             EXPECT_EQ(Stub().verbParent, host.Handle());
             EXPECT_TRUE(EqualRect(&Stub().verbRect, &kClient));
         }
@@ -98,7 +94,6 @@ TEST_F(HostTest, SiteActivatesTheControlInsideTheHostAndKeepsItFillingTheHost)
     EXPECT_CALLS("SetObjectRects 0,0,0,0 0,0,0,0");
 }
 
-// (Teardown by the host's destructor: the creation test above.)
 TEST_F(HostTest, TeardownDisconnectsDeactivatesClosesAndReleasesWhenTheParentGoesOrOnRequest)
 {
     for (const bool parentDestroyed : {true, false}) {
@@ -124,23 +119,20 @@ TEST_F(HostTest, TeardownDisconnectsDeactivatesClosesAndReleasesWhenTheParentGoe
 
 TEST_F(HostTest, FailedCreationLeavesNoWindowAndNoControl)
 {
-    const struct {
-        CLSID clsid;
-        HRESULT load, doVerb, expected;
-        Calls calls;
-    } cases[] = {
+    const std::tuple<CLSID, HRESULT, HRESULT, HRESULT, Calls> cases[] = {
+        // class, Load, DoVerb: result, calls
         {kUnrelated, S_OK, S_OK, REGDB_E_CLASSNOTREG, {}},
         {kStubClass, E_FAIL, S_OK, E_FAIL, {kMisc, kSite, kLoad, kClose, kUnsite}},
         {kStubClass, S_OK, E_OUTOFMEMORY, E_OUTOFMEMORY, {kMisc, kSite, kLoad, kVerb, kOff, kClose, kUnsite}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.expected);
+    for (const auto& [clsid, load, doVerb, expected, calls] : cases) {
+        SCOPED_TRACE(expected);
         ResetStub();
-        Stub().loadResult = c.load;
-        Stub().doVerbResult = c.doVerb;
+        Stub().loadResult = load;
+        Stub().doVerbResult = doVerb;
         fw::ax::HostWindow host;
-        EXPECT_EQ(CreateHost(host, kData, c.clsid), c.expected);
-        CheckCalls(__FILE__, __LINE__, c.calls);
+        EXPECT_EQ(CreateHost(host, kData, clsid), expected);
+        CheckCalls(__FILE__, __LINE__, calls);
         EXPECT_EQ(std::pair(host.Handle(), GetWindow(parent_.Handle(), GW_CHILD)), std::pair(HWND{}, HWND{}));
         EXPECT_EQ(host.Control(), nullptr);
         EXPECT_EQ(Stub().living, 0);

@@ -1,6 +1,5 @@
-// The COM object template: QueryInterface with one identity and exact reference counts,
-// the free-threaded marshaler, and the class factory and module counts that keep a
-// library loaded.
+// The COM object template: one identity, exact reference counts, the free-threaded
+// marshaler, and the class factory and module counts that keep a library loaded.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -45,15 +44,10 @@ TEST(ComObjectTest, QueryInterfaceAnswersTheListWithOneIdentityAndCountsReferenc
     EXPECT_EQ(0, Module::Objects());
 }
 
-HRESULT CreateSample(IUnknown* outer, REFIID riid, void** ppv)
-{
-    return fw::com::CreateInstance<Sample>(outer, riid, ppv);
-}
-
 TEST(ComObjectTest, ClassFactoryCreatesObjectsAndTheModuleStaysWhileAnythingLives)
 {
     fw::com::CoInitScope com;
-    const fw::com::ClassEntry classes[] = {{&IID_IPersist, CreateSample}};
+    const fw::com::ClassEntry classes[] = {{&IID_IPersist, fw::com::CreateInstance<Sample>}};
     void* out = reinterpret_cast<void*>(0xdeadbeef);
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
               fw::com::GetClassObject(classes, IID_IUnknown, IID_IClassFactory, &out));

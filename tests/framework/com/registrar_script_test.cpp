@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/com/registrar_script.h"
@@ -30,13 +31,8 @@ std::string Dump(const MemoryRegistry& registry)
 
 TEST(RegistrarScript, RegisteringWritesWhatTheScriptListsAndUnregisteringRemovesItAgain)
 {
-    const struct {
-        const char* name;
-        const char* before;  // registered first
-        const char* script;
-        const char* registered;
-        const char* unregistered;
-    } cases[] = {
+    // Registered before, the script; what is there after registering it and after unregistering.
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
         // clang-format off
         {"empty script", "", "", "", ""},
         {"empty key in a root block", "", "HKCR { } HKCR { A }", "HKCR\\A", ""},
@@ -55,8 +51,7 @@ TEST(RegistrarScript, RegisteringWritesWhatTheScriptListsAndUnregisteringRemoves
          "HKCR\\A, HKCR\\A @=s:C:\\It's here\\x.dll, HKCR\\A [P]=s:100%", ""},
         {"ForceRemove wipes what was under the key before", "HKCR { F { val Stale = s 'old' Sub } }",
          "HKCR { ForceRemove F = s 'new' }", "HKCR\\F, HKCR\\F @=s:new", ""},
-        {"a ForceRemove key goes with foreign content", "", "HKCR { forceremove F { A } }",
-         "HKCR\\F, HKCR\\F\\A", ""},
+        {"a ForceRemove key goes with foreign content", "", "HKCR { forceremove F { A } }", "HKCR\\F, HKCR\\F\\A", ""},
         {"a plain key keeps foreign values and loses only what the script lists",
          "HKCR { P { val Foreign = s 'keep' } }", "HKCR { P = s 'ours' { val Mine = s 'm' } }",
          "HKCR\\P, HKCR\\P @=s:ours, HKCR\\P [Foreign]=s:keep, HKCR\\P [Mine]=s:m",
@@ -73,19 +68,19 @@ TEST(RegistrarScript, RegisteringWritesWhatTheScriptListsAndUnregisteringRemoves
          "HKCR\\A, HKCR\\A\\B, HKCR\\Unrelated", "HKCR\\Unrelated"},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, before, script, registered, unregistered] : cases) {
+        SCOPED_TRACE(name);
         MemoryRegistry registry;
-        Seed(registry, c.before);
-        const fw::reg::ParseResult parsed = ParseScript(c.script, {{"MODULE", "C:\\It's here\\x.dll"}});
+        Seed(registry, before);
+        const fw::reg::ParseResult parsed = ParseScript(script, {{"MODULE", "C:\\It's here\\x.dll"}});
         ASSERT_TRUE(parsed.ok) << parsed.error;
         for (int round = 0; round < 2; ++round) {  // again: the same result
             EXPECT_EQ(fw::reg::RegisterScript(parsed.script, registry), 0);
-            EXPECT_EQ(c.registered, Dump(registry));
+            EXPECT_EQ(registered, Dump(registry));
         }
         for (int round = 0; round < 2; ++round) {
             EXPECT_EQ(fw::reg::UnregisterScript(parsed.script, registry), 0);
-            EXPECT_EQ(c.unregistered, Dump(registry));
+            EXPECT_EQ(unregistered, Dump(registry));
         }
     }
 }
@@ -102,11 +97,8 @@ std::string Nested(int depth)
 
 TEST(RegistrarScript, MalformedScriptsFailWithTheirLineAndWriteNothing)
 {
-    const struct {
-        std::string script;
-        int line;
-        const char* message;
-    } cases[] = {
+    const std::tuple<std::string, int, const char*> cases[] = {
+        // script, line, message
         // clang-format off
         {"HKCR", 1, "expected '{'"},
         {"HKCR {", 1, "missing '}'"},
@@ -135,12 +127,12 @@ TEST(RegistrarScript, MalformedScriptsFailWithTheirLineAndWriteNothing)
         {Nested(32), 1, "nested too deeply"},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.script);
-        const fw::reg::ParseResult parsed = ParseScript(c.script, {{"MODULE", "m"}});
+    for (const auto& [script, line, message] : cases) {
+        SCOPED_TRACE(script);
+        const fw::reg::ParseResult parsed = ParseScript(script, {{"MODULE", "m"}});
         EXPECT_FALSE(parsed.ok);
-        EXPECT_EQ(parsed.line, c.line);
-        EXPECT_NE(parsed.error.find(c.message), std::string::npos) << parsed.error;
+        EXPECT_EQ(parsed.line, line);
+        EXPECT_NE(parsed.error.find(message), std::string::npos) << parsed.error;
         EXPECT_TRUE(parsed.script.blocks.empty());
     }
     EXPECT_TRUE(ParseScript(Nested(31), {}).ok);

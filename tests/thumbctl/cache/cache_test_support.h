@@ -4,16 +4,14 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "thumbctl/server/interface.h"
 
 namespace cache_test {
 
-// A message-only window; the picture-ready messages of all such windows are logged.
+// A message-only window that counts the picture-ready messages it gets.
 class ReadyWindow {
 public:
     ReadyWindow()
@@ -34,19 +32,14 @@ public:
     ReadyWindow& operator=(const ReadyWindow&) = delete;
 
     HWND Handle() const { return hwnd_; }
-    int Messages() const { return static_cast<int>(std::count(Log().begin(), Log().end(), hwnd_)); }
-    static std::vector<HWND>& Log()
-    {
-        static std::vector<HWND> log;
-        return log;
-    }
+    int Messages() const { return static_cast<int>(GetWindowLongPtrA(hwnd_, GWLP_USERDATA)); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     {
         if (msg != thumbctl::kPictureReadyMessage)
             return DefWindowProcA(hwnd, msg, wp, lp);
-        Log().push_back(hwnd);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, GetWindowLongPtrA(hwnd, GWLP_USERDATA) + 1);
         return 0;
     }
 

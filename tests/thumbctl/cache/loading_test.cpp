@@ -1,17 +1,24 @@
 // Decoding and background loading: the test plug-in in its failing variants, the checks
-// of a plug-in's picture, and a real cache engine with its dispatcher and loader threads.
+// of a plug-in's picture, a real cache engine with its dispatcher and loader threads, and
+// the cache's COM class in the built library.
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "VelmoraThumbCtl.h"
 #include "framework/com/com_ptr.h"
 #include "framework/com/module.h"
 #include "tests/support/scripted_prompts.h"
+#include "tests/support/server_library.h"
 #include "tests/support/test_files.h"
 #include "tests/thumbctl/cache/photo_walk.h"
 #include "thumbctl/cache/beep.h"
@@ -24,6 +31,7 @@ namespace {
 
 using cache_test::PumpUntil;
 using cache_test::ReadyWindow;
+using fw::com::ComPtr;
 
 constexpr DWORD kDecodeWait = 10000;
 
@@ -115,12 +123,8 @@ TEST(DecoderTest, TheSettingsFileIsReadInTextModeAndItsAbsenceMeansDefaults)
 
 TEST(DecoderTest, APluginsPackedDibMustFitItsBlocks)
 {
-    const struct {
-        const char* name;
-        BITMAPINFOHEADER header;  // size, width, height, planes, bits, compression, ..., colours used
-        size_t infoBytes, bitsBytes;
-        bool fits;
-    } cases[] = {
+    // Header (size, width, height, planes, bits, compression, ..., colours), info and bits sizes.
+    const std::tuple<const char*, BITMAPINFOHEADER, size_t, size_t, bool> cases[] = {
         // clang-format off
         {"24-bit 3x2, rows padded to 12 bytes", {40, 3, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, 40, 24, true},
         {"top-down, pixels one byte short", {40, 3, -2, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, 40, 23, false},
@@ -142,8 +146,8 @@ TEST(DecoderTest, APluginsPackedDibMustFitItsBlocks)
         {"huge dimensions", {40, 0x7FFFFFFF, 0x7FFFFFFF, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, 40, 1 << 20, false},
         // clang-format on
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.fits, PackedDibFits(c.header, c.infoBytes, c.bitsBytes)) << c.name;
+    for (const auto& [name, header, infoBytes, bitsBytes, fits] : cases)
+        EXPECT_EQ(fits, PackedDibFits(header, infoBytes, bitsBytes)) << name;
 }
 
 std::atomic<int> g_beeps{0};
@@ -153,7 +157,6 @@ class LoadingTest : public testing::Test {
 protected:
     LoadingTest()
     {
-        ReadyWindow::Log().clear();
         InstallSettings(LibrarySettings::Parse("vtp=" + cache_test::BesideProgram("vtest_good.spi") +
                                                    "\nvhang=" + cache_test::BesideProgram("vtest_hang.spi"),
                                                fw::SystemCodePage()));
@@ -230,6 +233,100 @@ TEST_F(LoadingTest, HangingPluginFailsAfterTheLimitWithABeepAndKeepsTheLibraryLo
     // The dispatcher goes on with the next request.
     EXPECT_EQ(E_FAIL, Load(w, files.AddFile("n.vtp", cache_test::Vtp(2, 2))));
     EXPECT_TRUE(PumpUntil([&] { return w.Messages() == 1; }, kDecodeWait));
+}
+
+// The cache class through the built library beside the test program: both methods through
+// the vtable and through the type-library IDispatch.
+VARIANT Arg(VARTYPE type, LONGLONG value)
+{
+    VARIANT v;
+    v.vt = type;
+    v.llVal = value;  // the low bytes serve the narrower types
+    return v;
+}
+
+class PictureCacheComTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, testing_support::TheLibrary().getClassObject(CLSID_VelmoraPictureCache,
+                                                                     IID_IClassFactory, factory.PutVoid()));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IVelmoraPictureCache, cache_.PutVoid()));
+        ASSERT_EQ(S_OK, cache_.As(dispatch_));
+    }
+
+    // Invoke with the arguments in call order; a method's failure as its HRESULT.
+    HRESULT Call(DISPID id, std::vector<VARIANT> args, REFIID riid = IID_NULL)
+    {
+        std::reverse(args.begin(), args.end());
+        DISPPARAMS params = {args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+        EXCEPINFO exception = {};
+        const HRESULT hr =
+            dispatch_->Invoke(id, riid, 0, DISPATCH_METHOD, &params, nullptr, &exception, nullptr);
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrHelpFile);
+        return hr == DISP_E_EXCEPTION ? exception.scode : hr;
+    }
+
+    fw::com::CoInitScope com_{COINIT_APARTMENTTHREADED};
+    ComPtr<IVelmoraPictureCache> cache_;
+    ComPtr<IDispatch> dispatch_;
+};
+
+TEST_F(PictureCacheComTest, DispatchNamesAndCallsBothMethodsLikeTheVtable)
+{
+    LPOLESTR name = const_cast<LPOLESTR>(L"SetCacheSize");
+    DISPID id = -1;
+    EXPECT_EQ(S_OK, dispatch_->GetIDsOfNames(IID_NULL, &name, 1, 0, &id));
+    EXPECT_EQ(2, id);
+    EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, dispatch_->GetIDsOfNames(IID_IUnknown, &name, 1, 0, &id));
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(DISP_E_BADINDEX, dispatch_->GetTypeInfo(1, 0, info.Put()));
+    ComPtr<IMarshal> marshal;  // free-threaded: callable from any apartment
+    EXPECT_EQ(S_OK, cache_.As(marshal));
+    EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, Call(2, {Arg(VT_I2, 4), Arg(VT_I2, 1)}, IID_IUnknown));
+    EXPECT_EQ(S_OK, Call(2, {Arg(VT_I2, 4), Arg(VT_I4, 1)}));  // widened as a caller may pass it
+
+    testing_support::TestFiles files;
+    ReadyWindow w;
+    const std::string path = files.AddFile("\x95\x5C.jpg", cache_test::GradientJpeg(16, 12));
+    fw::com::Bstr bstr((std::wstring(path.begin(), path.end() - 6) + L"表.jpg").c_str());  // an ASCII folder
+    VARIANT text = Arg(VT_BSTR, 0);
+    text.bstrVal = bstr.Get();
+    HBITMAP bitmap = nullptr, direct = nullptr;
+    BITMAP info1 = {}, info2 = {};
+    const VARIANT hwnd = Arg(sizeof(void*) == 8 ? VT_I8 : VT_I4, reinterpret_cast<LONG_PTR>(w.Handle()));
+    const auto pointer = [&](const void* p) { return Arg(hwnd.vt, reinterpret_cast<LONG_PTR>(p)); };
+    EXPECT_EQ(E_FAIL, Call(1, {hwnd, text, pointer(&bitmap), pointer(&info1)}));
+    ASSERT_TRUE(PumpUntil([&] { return w.Messages() == 1; }, 10000));
+    EXPECT_EQ(S_OK, Call(1, {hwnd, text, pointer(&bitmap), pointer(&info1)}));
+    EXPECT_EQ(16, info1.bmWidth);
+    const auto load = [&] {
+        return cache_->LoadBitmap(hwnd.llVal, bstr.Get(), reinterpret_cast<LONG_PTR>(&direct),
+                                  reinterpret_cast<LONG_PTR>(&info2));
+    };
+    EXPECT_EQ(S_OK, load());
+    EXPECT_EQ(bitmap, direct);
+    EXPECT_EQ(0, memcmp(&info1, &info2, sizeof info1));
+    // SetCacheSize with the same sizes empties the cache: a miss again.
+    EXPECT_EQ(S_OK, cache_->SetCacheSize(4, 1));
+    EXPECT_EQ(E_FAIL, load());
+}
+
+TEST_F(PictureCacheComTest, BadArgumentsFailWithoutWriting)
+{
+    HBITMAP bitmap = reinterpret_cast<HBITMAP>(0x1234);
+    BITMAP info = {};
+    const LONG_PTR out = reinterpret_cast<LONG_PTR>(&bitmap), record = reinterpret_cast<LONG_PTR>(&info);
+    const fw::com::Bstr empty(L""), missing(L"C:\\no such folder\\x.jpg"),
+        tooLong((L"C:\\" + std::wstring(300, L'a') + L".jpg").c_str());
+    for (BSTR path : {BSTR{}, empty.Get(), missing.Get(), tooLong.Get()})
+        EXPECT_EQ(E_FAIL, cache_->LoadBitmap(0, path, out, record));
+    EXPECT_EQ(E_POINTER, cache_->LoadBitmap(0, missing.Get(), 0, record));
+    EXPECT_EQ(E_POINTER, cache_->LoadBitmap(0, missing.Get(), out, 0));
+    EXPECT_EQ(reinterpret_cast<HBITMAP>(0x1234), bitmap);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Large photos through one window with the largest cache the sorter allows: the memory
-// budget keeps the decoded pictures, and so the process, bounded while every picture
-// still arrives.
+// budget keeps the process bounded while every picture still arrives.
 #include <gtest/gtest.h>
 
 #include "framework/com/com_ptr.h"

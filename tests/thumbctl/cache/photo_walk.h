@@ -1,6 +1,5 @@
-// A walk through large photos as a list window makes it: each step queues the next file
-// and then asks for the current one until it arrives. Shared by the memory test and the
-// cache benchmark.
+// A walk through large photos as a list window makes it (shared with the benchmark): each
+// step queues the next file and then asks for the current one until it arrives.
 #pragma once
 
 #include <windows.h>

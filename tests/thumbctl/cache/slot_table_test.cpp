@@ -18,35 +18,26 @@ namespace {
 constexpr size_t kMiB = size_t{1} << 20;
 int g_releases = 0;
 
-class FakeClock final : public fw::Clock {
-public:
+struct FakeClock final : fw::Clock {
     uint32_t Milliseconds() override { return now; }
     uint32_t now = 1000;
 };
 
-class StdLock final : public TableLock {
-public:
-    void Lock() override { mutex_.lock(); }
-    void Unlock() override { mutex_.unlock(); }
-
-private:
-    std::mutex mutex_;
+struct StdLock final : TableLock {
+    void Lock() override { mutex.lock(); }
+    void Unlock() override { mutex.unlock(); }
+    std::mutex mutex;
 };
 
 // Its handle is the letter of its file.
-class FakePicture final : public Picture {
-public:
-    FakePicture(char file, bool isBitmap, size_t bytes = 0) : file_(file), isBitmap_(isBitmap), bytes_(bytes)
-    {
-    }
+struct FakePicture final : Picture {
+    FakePicture(char file, bool isBitmap, size_t bytes = 0) : file(file), isBitmap(isBitmap), bytes(bytes) {}
     ~FakePicture() override { ++g_releases; }
-    bool BitmapHandle(uintptr_t& handle) override { return handle = file_, isBitmap_; }
-    size_t Bytes() override { return bytes_; }
-
-private:
-    char file_;
-    bool isBitmap_;
-    size_t bytes_;
+    bool BitmapHandle(uintptr_t& handle) override { return handle = file, isBitmap; }
+    size_t Bytes() override { return bytes; }
+    const char file;
+    const bool isBitmap;
+    const size_t bytes;
 };
 
 // Files a to h exist (written at 100; "A" names a in upper case); y and z have double-byte
@@ -154,9 +145,7 @@ TEST_F(SlotTableTest, ScriptsOfRequestsAndDecodesLeaveTheirSlots)
     const struct {
         const char* name;
         int16_t slots, limit;
-        const char* script;
-        const char* got;
-        const char* after;  // the slots
+        const char *script, *got, *after;  // after: the slots
         int beeps = 0;
         const char* order = "";
         uint32_t startTick = 1000;

@@ -1,9 +1,6 @@
-// A Susie plug-in for tests, decoding a format of its own: "VTP1", width and height
-// (32-bit little-endian), then 24-bit pixels top-down. Without GetPluginInfo, which the
-// library never calls. Built as PLUGIN_GOOD, PLUGIN_NO_SUPPORTED (lacks IsSupported),
-// PLUGIN_ERROR (error 2), PLUGIN_CRASH (writes through a null pointer), PLUGIN_HANG
-// (never returns) and PLUGIN_MALFORMED (success with handles that hold no picture, picked
-// by the file's fifth byte; headers that do not fit their blocks are PackedDibFits' concern).
+// A Susie plug-in for tests decoding "VTP1", width and height (32-bit little-endian), then
+// 24-bit pixels top-down; without GetPluginInfo. Variants: see the PLUGIN_ macros below
+// (MALFORMED: success with handles that hold no picture, picked by the file's fifth byte).
 #include <windows.h>
 
 #include <cstdint>
@@ -70,7 +67,7 @@ namespace {
 
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
 
-#ifndef PLUGIN_NO_SUPPORTED
+#ifndef PLUGIN_NOSUPPORTED
 PLUGIN_EXPORT int WINAPI IsSupported(LPCSTR, void* data)
 {
     return data && memcmp(data, "VTP", 3) == 0;

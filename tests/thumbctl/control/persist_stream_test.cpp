@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace thumbctl {
@@ -19,16 +20,14 @@ TEST(PersistStream, WritesTheExactForm)
 {
     PersistedProperties fresh;  // the FileName getter answers "", the caption stays null
     fresh.fileName = u"";
-    const struct {
-        PersistedProperties properties;
-        Bytes bytes;  // version 0x0300, _cx, _cy, Caption, FileName (type 8, byte count, text)
-    } cases[] = {
+    // Version 0x0300, _cx, _cy, Caption, FileName (type 8, byte count, text).
+    const std::pair<PersistedProperties, Bytes> cases[] = {
         {fresh, {0, 3, 0, 0, 0xD8, 0x13, 0, 0, 0xD8, 0x13, 0, 0, 8, 0, 0, 0, 0, 0, 8, 0, 2, 0, 0, 0, 0, 0}},
         {{873, 794, u"12", u""}, {0, 3, 0,   0, 0x69, 3, 0, 0, 0x1A, 3, 0, 0, 8, 0, 6, 0,
                                   0, 0, '1', 0, '2',  0, 0, 0, 8,    0, 2, 0, 0, 0, 0, 0}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(SaveProperties(c.properties), c.bytes);
+    for (const auto& [properties, bytes] : cases)
+        EXPECT_EQ(SaveProperties(properties), bytes);
 }
 
 TEST(PersistStream, RoundTripsEveryKindOfValueAndReadsOlderVersions)
@@ -75,11 +74,7 @@ TEST(PersistStream, RefusesNewerVersionsAndMalformedVariants)
         return b;
     };
     using enum PersistError;
-    const struct {
-        const char* name;
-        Bytes bytes;
-        PersistError error;
-    } cases[] = {
+    const std::tuple<const char*, Bytes, PersistError> cases[] = {
         {"newer version", {0x01, 0x03, 0x00, 0x00, 1, 0, 0, 0, 2, 0, 0, 0}, kNewerVersion},
         {"much newer version", {0x00, 0x00, 0x00, 0x80}, kNewerVersion},
         {"not a string", with({0x03, 0x00, 0x05, 0x00, 0x00, 0x00}), kCorrupt},
@@ -89,9 +84,9 @@ TEST(PersistStream, RefusesNewerVersionsAndMalformedVariants)
         {"length beyond the data", with({0x08, 0x00, 0x64, 0x00, 0x00, 0x00, 'a', 0, 0, 0}), kTruncated},
         {"file name missing", with({0x08, 0x00, 0x00, 0x00, 0x00, 0x00}), kTruncated},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, bytes, error] : cases) {
         PersistedProperties loaded;
-        EXPECT_EQ(Load(c.bytes, loaded), c.error) << c.name;
+        EXPECT_EQ(Load(bytes, loaded), error) << name;
     }
 }
 

@@ -1,24 +1,225 @@
-// The thumbnail control's COM object, linked into the test program: interfaces, cache,
-// activation, verbs and persisted properties; then the built library's control hosted
-// in the system's own ActiveX host.
+// The control linked into the test program, in a test container: interfaces, cache, verbs,
+// persisted properties and what its window paints; then the library's in the system's host.
 #include "thumbctl/control/thumb_control.h"
+
+#include <windows.h>
+
+#include <ocidl.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "VelmoraThumbCtl.h"
+#include "framework/ax/event_sink.h"
+#include "framework/com/com_ptr.h"
+#include "framework/com/dispatch.h"
+#include "framework/com/object.h"
 #include "framework/com/typelib.h"
 #include "framework/win/gdi.h"
 #include "tests/support/drop_files.h"
+#include "tests/support/pixels.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/server_library.h"
-#include "tests/thumbctl/control/control_fakes.h"
 #include "thumbctl/control/persist_stream.h"
+#include "thumbctl/control/placement.h"
+#include "thumbctl/server/class_table.h"
+#include "thumbctl/server/interface.h"
 
 namespace {
 
-using namespace ctlcom_testing;
+using fw::com::Bstr;
+using fw::com::ComPtr;
+using testing_support::CaptureClient;
+using testing_support::Dib;
 using Calls = std::vector<std::string>;
 using Events = std::vector<std::pair<DISPID, std::wstring>>;
 using Bytes = std::vector<uint8_t>;
+constexpr uint32_t kWhite = 0xFFFFFF, kAny = 0xFFFFFFFF;
+
+// Every pixel has the expected colour (kAny: any colour will do).
+testing::AssertionResult Matches(const Dib& dib, const std::function<uint32_t(int, int)>& expected)
+{
+    int wrong = 0;
+    for (int y = 0; y < dib.height; ++y)
+        for (int x = 0; x < dib.width; ++x)
+            wrong += expected(x, y) != kAny && dib.At(x, y) != expected(x, y);
+    return wrong == 0 ? testing::AssertionSuccess()
+                      : testing::AssertionFailure() << wrong << " pixels differ";
+}
+
+template <typename T, typename I, typename... Args>
+T& Made(ComPtr<I>& holder, Args&&... args)
+{
+    EXPECT_EQ(fw::com::Make<T>(holder, std::forward<Args>(args)...), S_OK);
+    return *static_cast<T*>(holder.Get());
+}
+
+// A picture cache that knows the pictures it was given and records every load.
+class FakeCache final : public fw::com::Implements<fw::com::Dispatch<IVelmoraPictureCache>> {
+public:
+    STDMETHODIMP LoadBitmap(LONG_PTR window, BSTR path, LONG_PTR bitmap, LONG_PTR info) override
+    {
+        loads.emplace_back(reinterpret_cast<HWND>(window), path ? path : L"");
+        const auto found = pictures.find(loads.back().second);
+        if (found == pictures.end())
+            return E_FAIL;
+        *reinterpret_cast<HBITMAP*>(bitmap) = found->second;
+        GetObjectW(found->second, sizeof(BITMAP), reinterpret_cast<void*>(info));
+        return S_OK;
+    }
+    STDMETHODIMP SetCacheSize(short size, short outCount) override
+    {
+        return sizes.emplace_back(size, outCount), S_OK;
+    }
+    std::map<std::wstring, HBITMAP> pictures;
+    std::vector<std::pair<HWND, std::wstring>> loads;
+    std::vector<std::pair<short, short>> sizes;
+};
+
+// A sink of the control's events that records each id and its text argument, then
+// overwrites the text: a sink after it sees the text only if it has its own copy.
+fw::ax::EventSink& MadeEventSink(ComPtr<IDispatch>& holder, Events& events)
+{
+    return Made<fw::ax::EventSink>(
+        holder, DIID__IVelmoraThumbCtlEvents, [&events](DISPID id, const DISPPARAMS& p) {
+            const VARIANT* text = fw::ax::EventArgument(p, 0);
+            events.emplace_back(id, text && V_VT(text) == VT_BSTR ? V_BSTR(text) : L"");
+            for (UINT i = 0; text && V_VT(text) == VT_BSTR && i < SysStringLen(V_BSTR(text)); ++i)
+                V_BSTR(text)[i] = L'#';
+        });
+}
+
+class PropertyNotifySink final : public fw::com::Implements<IPropertyNotifySink> {
+public:
+    STDMETHODIMP OnChanged(DISPID id) override
+    {
+        return calls.push_back("changed " + std::to_string(id)), S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID id) override
+    {
+        return calls.push_back("edit " + std::to_string(id)), editAnswer;
+    }
+    HRESULT editAnswer = S_OK;
+    std::vector<std::string> calls;  // "edit -518", "changed -518"
+};
+
+// An in-place container without frame or document window, recording the calls that matter.
+class TestSite final
+    : public fw::com::Implements<IOleClientSite, fw::com::Chain<IOleInPlaceSite, IOleWindow>> {
+public:
+    TestSite(HWND window, RECT position) : window_(window), position_(position) {}
+    STDMETHODIMP SaveObject() override { return Record("SaveObject"); }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override { return *m = nullptr, E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer** c) override { return *c = nullptr, E_NOINTERFACE; }
+    STDMETHODIMP ShowObject() override { return Record("ShowObject"); }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+    STDMETHODIMP GetWindow(HWND* w) override { return *w = window_, Record("GetWindow"); }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return Record("CanInPlaceActivate"); }
+    STDMETHODIMP OnInPlaceActivate() override { return Record("OnInPlaceActivate"); }
+    STDMETHODIMP OnUIActivate() override { return Record("OnUIActivate"); }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override
+    {
+        *frame = nullptr;
+        *doc = nullptr;
+        *pos = *clip = position_;
+        *info = {info->cb, FALSE, window_, nullptr, 0};
+        return Record("GetWindowContext");
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return Record("OnUIDeactivate"); }
+    STDMETHODIMP OnInPlaceDeactivate() override { return Record("OnInPlaceDeactivate"); }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT rect) override
+    {
+        return requested = *rect, Record("OnPosRectChange");
+    }
+    std::vector<std::string> calls;
+    RECT requested{};
+
+private:
+    HRESULT Record(const char* name) { return calls.emplace_back(name), S_OK; }
+    HWND window_;
+    RECT position_;
+};
+
+// A top-level window of a plain class that keeps its background, for hosting.
+HWND CreateHostWindow(const wchar_t* className, const wchar_t* title, int width, int height)
+{
+    return CreateWindowExW(0, className, title, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+template <typename I>
+ComPtr<I> Query(IUnknown* object)
+{
+    ComPtr<I> result;
+    EXPECT_EQ(object->QueryInterface(__uuidof(I), result.PutVoid()), S_OK);
+    return result;
+}
+
+ComPtr<IVelmoraThumbCtl> NewControl()
+{
+    ComPtr<IVelmoraThumbCtl> control;
+    EXPECT_EQ(thumbctl::CreateThumbControl(nullptr, IID_IVelmoraThumbCtl, control.PutVoid()), S_OK);
+    return control;
+}
+
+// The control in a test container; the control and every sink must be gone at the end.
+class ControlTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        As<IOleObject>()->Close(OLECLOSE_NOSAVE);
+        As<IOleObject>()->SetClientSite(nullptr);
+        control_.Reset();
+        site_.Reset();
+        cache_.Reset();
+        DestroyWindow(host_);
+        EXPECT_EQ(fw::com::Module::Objects(), objects_) << "the control or a sink leaked";
+    }
+    template <typename I>
+    ComPtr<I> As()
+    {
+        return Query<I>(control_.Get());
+    }
+    // Puts the control into a test container's 300 x 200 window, activated in place.
+    HWND Activate()
+    {
+        host_ = CreateHostWindow(L"STATIC", L"", 300, 200);
+        site = &Made<TestSite>(site_, host_, position_);
+        EXPECT_EQ(As<IOleObject>()->SetClientSite(site_.Get()), S_OK);
+        EXPECT_EQ(DoVerb(OLEIVERB_INPLACEACTIVATE), S_OK);
+        return ControlWindow();
+    }
+    HRESULT DoVerb(LONG verb)
+    {
+        return As<IOleObject>()->DoVerb(verb, nullptr, site_.Get(), 0, host_, &position_);
+    }
+    HWND ControlWindow()
+    {
+        HWND hwnd = nullptr;
+        As<IOleWindow>()->GetWindow(&hwnd);
+        return hwnd;
+    }
+
+    fw::com::CoInitScope com_{COINIT_APARTMENTTHREADED};
+    const long objects_ = fw::com::Module::Objects();
+    ComPtr<IVelmoraThumbCtl> control_ = NewControl();
+    ComPtr<IOleClientSite> site_;
+    TestSite* site = nullptr;
+    HWND host_ = nullptr;
+    const RECT position_{0, 0, 300, 200};
+    ComPtr<IVelmoraPictureCache> cache_;
+};
 
 // The control's dispatch side and the fake cache's run on the library's type library.
 class TypeLibEnvironment : public testing::Environment {
@@ -41,7 +242,7 @@ Bytes Saved(IUnknown* control)
 {
     const ComPtr<IStream> stream = StreamOf({});
     STATSTG stat{};
-    EXPECT_EQ(As<IPersistStreamInit>(control)->Save(stream.Get(), TRUE), S_OK);
+    EXPECT_EQ(Query<IPersistStreamInit>(control)->Save(stream.Get(), TRUE), S_OK);
     stream->Stat(&stat, STATFLAG_NONAME);
     Bytes bytes(static_cast<size_t>(stat.cbSize.QuadPart));
     stream->Seek({}, STREAM_SEEK_SET, nullptr);
@@ -53,33 +254,25 @@ void Connect(IUnknown* control, REFIID point, IUnknown* sink)
 {
     ComPtr<IConnectionPoint> cp;
     DWORD cookie = 0;
-    EXPECT_EQ(As<IConnectionPointContainer>(control)->FindConnectionPoint(point, cp.Put()), S_OK);
+    EXPECT_EQ(Query<IConnectionPointContainer>(control)->FindConnectionPoint(point, cp.Put()), S_OK);
     EXPECT_EQ(cp->Advise(sink, &cookie), S_OK);
 }
 
 TEST_F(ControlTest, AnswersItsInterfacesWithOneIdentityRefusesOthersAndCanBeAggregated)
 {
     const ComPtr<IUnknown> identity = As<IUnknown>();
-    auto get = [&](const IID* iid) {
+    // clang-format off
+    const IID* const answered[] = {&IID_IDispatch, &IID_IVelmoraThumbCtl, &IID_IViewObject, &IID_IViewObject2,
+        &IID_IViewObjectEx, &IID_IOleWindow, &IID_IOleInPlaceObject, &IID_IOleInPlaceObjectWindowless,
+        &IID_IPersist, &IID_IPersistStreamInit, &IID_IProvideClassInfo, &IID_IProvideClassInfo2,
+        &IID_IOleInPlaceActiveObject, &IID_IOleControl, &IID_IOleObject, &IID_IConnectionPointContainer,
+        &IID_ISpecifyPropertyPages, &IID_IQuickActivate, &IID_IPersistStorage, &IID_IDataObject, &IID_IMarshal};
+    // clang-format on
+    for (const IID* iid : answered) {
         ComPtr<IUnknown> p;
         EXPECT_EQ(control_->QueryInterface(*iid, p.PutVoid()), S_OK) << testing::PrintToString(*iid);
-        EXPECT_EQ(p ? ::As<IUnknown>(p.Get()).Get() : nullptr, identity.Get());
-        return p;
-    };
-    for (const IID* iid : {&IID_IOleInPlaceActiveObject, &IID_IOleControl, &IID_IOleObject,
-                           &IID_IConnectionPointContainer, &IID_ISpecifyPropertyPages, &IID_IQuickActivate,
-                           &IID_IPersistStorage, &IID_IDataObject, &IID_IMarshal})
-        get(iid);
-    // Pairs of a base interface and the first interface that carries it: answered as one.
-    const IID* const chained[] = {&IID_IDispatch,         &IID_IVelmoraThumbCtl,
-                                  &IID_IViewObject2,      &IID_IViewObjectEx,
-                                  &IID_IViewObject,       &IID_IViewObjectEx,
-                                  &IID_IOleInPlaceObject, &IID_IOleInPlaceObjectWindowless,
-                                  &IID_IOleWindow,        &IID_IOleInPlaceObjectWindowless,
-                                  &IID_IPersist,          &IID_IPersistStreamInit,
-                                  &IID_IProvideClassInfo, &IID_IProvideClassInfo2};
-    for (size_t i = 0; i < std::size(chained); i += 2)
-        EXPECT_EQ(get(chained[i]).Get(), get(chained[i + 1]).Get());
+        EXPECT_EQ(p ? Query<IUnknown>(p.Get()).Get() : nullptr, identity.Get());
+    }
     for (const IID* iid : {&IID_IPersistPropertyBag, &IID_IOleCache, &IID_IRunnableObject,
                            &IID_IPointerInactive, &IID_IPerPropertyBrowsing, &IID_IOleLink,
                            &IID_IExternalConnection, &DIID__IVelmoraThumbCtlEvents}) {
@@ -95,7 +288,7 @@ TEST_F(ControlTest, AnswersItsInterfacesWithOneIdentityRefusesOthersAndCanBeAggr
     EXPECT_EQ(thumbctl::CreateThumbControl(outer.Get(), IID_IOleObject, refused.PutVoid()),
               CLASS_E_NOAGGREGATION);
     ASSERT_EQ(thumbctl::CreateThumbControl(outer.Get(), IID_IUnknown, inner.PutVoid()), S_OK);
-    EXPECT_EQ(::As<IUnknown>(::As<IOleObject>(inner.Get()).Get()).Get(), ::As<IUnknown>(outer.Get()).Get())
+    EXPECT_EQ(Query<IUnknown>(Query<IOleObject>(inner.Get()).Get()).Get(), Query<IUnknown>(outer.Get()).Get())
         << "the outer object is the identity";
 }
 
@@ -196,7 +389,7 @@ TEST_F(ControlTest, PropertiesGoThroughAStreamAndComeBackThroughTheSetters)
     ComPtr<IPropertyNotifySink> notifyHolder;
     auto& notify = Made<PropertyNotifySink>(notifyHolder);
     Connect(loaded.Get(), IID_IPropertyNotifySink, notifyHolder.Get());
-    const auto persist = ::As<IPersistStreamInit>(loaded.Get());
+    const auto persist = Query<IPersistStreamInit>(loaded.Get());
     ASSERT_EQ(persist->Load(StreamOf(bytes).Get()), S_OK);
     EXPECT_EQ(notify.calls, (Calls{"edit -518", "changed -518"})) << "through the setter";
     notify.editAnswer = S_FALSE;
@@ -213,9 +406,8 @@ TEST_F(ControlTest, PropertiesGoThroughAStreamAndComeBackThroughTheSetters)
     }
 }
 
-// The library's control in the system's ActiveX host (atl.dll's "AtlAxWin"): a container
-// nobody here wrote, creating the registered control by its program identifier.
-TEST_F(ControlTest, RegisteredControlInTheSystemsHostShowsItsPictureFiresEventsAndSaves)
+// The registered control in atl.dll's "AtlAxWin", a container nobody here wrote, by its ProgID.
+TEST_F(ControlTest, RegisteredControlInTheSystemsHostMakesItsOwnCacheAndFiresEventsToEverySink)
 {
     using testing_support::TheLibrary;
     ASSERT_NE(TheLibrary().module, nullptr);
@@ -228,25 +420,14 @@ TEST_F(ControlTest, RegisteredControlInTheSystemsHostShowsItsPictureFiresEventsA
     host_ = CreateHostWindow(L"AtlAxWin", L"VelmoraThumbCtl.1", 300, 200);
     ComPtr<IUnknown> unknown;
     ASSERT_EQ(getControl(host_, unknown.Put()), S_OK);
-    const ComPtr<IVelmoraThumbCtl> control = ::As<IVelmoraThumbCtl>(unknown.Get());
+    const ComPtr<IVelmoraThumbCtl> control = Query<IVelmoraThumbCtl>(unknown.Get());
     HWND window = nullptr;
-    ASSERT_EQ(::As<IOleWindow>(unknown.Get())->GetWindow(&window), S_OK) << "activated in place as a window";
+    ASSERT_EQ(Query<IOleWindow>(unknown.Get())->GetWindow(&window), S_OK) << "activated in place as a window";
     EXPECT_EQ(GetParent(window), host_);
     EXPECT_TRUE(IsWindowVisible(window));
     // Shown without a cache given, the control makes its own from the registered class.
     ASSERT_EQ(control->displayFile(Bstr(L"C:\\missing.bmp").Get()), S_OK);
     EXPECT_EQ(control->loadFile(Bstr(L"C:\\missing.bmp").Get()), S_OK) << "it has a cache";
-
-    ComPtr<IVelmoraPictureCache> cacheHolder;
-    Dib red(100, 80, 0xFF0000);
-    auto& cache = Made<FakeCache>(cacheHolder);
-    cache.pictures[L"C:\\red.bmp"] = red.Handle();
-    ASSERT_EQ(control->put_IPictureCache(cacheHolder.Get()), S_OK);
-    ASSERT_EQ(control->displayFile(Bstr(L"C:\\red.bmp").Get()), S_OK);
-    const Dib shown = CaptureClient(window);
-    EXPECT_EQ(WrongPixels(shown, {100, 60, 200, 140}, 0xFF0000), 0);
-    EXPECT_TRUE(testing_support::SaveArtefact(shown, "ctlcom_hosted_control"));
-    EXPECT_EQ(cache.loads.back().first, window);
     // Every sink gets every event, with its own copy of the text.
     ComPtr<IDispatch> scribbler, reader;
     Events scribbled, read;
@@ -264,13 +445,115 @@ TEST_F(ControlTest, RegisteredControlInTheSystemsHostShowsItsPictureFiresEventsA
     EXPECT_EQ(scribbled, expected);
     EXPECT_EQ(read, expected);
 
-    ASSERT_EQ(control->put_Caption(Bstr(L"THUMB2").Get()), S_OK);
-    ASSERT_EQ(As<IPersistStreamInit>()->Load(StreamOf(Saved(unknown.Get())).Get()), S_OK);
-    Bstr caption;
-    ASSERT_EQ(control_->get_Caption(caption.Put()), S_OK);
-    EXPECT_STREQ(caption.CStr(), L"THUMB2") << "saved by the hosted control, read by this one";
     DestroyWindow(std::exchange(host_, nullptr));
     TheLibrary().unregisterServer();
+}
+
+using thumbctl::Rect;
+using Colours = std::function<uint32_t(int, int)>;
+constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
+const Colours kSolid = [](int, int) { return kRed; };
+const Colours kHalves = [](int x, int) { return x < 50 ? kRed : kBlue; };  // of a 100 x 80 picture
+
+// The picture inside `where` (its left edge at where.left), white around it.
+Colours Picture(const Rect& where, const Colours& inside = kSolid)
+{
+    return [=](int x, int y) { return where.Contains(x, y) ? inside(x - where.left, y) : kWhite; };
+}
+
+class ControlWindowTest : public ControlTest {
+protected:
+    void SetUp() override
+    {
+        window_ = Activate();
+        cache = &Made<FakeCache>(cache_);
+        ASSERT_EQ(control_->put_IPictureCache(cache_.Get()), S_OK);
+    }
+    // A picture the cache hands out once it is ready.
+    void Add(const std::wstring& path, int w, int h, const Colours& colours, bool ready = true)
+    {
+        pictures_.try_emplace(path, w, h).first->second.Fill(colours);
+        if (ready)
+            cache->pictures[path] = pictures_.at(path).Handle();
+    }
+    void Show(const wchar_t* path) { ASSERT_EQ(control_->displayFile(Bstr(path).Get()), S_OK); }
+    void Send(UINT message, int x, int y, WPARAM keys = MK_LBUTTON)
+    {
+        SendMessageW(window_, message, keys, MAKELPARAM(x, y));
+    }
+    testing::AssertionResult Shows(const Rect& where, const Colours& inside = kSolid)
+    {
+        return Matches(CaptureClient(window_), Picture(where, inside));
+    }
+
+    HWND window_ = nullptr;
+    FakeCache* cache = nullptr;
+    std::map<std::wstring, Dib> pictures_;
+};
+
+TEST_F(ControlWindowTest, PaintsThePictureWhenReadyShowingAStarUntilThenAndRepaintsOnResize)
+{
+    Show(L"");
+    EXPECT_TRUE(Shows({}));
+    EXPECT_TRUE(cache->loads.empty()) << "no file name: the cache is not asked";
+
+    Add(L"slow", 400, 100, kSolid, false);
+    Show(L"slow");
+    const Dib pending = CaptureClient(window_);
+    EXPECT_FALSE(Matches(pending, Picture({}))) << "a \"*\" in the top-left corner";
+    EXPECT_TRUE(Matches(pending, [](int x, int y) { return x < 24 && y < 24 ? kAny : kWhite; }));
+    cache->pictures[L"slow"] = pictures_.at(L"slow").Handle();  // as the cache's loader does
+    SendMessageW(window_, thumbctl::kPictureReadyMessage, 0, 0);
+    EXPECT_TRUE(Shows({0, 63, 300, 138}));
+    const size_t asked = cache->loads.size();
+    SendMessageW(window_, thumbctl::kPictureReadyMessage, 0, 0);  // for a file loaded ahead
+    EXPECT_EQ(cache->loads.size(), asked) << "the picture on screen is not asked for and drawn again";
+
+    const RECT smaller{0, 0, 200, 200};
+    ASSERT_EQ(As<IOleInPlaceObject>()->SetObjectRects(&smaller, &smaller), S_OK);
+    EXPECT_TRUE(Shows({0, 75, 200, 125}));
+}
+
+TEST_F(ControlWindowTest, MouseZoomsIntoASelectionDrawnAsABandFitsBesideItAndDoubleClickResets)
+{
+    Add(L"halves", 100, 80, kHalves);
+    Show(L"halves");
+    const Rect picture{100, 60, 200, 140}, band{160, 80, 190, 100}, inner{161, 81, 189, 99};
+    Send(WM_LBUTTONDOWN, 160, 80);
+    EXPECT_EQ(GetCapture(), window_);
+    Send(WM_MOUSEMOVE, 190, 100);
+    EXPECT_FALSE(Shows(picture, kHalves));
+    EXPECT_TRUE(Matches(CaptureClient(window_), [&](int x, int y) {
+        return band.Contains(x, y) && !inner.Contains(x, y) ? kAny : Picture(picture, kHalves)(x, y);
+    })) << "drawn only along its border";
+    Send(WM_LBUTTONUP, 190, 100, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_TRUE(Shows({0, 0, 300, 200}, [](int, int) { return kBlue; })) << "bitmap 60,20-90,40";
+    ASSERT_EQ(control_->put_FileName(Bstr(L"halves").Get()), S_OK);
+    EXPECT_TRUE(Shows({0, 0, 300, 200}, [](int, int) { return kBlue; })) << "a new name keeps the view";
+
+    Send(WM_LBUTTONDBLCLK, 150, 100);
+    EXPECT_TRUE(Shows(picture, kHalves));
+    Send(WM_LBUTTONDOWN, 10, 10);
+    Send(WM_LBUTTONUP, 60, 50, 0);  // beside the picture: fitted to the window
+    EXPECT_TRUE(Shows({25, 0, 275, 200}, [](int x, int) { return x < 123 ? kRed : x > 127 ? kBlue : kAny; }));
+    EXPECT_TRUE(testing_support::SaveArtefact(CaptureClient(window_), "control_view_fitted"));
+
+    Send(WM_LBUTTONDOWN, 120, 70);  // a new file in the middle of a selection ends it
+    Show(L"halves");
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_TRUE(Shows(picture, kHalves));
+    // Back at the anchor (under 5 x 5: only a repaint) or after a lost capture: band gone, no zoom.
+    for (const bool loseCapture : {false, true}) {
+        Send(WM_LBUTTONDOWN, 120, 70);
+        Send(WM_MOUSEMOVE, 180, 120);
+        if (loseCapture) {
+            SetCapture(host_);
+            ReleaseCapture();
+        }
+        Send(WM_LBUTTONUP, loseCapture ? 180 : 120, loseCapture ? 120 : 70, 0);
+        EXPECT_TRUE(Shows(picture, kHalves)) << loseCapture;
+    }
 }
 
 }  // namespace

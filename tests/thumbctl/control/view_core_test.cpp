@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-#include <vector>
+#include <tuple>
 
 #include "thumbctl/control/placement.h"
 #include "thumbctl/control/view_state.h"
@@ -17,30 +17,10 @@ void PrintTo(const Rect& r, std::ostream* os)
 
 namespace {
 
-// Every pixel of the bounds is covered exactly once by the picture or a band.
-void ExpectTiling(const Placement& p, int W, int H)
-{
-    std::vector<int> hits(static_cast<size_t>(W) * H, 0);
-    for (size_t i = 0; i <= p.bandCount; ++i) {
-        const Rect& r = i == p.bandCount ? p.destination : p.bands[i];
-        ASSERT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= W && r.bottom <= H) << testing::PrintToString(r);
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                ++hits[static_cast<size_t>(y) * W + x];
-    }
-    for (size_t i = 0; i < hits.size(); ++i)
-        ASSERT_EQ(hits[i], 1) << "pixel " << i % W << "," << i / W;
-}
-
 TEST(PlacePicture, PlacesPicturesAsTheViewRequires)
 {
-    const struct {
-        const char* name;
-        int W, H, pictureWidth, pictureHeight;
-        Rect zoom;
-        bool fit;
-        Rect destination, source;
-    } cases[] = {
+    // Window, picture, zoom rectangle, fit mode; where it goes (empty: not drawn) and the part shown.
+    const std::tuple<const char*, int, int, int, int, Rect, bool, Rect, Rect> cases[] = {
         {"natural size centred", 300, 200, 100, 80, {}, false, {100, 60, 200, 140}, {0, 0, 100, 80}},
         {"odd sizes a pixel smaller", 300, 200, 101, 81, {}, false, {100, 60, 200, 140}, {0, 0, 101, 81}},
         {"odd window", 301, 201, 100, 80, {}, false, {100, 60, 200, 140}, {0, 0, 100, 80}},
@@ -52,36 +32,22 @@ TEST(PlacePicture, PlacesPicturesAsTheViewRequires)
         {"fit enlarges", 300, 200, 50, 40, {}, true, {25, 0, 275, 200}, {0, 0, 50, 40}},
         {"fit, wide", 300, 200, 90, 20, {}, true, {0, 67, 300, 133}, {0, 0, 90, 20}},
         {"zoom fills", 300, 200, 100, 80, {60, 20, 90, 40}, false, {0, 0, 300, 200}, {60, 20, 90, 40}},
+        {"whole picture as zoom", 300, 200, 50, 40, {0, 0, 50, 40}, false, {25, 0, 275, 200}, {0, 0, 50, 40}},
         {"zoom, other shape", 300, 200, 100, 80, {0, 0, 20, 40}, false, {100, 0, 200, 200}, {0, 0, 20, 40}},
         {"one-pixel window", 1, 1, 10000, 1, {}, true, {0, 0, 1, 1}, {0, 0, 10000, 1}},
         {"truncated halves stay in", 200, 200, 201, 200, {}, true, {0, 0, 200, 200}, {0, 0, 201, 200}},
+        {"no width", 0, 200, 100, 80, {}, false, {}, {}},
+        {"no height", 300, 0, 100, 80, {}, false, {}, {}},
+        {"negative width", -5, 10, 100, 80, {}, false, {}, {}},
+        {"empty picture", 300, 200, 0, 80, {}, false, {}, {}},
+        {"picture without height", 300, 200, 100, 0, {}, false, {}, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Placement p = PlacePicture(c.W, c.H, c.pictureWidth, c.pictureHeight, c.zoom, c.fit);
-        ASSERT_TRUE(p.drawn);
-        EXPECT_EQ(p.destination, c.destination);
-        EXPECT_EQ(p.source, c.source);
-        ExpectTiling(p, c.W, c.H);
-    }
-}
-
-TEST(PlacePicture, FitModeFixesTheZoomToTheWholePicture)
-{
-    const Placement p = PlacePicture(300, 200, 50, 40, {}, true);
-    EXPECT_EQ(p.zoom, (Rect{0, 0, 50, 40}));
-    // The whole picture as zoom rectangle keeps the enlarged drawing without fit mode.
-    EXPECT_EQ(PlacePicture(300, 200, 50, 40, p.zoom, false).destination, p.destination);
-}
-
-TEST(PlacePicture, NothingIsDrawnIntoEmptyBoundsOrFromAnEmptyPicture)
-{
-    const int cases[][4] = {
-        {0, 200, 100, 80}, {300, 0, 100, 80}, {-5, 10, 100, 80}, {300, 200, 0, 80}, {300, 200, 100, 0}};
-    for (const auto& c : cases) {
-        const Placement p = PlacePicture(c[0], c[1], c[2], c[3], {}, false);
-        EXPECT_FALSE(p.drawn);
-        EXPECT_TRUE(p.destination.Empty());
+    for (const auto& [name, W, H, pictureWidth, pictureHeight, zoom, fit, destination, source] : cases) {
+        SCOPED_TRACE(name);
+        const Placement p = PlacePicture(W, H, pictureWidth, pictureHeight, zoom, fit);
+        EXPECT_EQ(p.drawn, !destination.Empty());
+        EXPECT_EQ(p.destination, destination);
+        EXPECT_EQ(p.drawn ? p.source : source, source);
     }
 }
 
@@ -90,14 +56,8 @@ TEST(FinishSelection, TurnsSelectionsIntoViewChanges)
     using enum SelectionResult;
     const Rect natural{100, 60, 200, 140}, picture{0, 0, 100, 80}, reduced{0, 75, 200, 125};
     const Rect wide{0, 0, 400, 100}, full{0, 0, 300, 200}, zoomed{60, 20, 90, 40};
-    const struct {
-        const char* name;
-        Rect selection;
-        int W, H;
-        Rect destination, source;
-        SelectionResult result;
-        Rect zoom;
-    } cases[] = {
+    // The selection, the window, where the picture is and its part shown; the outcome.
+    const std::tuple<const char*, Rect, int, int, Rect, Rect, SelectionResult, Rect> cases[] = {
         {"under 5 x 5", {150, 100, 154, 104}, 300, 200, natural, picture, kIgnored, {}},
         {"narrow but tall", {150, 70, 154, 130}, 300, 200, natural, picture, kZoom, {7, 10, 97, 70}},
         {"no corner on it", {10, 10, 60, 50}, 300, 200, {125, 80, 175, 120}, {0, 0, 50, 40}, kFit, {}},
@@ -112,13 +72,10 @@ TEST(FinishSelection, TurnsSelectionsIntoViewChanges)
         {"zooms further", {150, 100, 210, 140}, 300, 200, full, zoomed, kZoom, {75, 30, 81, 34}},
         {"no window height", {160, 80, 190, 100}, 300, 0, natural, picture, kIgnored, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const SelectionOutcome out = FinishSelection(c.selection, c.W, c.H, c.destination, c.source);
-        EXPECT_EQ(out.result, c.result);
-        if (c.result == kZoom) {
-            EXPECT_EQ(out.zoom, c.zoom);
-        }
+    for (const auto& [name, selection, W, H, destination, source, result, zoom] : cases) {
+        const SelectionOutcome out = FinishSelection(selection, W, H, destination, source);
+        EXPECT_EQ(out.result, result) << name;
+        EXPECT_EQ(result == kZoom ? out.zoom : zoom, zoom) << name;
     }
 }
 
@@ -130,7 +87,7 @@ ViewState DrawnView(int pictureWidth = 100, int pictureHeight = 80)
     return view;
 }
 
-TEST(ViewState, SelectionStartsOnlyOverARecordedDrawingAndIdleMouseDoesNothing)
+TEST(ViewState, SelectionStartsOnlyOverARecordedDrawingAndItsBandMovesWhenBothCoordinatesChange)
 {
     ViewState view;
     EXPECT_FALSE(view.BeginSelection(150, 100));
@@ -140,41 +97,39 @@ TEST(ViewState, SelectionStartsOnlyOverARecordedDrawingAndIdleMouseDoesNothing)
     EXPECT_FALSE(view.MoveSelection(10, 10) || view.EndSelection(10, 10, 300, 200) || view.CancelSelection());
 
     view = DrawnView();
-    EXPECT_TRUE(view.BeginSelection(150, 100));
+    ASSERT_TRUE(view.BeginSelection(150, 100));
     EXPECT_TRUE(view.Selecting());
     EXPECT_EQ(view.Drag(), (Rect{150, 100, 150, 100}));
-}
-
-TEST(ViewState, RubberBandMovesOnlyWhenBothCoordinatesChange)
-{
-    ViewState view = DrawnView();
-    ASSERT_TRUE(view.BeginSelection(150, 100));
-    const struct {
-        int x, y;
-        bool moves;
-        Rect erase, draw;
-    } steps[] = {
+    // The band moves only when both coordinates change: to x, y it moves, erasing and drawing.
+    const std::tuple<int, int, bool, Rect, Rect> steps[] = {
         {170, 100, false, {}, {}},
         {150, 120, false, {}, {}},
         {170, 120, true, {150, 100, 150, 100}, {150, 100, 170, 120}},
         {130, 90, true, {150, 100, 170, 120}, {130, 90, 150, 100}},  // drawn normalized
         {130, 95, false, {}, {}},
     };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(testing::Message() << s.x << "," << s.y);
-        const auto move = view.MoveSelection(s.x, s.y);
-        ASSERT_EQ(move.has_value(), s.moves);
-        if (move) {
-            EXPECT_EQ(move->erase, s.erase);
-            EXPECT_EQ(move->draw, s.draw);
-        }
+    for (const auto& [x, y, moves, erase, draw] : steps) {
+        SCOPED_TRACE(testing::Message() << x << "," << y);
+        const auto move = view.MoveSelection(x, y);
+        ASSERT_EQ(move.has_value(), moves);
+        EXPECT_EQ(move ? std::pair(move->erase, move->draw) : std::pair(erase, draw), std::pair(erase, draw));
     }
     EXPECT_EQ(view.Drag(), (Rect{150, 100, 130, 90}));
 }
 
-TEST(ViewState, ZoomSelectionShowsThePartSelectedAndZoomsFurther)
+TEST(ViewState, ZoomSelectionShowsThePartSelectedAndSmallOrCancelledOnesChangeNothing)
 {
     ViewState view = DrawnView();
+    ASSERT_TRUE(view.BeginSelection(150, 100));
+    const auto small = view.EndSelection(153, 96, 300, 200);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->result, SelectionResult::kIgnored);
+    ASSERT_TRUE(view.BeginSelection(120, 70));
+    view.MoveSelection(180, 120);
+    EXPECT_TRUE(view.CancelSelection());
+    EXPECT_FALSE(view.Selecting() || view.EndSelection(180, 120, 300, 200));
+    EXPECT_FALSE(!view.Zoom().Empty() || view.FitMode());
+
     ASSERT_TRUE(view.BeginSelection(160, 80));
     const auto out = view.EndSelection(190, 100, 300, 200);
     ASSERT_TRUE(out);
@@ -207,20 +162,6 @@ TEST(ViewState, SelectionOutsideThePictureFitsItAndResetReturnsToTheWholePicture
 
     ASSERT_TRUE(view.EndSelection(160, 90, 300, 200));
     EXPECT_FALSE(view.FitMode()) << "a zoom from fit mode leaves it";
-}
-
-TEST(ViewState, SmallSelectionAndLostCaptureChangeNothing)
-{
-    ViewState view = DrawnView();
-    ASSERT_TRUE(view.BeginSelection(150, 100));
-    const auto out = view.EndSelection(153, 96, 300, 200);
-    ASSERT_TRUE(out);
-    EXPECT_EQ(out->result, SelectionResult::kIgnored);
-    ASSERT_TRUE(view.BeginSelection(120, 70));
-    view.MoveSelection(180, 120);
-    EXPECT_TRUE(view.CancelSelection());
-    EXPECT_FALSE(view.Selecting() || view.EndSelection(180, 120, 300, 200));
-    EXPECT_FALSE(!view.Zoom().Empty() || view.FitMode());
 }
 
 TEST(ViewState, MouseWordsAndReflectedMessages)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -13,53 +14,52 @@ namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-const fw::CodePage& Cp()
-{
-    return fw::CodePage932();
-}
-
 LibrarySettings Parse(const std::string& text)
 {
-    return LibrarySettings::Parse(text, Cp());
+    return LibrarySettings::Parse(text, fw::CodePage932());
 }
 
 TEST(LibrarySettingsTest, ReadsTheNumbersOnlyAsExactLowerCaseKeys)
 {
-    const struct {
-        const char* name;
-        std::string file;
-        long cacheSize, bufferingSize, budgetMiB = kDefaultMemoryBudgetMiB;
-    } cases[] = {
+    const long kDefault = kDefaultMemoryBudgetMiB;
+    const std::tuple<const char*, std::string, long, long, long> cases[] = {
         // clang-format off
-        {"empty file", "", 8, 2},
-        {"both set", "cachesize=20\nbufferingsize=5\n", 20, 5},
-        {"CRLF lines", "cachesize=20\r\nbufferingsize=5\r\n", 20, 5},
-        {"last line without line feed", "cachesize=31", 31, 2},
-        {"other case is no setting", "CacheSize=20\nBUFFERINGSIZE=9\n", 8, 2},
-        {"indented key matches nothing", "  cachesize=20\n\tbufferingsize=9\n", 8, 2},
-        {"blanks before '=' are cut", "cachesize \t=20\n", 20, 2},
-        {"blanks after '=' are skipped", "cachesize=  \t20\n", 20, 2},
-        {"leading digits only", "cachesize=12abc\n", 12, 2},
-        {"not a number is 0", "cachesize=abc\nbufferingsize=\n", 0, 0},
-        {"sign is read", "cachesize=-3\nbufferingsize=+4\n", -3, 4},
-        {"later record wins", "cachesize=3\ncachesize=4\n", 4, 2},
-        {"comments are skipped", ";cachesize=3\n  'cachesize=4\n\t;bufferingsize=1\n", 8, 2},
-        {"line without '=' uses no record", "cachesize\nbufferingsize 7\n", 8, 2},
-        {"Ctrl+Z ends a text-mode file", "cachesize=3\n\x1A" "cachesize=4\n", 3, 2},
-        {"NUL ends a line", std::string("cachesize=3\0" "9\n", 14), 3, 2},
-        {"saturates like strtol", "cachesize=99999999999\n", 2147483647, 2},
+        {"empty file", "", 8, 2, kDefault},
+        {"both set", "cachesize=20\nbufferingsize=5\n", 20, 5, kDefault},
+        {"CRLF lines", "cachesize=20\r\nbufferingsize=5\r\n", 20, 5, kDefault},
+        {"last line without line feed", "cachesize=31", 31, 2, kDefault},
+        {"other case is no setting", "CacheSize=20\nBUFFERINGSIZE=9\n", 8, 2, kDefault},
+        {"indented key matches nothing", "  cachesize=20\n\tbufferingsize=9\n", 8, 2, kDefault},
+        {"blanks before '=' are cut", "cachesize \t=20\n", 20, 2, kDefault},
+        {"blanks after '=' are skipped", "cachesize=  \t20\n", 20, 2, kDefault},
+        {"leading digits only", "cachesize=12abc\n", 12, 2, kDefault},
+        {"not a number is 0", "cachesize=abc\nbufferingsize=\n", 0, 0, kDefault},
+        {"sign is read", "cachesize=-3\nbufferingsize=+4\n", -3, 4, kDefault},
+        {"later record wins", "cachesize=3\ncachesize=4\n", 4, 2, kDefault},
+        {"comments are skipped", ";cachesize=3\n  'cachesize=4\n\t;bufferingsize=1\n", 8, 2, kDefault},
+        {"line without '=' uses no record", "cachesize\nbufferingsize 7\n", 8, 2, kDefault},
+        {"Ctrl+Z ends a text-mode file",
+         "cachesize=3\n\x1A"
+         "cachesize=4\n",
+         3, 2, kDefault},
+        {"NUL ends a line",
+         std::string("cachesize=3\0"
+                     "9\n",
+                     14),
+         3, 2, kDefault},
+        {"saturates like strtol", "cachesize=99999999999\n", 2147483647, 2, kDefault},
         {"memory budget in MiB", "memorybudget=4096\n", 8, 2, 4096},
         {"no budget", "memorybudget=0\n", 8, 2, 0},
         {"a negative budget is none", "memorybudget=-5\n", 8, 2, 0},
-        {"other case is no budget", "MemoryBudget=300\n", 8, 2, kDefaultMemoryBudgetMiB},
+        {"other case is no budget", "MemoryBudget=300\n", 8, 2, kDefault},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        LibrarySettings s = Parse(c.file);
-        EXPECT_EQ(c.cacheSize, s.CacheSize());
-        EXPECT_EQ(c.bufferingSize, s.BufferingSize());
-        EXPECT_EQ(uint64_t(c.budgetMiB) << 20, s.MemoryBudgetBytes());
+    for (const auto& [name, file, cacheSize, bufferingSize, budgetMiB] : cases) {
+        SCOPED_TRACE(name);
+        LibrarySettings s = Parse(file);
+        EXPECT_EQ(cacheSize, s.CacheSize());
+        EXPECT_EQ(bufferingSize, s.BufferingSize());
+        EXPECT_EQ(uint64_t(budgetMiB) << 20, s.MemoryBudgetBytes());
     }
 }
 
@@ -71,30 +71,23 @@ TEST(LibrarySettingsTest, RecordsAsTheReaderKeepsThem)
         numbered.push_back({"e" + std::to_string(i), "p.spi"});
         file += "e" + std::to_string(i) + "=p.spi\n";
     }
-    const struct {
-        const char* name;
-        std::string file;
-        Pairs records;
-    } cases[] = {
-        {"indented keys and trailing blanks of values stay",
-         "  png = x.spi  \nk=\n=v\n",
-         {{"  png", "x.spi  "}, {"k", ""}, {"", "v"}}},
-        {"fgets splits lines of 259 bytes",
-         "k=" + std::string(257, 'x') + "z=1\n" + std::string(300, 'y') + "\n",
-         {{"k", std::string(257, 'x')}, {"z", "1"}}},
-        {"keys are cut to 31 bytes without splitting characters",
-         std::string(30, 'a') + "\x95\x5C" + "bb=v\n" + std::string(40, 'c') + "=w\n",
-         {{std::string(30, 'a'), "v"}, {std::string(31, 'c'), "w"}}},
-        {"only the first 32 records; comments and lines without '=' are none", file + "cachesize=40\n",
-         numbered},
+    const std::string longLine = "k=" + std::string(257, 'x') + "z=1\n" + std::string(300, 'y') + "\n";
+    const std::string longKeys = std::string(30, 'a') + "\x95\x5C" + "bb=v\n" + std::string(40, 'c') + "=w\n";
+    const std::tuple<const char*, std::string, Pairs> cases[] = {
+        // clang-format off
+        {"indented keys, trailing blanks stay", "  png = x.spi  \nk=\n=v\n", {{"  png", "x.spi  "}, {"k", ""}, {"", "v"}}},
+        {"fgets splits lines of 259 bytes", longLine, {{"k", std::string(257, 'x')}, {"z", "1"}}},
+        {"keys cut to 31 bytes, characters whole", longKeys, {{std::string(30, 'a'), "v"}, {std::string(31, 'c'), "w"}}},
+        {"the first 32 records; no comments or lines without '='", file + "cachesize=40\n", numbered},
+        // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        LibrarySettings s = Parse(c.file);
+    for (const auto& [name, text, expected] : cases) {
+        SCOPED_TRACE(name);
+        LibrarySettings s = Parse(text);
         Pairs records;
         for (size_t i = 0; i < s.RecordCount(); ++i)
             records.push_back({s.Record(i).key, s.Record(i).value});
-        EXPECT_EQ(c.records, records);
+        EXPECT_EQ(expected, records);
         EXPECT_EQ(8, s.CacheSize());
     }
 }
@@ -117,7 +110,7 @@ TEST(LibrarySettingsTest, ChoosesTheDecoderByExtensionIgnoringCase)
     };
     for (const auto& [path, plugin] : cases) {
         SCOPED_TRACE(path);
-        DecoderChoice choice = s.DecoderFor(path, Cp());
+        DecoderChoice choice = s.DecoderFor(path, fw::CodePage932());
         EXPECT_EQ(!plugin.empty(), choice.plugin);
         EXPECT_EQ(plugin, choice.pluginPath);
     }
@@ -160,7 +153,7 @@ TEST(LibrarySettingsTest, SettingsFileSitsBesideTheModule)
         // clang-format on
     };
     for (const auto& [module, settings] : cases)
-        EXPECT_EQ(settings, SettingsPathFor(module, Cp())) << module;
+        EXPECT_EQ(settings, SettingsPathFor(module, fw::CodePage932())) << module;
 }
 
 }  // namespace

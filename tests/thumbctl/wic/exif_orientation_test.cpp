@@ -1,9 +1,9 @@
-// The Exif orientation of JPEG bytes, well-formed and broken: every case and
-// every prefix of it is read within its bounds (the native build checks that).
-// Pictures that turn are checked by the plug-in tests under Wine.
+// The Exif orientation of JPEG bytes, well-formed and broken, every prefix read within its
+// bounds (the sanitizers check that). Pictures that turn: the plug-in tests under Wine.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "thumbctl/wic/exif_orientation.h"
 
@@ -33,11 +33,7 @@ std::string Exif(unsigned tag, unsigned type, unsigned value, unsigned ifd = 8, 
 TEST(ExifOrientationTest, SegmentsAreWalkedToTheOrientationWithinTheirBounds)
 {
     const std::string soi = "\xFF\xD8", sos = "\xFF\xDA";
-    const struct {
-        const char* name;
-        std::string bytes;
-        int expected;
-    } cases[] = {
+    const std::tuple<const char*, std::string, int> cases[] = {
         {"after JFIF, before the scan", soi + Segment(0xE0, "JFIF") + Exif(0x112, 3, 6) + sos, 6},
         {"fill bytes and an XMP segment first",
          soi + "\xFF" + Segment(0xE1, "http://ns.adobe.com/") + Exif(0x112, 3, 8), 8},
@@ -49,11 +45,11 @@ TEST(ExifOrientationTest, SegmentsAreWalkedToTheOrientationWithinTheirBounds)
         {"more entries than bytes", soi + Exif(0x110, 3, 6, 8, 40), 0},
         {"segment longer than the file", soi + Exif(0x112, 3, 6).substr(0, 12), 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto* data = reinterpret_cast<const uint8_t*>(c.bytes.data());
-        EXPECT_EQ(c.expected, JpegExifOrientation(data, c.bytes.size()));
-        for (size_t n = 0; n < c.bytes.size(); ++n)
+    for (const auto& [name, bytes, expected] : cases) {
+        SCOPED_TRACE(name);
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+        EXPECT_EQ(expected, JpegExifOrientation(data, bytes.size()));
+        for (size_t n = 0; n < bytes.size(); ++n)
             JpegExifOrientation(data, n);
     }
 }

@@ -4,6 +4,7 @@
 #include <wincodec.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "framework/com/com_ptr.h"
@@ -112,14 +113,8 @@ TEST_F(WicPluginTest, FormatsDecodeToTheirSizeAndColoursFromFilesOrMemory)
     const std::vector<uint8_t> bgra = {255, 0, 0, 128, 9, 9, 9, 0, 0, 0, 255, 255};
     const std::vector<uint8_t> grey(8, 128);
     const auto quadrants = [](UINT x, UINT y) { return Quadrant(x, y, 5, 4); };
-    const struct {
-        const char* name;
-        std::string bytes;
-        LONG width, height;
-        SHORT depth;
-        std::vector<uint32_t> rgb;  // one row; empty: quadrants
-        int tolerance;
-    } cases[] = {
+    // The file; its width, height and depth, one row's colours (empty: quadrants) and their tolerance.
+    const std::tuple<const char*, std::string, LONG, LONG, SHORT, std::vector<uint32_t>, int> cases[] = {
         // clang-format off
         {"BMP with padded rows", EncodeWithWic(GUID_ContainerFormatBmp, 5, 4, quadrants), 5, 4, 24, {}, 0},
         {"PNG with alpha",
@@ -130,29 +125,26 @@ TEST_F(WicPluginTest, FormatsDecodeToTheirSizeAndColoursFromFilesOrMemory)
          8, 1, 8, std::vector<uint32_t>(8, 0x808080), 2},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_FALSE(c.bytes.empty());
-        const std::string path = files_.AddFile("picture", c.bytes);
+    for (const auto& [name, bytes, width, height, depth, rgb, tolerance] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_FALSE(bytes.empty());
+        const std::string path = files_.AddFile("picture", bytes);
         // Past the first 64 KB: file views begin at such boundaries only.
         constexpr size_t kOffset = 65536 + 100;
-        const std::string inside = files_.AddFile("inside", std::string(kOffset, 'x') + c.bytes);
+        const std::string inside = files_.AddFile("inside", std::string(kOffset, 'x') + bytes);
         const Decoded d = Decode(path.c_str(), 0, kFileInput);
         ASSERT_EQ(kOk, d.code);
-        ASSERT_EQ(c.width, d.width);
-        ASSERT_EQ(c.height, d.height);
+        ASSERT_EQ(std::pair(width, height), std::pair(d.width, d.height));
         for (LONG y = 0; y < d.height; ++y)
             for (LONG x = 0; x < d.width; ++x)
-                EXPECT_PRED3(Near, c.rgb.empty() ? Quadrant(x, y, c.width, c.height) : c.rgb[x], d.At(x, y),
-                             c.tolerance)
+                EXPECT_PRED3(Near, rgb.empty() ? Quadrant(x, y, width, height) : rgb[x], d.At(x, y),
+                             tolerance)
                     << x << "," << y;
-        EXPECT_EQ(d.rgb, FromMemory(c.bytes).rgb);
+        EXPECT_EQ(d.rgb, FromMemory(bytes).rgb);
         EXPECT_EQ(d.rgb, Decode(inside.c_str(), kOffset, kFileInput).rgb);
         PictureInfo info;
         ASSERT_EQ(kOk, P().pictureInfo(path.c_str(), 0, kFileInput, &info));
-        EXPECT_EQ(c.width, info.width);
-        EXPECT_EQ(c.height, info.height);
-        EXPECT_EQ(c.depth, info.colorDepth);
+        EXPECT_EQ(std::tuple(width, height, depth), std::tuple(info.width, info.height, info.colorDepth));
     }
 }
 
