@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 #include <ole2.h>
+#include <shlobj.h>
 
 #include "app/html_help.h"
 #include "app/profile_settings.h"
+#include "framework/win/system_library.h"
 
 int CClsApp::wideDropNames_ = 0;
 
@@ -27,8 +29,7 @@ bool CClsApp::InitInstance(const char* commandLine)
     oleStarted_ = SUCCEEDED(OleInitialize(nullptr));
     if (!oleStarted_)
         return false;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    fw::InitCommonControls(ICC_WIN95_CLASSES);
 
     char module[MAX_PATH] = "";
     const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
@@ -36,7 +37,7 @@ bool CClsApp::InitInstance(const char* commandLine)
         module[0] = '\0';
     const app::ProgramFiles files = app::ProgramFilesFor(module);
     helpFile_ = files.help;
-    profile_ = std::make_unique<fw::IniProfile>(files.profile);
+    profile_ = std::make_unique<fw::IniProfile>(ProfilePath(files.profile));
 
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;  // 148 bytes
@@ -56,6 +57,20 @@ bool CClsApp::InitInstance(const char* commandLine)
     if (commandLine && *commandLine)
         frame_->LoadCommandLine(commandLine);
     return true;
+}
+
+std::string CClsApp::ProfilePath(const std::string& besideProgram)
+{
+    wchar_t roaming[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming)))
+        roaming[0] = L'\0';
+    const auto shortPath = [](const std::wstring& path) {
+        std::wstring shortForm(MAX_PATH, L'\0');
+        const DWORD length = GetShortPathNameW(path.c_str(), shortForm.data(), MAX_PATH);
+        shortForm.resize(length < MAX_PATH ? length : 0);
+        return shortForm;
+    };
+    return app::ChooseProfilePath(besideProgram, {*fw::SystemFileSystem(), roaming, shortPath});
 }
 
 bool CClsApp::OnIdle(int)

@@ -25,6 +25,8 @@ public:
 
 private:
     bool InitInstance(const char* commandLine);
+    // The profile beside the program, or in the user's roaming data when that folder refuses writes.
+    static std::string ProfilePath(const std::string& besideProgram);
     int ExitInstance(int code);
     bool OnIdle(int count);
 

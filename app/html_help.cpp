@@ -1,6 +1,7 @@
 #include "app/html_help.h"
 
 #include "framework/win/handles.h"
+#include "framework/win/system_library.h"
 
 namespace app {
 namespace {
@@ -39,9 +40,9 @@ HtmlHelpProc Bind()
         g_bound = true;
         const std::string server = RegisteredServer();
         if (!server.empty())
-            module.reset(LoadLibraryA(server.c_str()));
+            module = fw::LoadLibraryAt(server);
         if (!module)
-            module.reset(LoadLibraryA("hhctrl.ocx"));
+            module = fw::LoadSystemLibrary(L"hhctrl.ocx");
         return module ? reinterpret_cast<HtmlHelpProc>(GetProcAddress(module.get(), MAKEINTRESOURCEA(14)))
                       : nullptr;
     }();

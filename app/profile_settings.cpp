@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "framework/core/path.h"
+#include "framework/core/text.h"
 
 namespace app {
 
@@ -106,6 +107,66 @@ ProgramFiles ProgramFilesFor(const std::string& programPath, const fw::CodePage&
 {
     return {fw::WithExtension(programPath, ".ini", codePage),
             fw::WithExtension(programPath, ".chm", codePage)};
+}
+
+namespace {
+
+// A new file made in the folder and removed again tells what a read-only medium or a
+// folder without write access would refuse.
+bool CanWrite(const std::string& profile, fw::FileSystem& files)
+{
+    const uint32_t attributes = files.Attributes(profile);
+    if (attributes != fw::kAttrInvalid && (attributes & (fw::kAttrReadOnly | fw::kAttrDirectory)))
+        return false;
+    const std::string probe = profile + ".tmp";
+    std::unique_ptr<fw::OutputFile> file = files.Create(probe);
+    if (!file)
+        return false;
+    const bool closed = file->Close();
+    file.reset();
+    files.Remove(probe);
+    return closed;
+}
+
+// The roaming profile folder in the code page, through the short form of the roaming
+// folder when its long form has characters the code page lacks; empty when neither does.
+std::string RoamingProfileFolder(const ProfilePlaceHost& host, const fw::CodePage& codePage)
+{
+    if (host.roamingFolder.empty())
+        return {};
+    std::string folder;
+    if (!fw::TryNarrowAnsi(host.roamingFolder, folder)) {
+        const std::wstring shortForm = host.shortPath ? host.shortPath(host.roamingFolder) : std::wstring();
+        if (shortForm.empty() || !fw::TryNarrowAnsi(shortForm, folder))
+            return {};
+    }
+    return fw::JoinPath(folder, kRoamingProfileFolder, codePage);
+}
+
+}  // namespace
+
+std::string ChooseProfilePath(const std::string& besideProgram, const ProfilePlaceHost& host,
+                              const fw::CodePage& codePage)
+{
+    fw::FileSystem& files = host.files;
+    if (CanWrite(besideProgram, files))
+        return besideProgram;
+    const std::string folder = RoamingProfileFolder(host, codePage);
+    const auto isFolder = [&](const std::string& path) {
+        const uint32_t attributes = files.Attributes(path);
+        return attributes != fw::kAttrInvalid && (attributes & fw::kAttrDirectory);
+    };
+    const auto makeFolder = [&](const std::string& path) { return files.MakeFolder(path) == 0; };
+    if (folder.empty() || !fw::CreateFolderPath(folder, isFolder, makeFolder, codePage))
+        return besideProgram;
+    const std::string roaming = fw::JoinPath(folder, fw::FileNameOf(besideProgram, codePage), codePage);
+    if (files.Attributes(roaming) == fw::kAttrInvalid && files.CopyNew(besideProgram, roaming) == 0) {
+        // A copy keeps the read-only attribute of its source.
+        const uint32_t attributes = files.Attributes(roaming);
+        if (attributes != fw::kAttrInvalid && (attributes & fw::kAttrReadOnly))
+            files.SetAttributes(roaming, attributes & ~fw::kAttrReadOnly);
+    }
+    return roaming;
 }
 
 }  // namespace app

@@ -1,10 +1,13 @@
-// Every setting of the sorter's profile (the INI file beside the program): sections,
+// Every setting of the sorter's profile (the INI file beside the program, or in the
+// user's roaming application data when the program's folder refuses writes): sections,
 // keys and defaults in one table, with typed accessors over fw::Profile.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "framework/core/codepage.h"
+#include "framework/core/filesystem.h"
 #include "framework/core/profile.h"
 #include "lists/list_model.h"
 
@@ -115,5 +118,26 @@ struct ProgramFiles {
 };
 ProgramFiles ProgramFilesFor(const std::string& programPath,
                              const fw::CodePage& codePage = fw::SystemCodePage());
+
+// What choosing the profile's place asks of the system.
+struct ProfilePlaceHost {
+    fw::FileSystem& files;
+    // The user's roaming application data folder; empty when the system names none.
+    std::wstring roamingFolder;
+    // The short (8.3) form of an existing path; empty when it has none.
+    std::function<std::wstring(const std::wstring&)> shortPath;
+};
+
+// The folder under the roaming application data that holds the profile.
+inline constexpr char kRoamingProfileFolder[] = "Lumsor20";
+
+// The profile beside the program (`besideProgram`) when that file can be written: its
+// folder takes a new file and the file itself is not read-only. Else the file of the
+// same name in kRoamingProfileFolder of the roaming application data, first made as a
+// writable copy of the one beside the program when that exists, so a read-only default
+// still applies. A roaming folder the code page cannot name is taken by its short form.
+// When no other place can be had the profile stays beside the program.
+std::string ChooseProfilePath(const std::string& besideProgram, const ProfilePlaceHost& host,
+                              const fw::CodePage& codePage = fw::SystemCodePage());
 
 }  // namespace app

@@ -7,6 +7,7 @@
 
 #include "framework/ax/dispatch_call.h"
 #include "framework/core/text.h"
+#include "framework/win/system_library.h"
 #include "framework/win/wait_cursor.h"
 #include "resources/lumsor/fileops_res.h"
 
@@ -71,8 +72,7 @@ void SetItemSelected(HWND list, int item, bool selected)
 
 PreviewChoice CClsPreviewDlg::Run(HWND owner)
 {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
+    fw::InitCommonControls(ICC_LISTVIEW_CLASSES);
     switch (RunModal(GetModuleHandleW(nullptr), IDD_PREVIEW, owner)) {
         case kEndCopy:
             return PreviewChoice::Copy;

@@ -11,6 +11,7 @@
 #include "framework/core/path.h"
 #include "framework/core/text.h"
 #include "framework/win/ini_profile.h"
+#include "framework/win/system_library.h"
 
 namespace installer {
 
@@ -82,16 +83,25 @@ std::string Win32Machine::ErrorText(uint32_t code)
 
 std::optional<FileVersion> Win32Machine::Version(const std::string& path)
 {
+    // The version functions are not a known DLL: from the system folder, never from beside
+    // the installer.
+    static const fw::UniqueModule library = fw::LoadSystemLibrary(L"version.dll");
+    const auto sizeOf =
+        fw::ProcAddress<decltype(&GetFileVersionInfoSizeA)>(library.get(), "GetFileVersionInfoSizeA");
+    const auto read = fw::ProcAddress<decltype(&GetFileVersionInfoA)>(library.get(), "GetFileVersionInfoA");
+    const auto query = fw::ProcAddress<decltype(&VerQueryValueA)>(library.get(), "VerQueryValueA");
+    if (!sizeOf || !read || !query)
+        return std::nullopt;
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    const DWORD size = sizeOf(path.c_str(), &handle);
     if (size == 0)
         return std::nullopt;
     std::vector<char> data(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data()))
+    if (!read(path.c_str(), 0, size, data.data()))
         return std::nullopt;
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
+    if (!query(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
         length < sizeof(VS_FIXEDFILEINFO))
         return std::nullopt;
     return FileVersion{info->dwFileVersionMS, info->dwFileVersionLS};
@@ -134,7 +144,7 @@ void Win32Machine::WriteWininitProfile(const std::string& key, const std::string
 
 ServerOutcome Win32Machine::CallServer(const std::string& path, bool unregister)
 {
-    fw::UniqueModule module(LoadLibraryA(path.c_str()));
+    fw::UniqueModule module = fw::LoadLibraryAt(path);
     if (!module)
         return {};
     const auto entry = reinterpret_cast<ServerEntry>(

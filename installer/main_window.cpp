@@ -5,6 +5,7 @@
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
 #include "framework/win/string_table.h"
+#include "installer/launcher_win32.h"
 #include "installer/pages.h"
 #include "installer/texts.h"
 #include "resources/orkvane/resource.h"
@@ -225,9 +226,7 @@ void MainWindow::FinishActions()
                                        state_.restartNeeded, state_.choices.installFolder);
     SetCurrentDirectoryA(plan.currentFolder.c_str());
     for (const FinishAction& action : plan.open)
-        ShellExecuteA(Handle(), "open", action.file.c_str(),
-                      action.parameters.empty() ? nullptr : action.parameters.c_str(), nullptr,
-                      SW_SHOWNORMAL);
+        OpenAsDesktopUser(Handle(), action.file, action.parameters);
     if (plan.restart)
         ExitWindowsEx(EWX_REBOOT, 0);
     DestroyWindow(Handle());

@@ -10,6 +10,7 @@
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
 #include "framework/win/ini_profile.h"
+#include "framework/win/system_library.h"
 #include "installer/launcher_win32.h"
 #include "installer/main_window.h"
 #include "installer/texts.h"
@@ -18,8 +19,8 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int startShow)
 {
     using namespace installer;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    fw::RestrictDllSearch();
+    fw::InitCommonControls(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
 
     InstallerState state;
     state.instance = instance;

@@ -5,6 +5,7 @@
 
 #include "framework/core/codepage.h"
 #include "framework/win/handles.h"
+#include "framework/win/system_library.h"
 #include "installer/installer_state.h"
 
 namespace installer {
@@ -38,7 +39,7 @@ bool IsNtFamily()
 
 bool HasNewShell()
 {
-    fw::UniqueModule shell(LoadLibraryA("Shell32.DLL"));
+    fw::UniqueModule shell = fw::LoadSystemLibrary(L"shell32.dll");
     if (!shell)
         return false;
     const auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(GetProcAddress(shell.get(), "DllGetVersion"));

@@ -36,11 +36,17 @@ void TermsPage::OnInit()
         SetItemText(IDC_LICENSE_TEXT, WithCrLf(fw::WidenAnsi(text)));
     }
     ShowWindow(Handle(), SW_SHOW);
+    // After the dialog has given the text its first focus, which selects all of it.
+    PostMessageW(GetDlgItem(Handle(), IDC_LICENSE_TEXT), EM_SETSEL, 0, 0);
 }
 
-void TermsPage::OnPageCommand(UINT id, UINT)
+void TermsPage::OnPageCommand(UINT id, UINT code)
 {
-    if (id == IDOK)
+    // The dialog selects all of an edit's text when it gives it the focus; terms are
+    // read from the top, not replaced.
+    if (id == IDC_LICENSE_TEXT && code == EN_SETFOCUS)
+        SendDlgItemMessageW(Handle(), IDC_LICENSE_TEXT, EM_SETSEL, 0, 0);
+    else if (id == IDOK)
         Finish(PageEvent::Next);
     else if (id == IDCANCEL)
         Finish(PageEvent::Decline);

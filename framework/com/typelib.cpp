@@ -9,6 +9,7 @@
 #include "framework/com/hresult.h"
 #include "framework/com/module.h"
 #include "framework/core/path.h"
+#include "framework/win/system_library.h"
 
 namespace fw::com {
 namespace {
@@ -157,16 +158,13 @@ HRESULT UnregisterModuleTypeLib(const std::wstring& modulePath) noexcept
         if (!IsTypeLibRegistered(copy))
             return S_OK;  // nothing to remove
 
-        HMODULE oleaut = LoadLibraryW(L"oleaut32.dll");
+        const UniqueModule oleaut = LoadSystemLibrary(L"oleaut32.dll");
         if (!oleaut)
             return HRESULT_FROM_WIN32(GetLastError());
-        auto unregister = reinterpret_cast<UnRegisterTypeLibFn>(
-            reinterpret_cast<void*>(GetProcAddress(oleaut, "UnRegisterTypeLib")));
-        HRESULT hr = S_FALSE;
-        if (unregister)
-            hr = unregister(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
-        FreeLibrary(oleaut);
-        return hr;
+        const auto unregister = ProcAddress<UnRegisterTypeLibFn>(oleaut.get(), "UnRegisterTypeLib");
+        if (!unregister)
+            return S_FALSE;
+        return unregister(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
     });
 }
 

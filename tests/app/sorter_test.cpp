@@ -4,10 +4,13 @@
 // clipboard. The variations live in the portable tables of app_tests.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -149,23 +152,41 @@ TEST_F(SorterTest, SortsWithAListKeyUndoesWithBackspaceOrTheMenuAndAsksBeforeExi
     EXPECT_TRUE(process_.WaitExit(15000));
 }
 
+// From a folder that refuses writes (a read-only mount, where the machine allows one) the
+// profile is kept in the user's roaming data instead.
 TEST_F(SorterTest, KeepsTheWorkingLayoutAcrossARestart)
 {
-    Start();
-    RECT grid{}, before{}, after{};
-    GetWindowRect(List(0), &grid);
-    ASSERT_TRUE(Press(VK_RIGHT, true));
-    PostMessageW(List(3), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_TRUE(ts::WaitUntil([&] { return IsIconic(List(3)) != FALSE; }));
-    GetWindowRect(List(0), &before);
-    ASSERT_EQ(before.left, grid.left + 10);
-    PostMessageW(frame_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(process_.WaitExit(15000));
+    std::vector<std::wstring> programs{program_};
+    const char* readOnly = std::getenv("SUITE_READONLY_PROGRAM_DIR");
+    if (readOnly && GetFileAttributesA(readOnly) != INVALID_FILE_ATTRIBUTES)
+        programs.push_back(fw::WidenAnsi(readOnly) + L"\\Lumsor20.exe");
+    wchar_t roaming[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming);
+    const std::filesystem::path roamingProfile =
+        std::filesystem::path(roaming) / L"Lumsor20" / L"Lumsor20.ini";
+    std::filesystem::remove_all(roamingProfile.parent_path(), ignored_);
+    for (const std::wstring& program : programs) {
+        SCOPED_TRACE(ts::Narrow(program));
+        program_ = program;
+        Start();
+        RECT grid{}, before{}, after{};
+        GetWindowRect(List(0), &grid);
+        ASSERT_TRUE(Press(VK_RIGHT, true));
+        PostMessageW(List(3), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_TRUE(ts::WaitUntil([&] { return IsIconic(List(3)) != FALSE; }));
+        GetWindowRect(List(0), &before);
+        ASSERT_EQ(before.left, grid.left + 10);
+        PostMessageW(frame_, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(process_.WaitExit(15000));
 
-    Start();
-    GetWindowRect(List(0), &after);
-    EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top;
-    EXPECT_TRUE(IsIconic(List(3)));
+        Start();
+        GetWindowRect(List(0), &after);
+        EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top;
+        EXPECT_TRUE(IsIconic(List(3)));
+        PostMessageW(frame_, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(process_.WaitExit(15000));
+        EXPECT_EQ(std::filesystem::exists(roamingProfile), program != programs.front());
+    }
 }
 
 // A save that cannot replace the catalog (another program holds it) keeps it as it was.

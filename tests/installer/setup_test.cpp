@@ -69,6 +69,9 @@ protected:
         const HWND terms = WaitPage(L"使用許諾条件");
         EXPECT_NE(ts::WindowText(GetDlgItem(terms, 1000)).find(L"Lumsor 2.0 使用許諾条件"),
                   std::wstring::npos);
+        EXPECT_TRUE(ts::WaitForInputProcessed(terms));
+        const LRESULT selection = SendMessageW(GetDlgItem(terms, 1000), EM_GETSEL, 0, 0);
+        EXPECT_EQ(LOWORD(selection), HIWORD(selection)) << "the terms are selected";
         ts::PostCommand(terms, IDOK);
         const HWND type = WaitPage(L"インストール内容の選択");
         SendMessageW(GetDlgItem(type, 1017), BM_CLICK, 0, 0);
@@ -193,6 +196,65 @@ TEST_F(SetupTest, AFailedRegistrationGoesOnAndAMissingFileStopsTheRunHalfWay)
     };
     EXPECT_EQ(logged(L"FILE03") + logged(L"FILE04") + logged(L"UNINSTALL_SETUP"),
               target + L"\\VelmoraThumbCtl.ini|||");
+}
+
+// The programs as Windows meets them: the manifest it reads for the execution level,
+// the supported systems and the common controls; imports from known DLLs only; and,
+// started from a folder where files pose as system DLLs (taken before Wine's own, by the
+// programs' overrides, as Windows' search order would), neither loads one of them.
+TEST_F(SetupTest, TheProgramsAskTheirLevelAndLoadNothingPlantedBesideThem)
+{
+    const std::wstring package = Beside(L"package-planted");
+    const auto manifest = [](const std::wstring& program) {
+        const HMODULE image = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        const HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        const char* text = found ? static_cast<const char*>(LockResource(LoadResource(image, found))) : "";
+        const std::string manifest(text, found ? SizeofResource(image, found) : 0);
+        FreeLibrary(image);
+        return manifest;
+    };
+    const auto imports = [](const std::wstring& program) {
+        const HMODULE image = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        const auto base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
+        const auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        std::string names;
+        for (auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table.VirtualAddress);
+             table.VirtualAddress && d->Name; ++d)
+            names += CharLowerA(std::string(reinterpret_cast<const char*>(base + d->Name)).data()) +
+                     std::string(" ");
+        FreeLibrary(image);
+        return names;
+    };
+    const std::pair<const wchar_t*, const char*> programs[] = {{L"setup.exe", "highestAvailable"},
+                                                               {L"Lumsor20.exe", "asInvoker"}};
+    for (const auto& [name, level] : programs) {
+        SCOPED_TRACE(fw::Utf8FromWide(name));
+        const std::string text = manifest(package + L"\\" + name);
+        EXPECT_NE(text.find(std::string("requestedExecutionLevel level=\"") + level + "\""),
+                  std::string::npos);
+        EXPECT_NE(text.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+        for (const char* system :
+             {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+            EXPECT_NE(text.find(system), std::string::npos) << system;  // Windows 7, Windows 10 and 11
+        EXPECT_EQ(imports(package + L"\\" + name), "kernel32.dll msvcrt.dll ");
+    }
+
+    const wchar_t* const programsKey = L"Software\\Wine\\AppDefaults\\";
+    for (const auto& [name, level] : programs)
+        for (const wchar_t* dll : {L"version", L"comctl32", L"uxtheme"})
+            ts::WriteString(HKEY_CURRENT_USER, programsKey + std::wstring(name) + L"\\DllOverrides", dll,
+                            L"native,builtin");
+    Start(package);
+    ts::Process sorter = ts::Process::Start(package + L"\\Lumsor20.exe", L"", package);
+    EXPECT_TRUE(WaitPage(L"使用許諾条件"));
+    // Its frame, or its message that the control is not installed: up and running.
+    EXPECT_TRUE(ts::WaitUntil([&] { return !ts::TopWindows(sorter.Id(), nullptr).empty(); }, 20000));
+    for (const wchar_t* planted : {L"version", L"comctl32", L"uxtheme"})
+        EXPECT_FALSE(Exists(package + L"\\" + planted + L".dll.loaded")) << fw::Utf8FromWide(planted);
+    for (const auto& [name, level] : programs)
+        RegDeleteTreeW(HKEY_CURRENT_USER, (programsKey + std::wstring(name)).c_str());
 }
 
 // "/UNINSTALL" beside a script that is no install log: the message, nothing started.

@@ -170,6 +170,8 @@ bool MemoryFileSystem::ReadAll(const std::string& path, std::string& bytes)
 
 std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path)
 {
+    if (failCreate_)
+        return nullptr;
     std::string parent = Parent(path);
     if (!parent.empty() && !(Attributes(parent) != fw::kAttrInvalid))
         return nullptr;

@@ -32,6 +32,7 @@ public:
     // After `bytes` more bytes have been written, every write comes up short.
     void FailWritesAfter(size_t bytes) { writeBudget_ = static_cast<int64_t>(bytes); }
     void FailReplace(bool fail) { failReplace_ = fail; }
+    void FailCreate(bool fail) { failCreate_ = fail; }  // as a read-only medium
 
     // Faults of the file changes (CopyNew, MoveTo, Delete, MakeFolder) as Windows
     // reports them. A locked path (a file another program holds open) fails every
@@ -80,6 +81,7 @@ private:
     uint64_t nextOrder_ = 0;
     int64_t writeBudget_ = -1;
     bool failReplace_ = false;
+    bool failCreate_ = false;
     std::set<std::string> locked_;
     std::map<uint64_t, uint32_t> failAt_;
     uint64_t changes_ = 0;

@@ -12,6 +12,7 @@
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
 #include "framework/win/handles.h"
+#include "framework/win/system_library.h"
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/crash_guard.h"
 #include "thumbctl/cache/decoders.h"
@@ -298,7 +299,7 @@ DecodeResult DecodeWithOle(const std::string& path)
 DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path)
 {
     DecodeResult result;
-    fw::UniqueModule module(LoadLibraryA(plugin.c_str()));
+    fw::UniqueModule module = fw::LoadLibraryAt(plugin);
     if (!module)
         return result;
     // GetPluginInfo may be missing; the other three must be there. Only
