@@ -69,7 +69,14 @@ function(suite_fuzzer name)
   target_link_libraries(${name} PRIVATE suite_options ${F_LIBS})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  add_test(NAME ${name} COMMAND ${name} -runs=${F_RUNS} -seed=1 -max_len=4096)
+  # Inputs kept in <name>_corpus beside the target run first; what the run finds goes to
+  # the build tree, never into the sources.
+  set(corpus "")
+  if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${name}_corpus)
+    set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_found ${CMAKE_CURRENT_SOURCE_DIR}/${name}_corpus)
+    file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${name}_found)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} ${corpus} -runs=${F_RUNS} -seed=1 -max_len=4096)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
 

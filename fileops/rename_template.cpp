@@ -31,10 +31,24 @@ public:
     bool Full() const { return full_; }
     std::string Take() { return std::move(text_); }
 
-    // Appends `piece` character by character.
+    // Appends `piece` character by character. A lead byte that ended the last piece
+    // makes one character with this piece's first byte, as in the whole result.
     void Append(std::string_view piece, Case change = Case::Keep)
     {
-        for (size_t i = 0; i < piece.size() && !full_;) {
+        size_t i = 0;
+        if (openLead_ && !piece.empty()) {
+            openLead_ = false;
+            if (piece[0] != '\0' && !full_) {
+                if (text_.size() + 1 > limit_) {
+                    text_.pop_back();
+                    full_ = true;
+                    return;
+                }
+                text_.push_back(piece[0]);
+                i = 1;
+            }
+        }
+        while (i < piece.size() && !full_) {
             size_t length = cp_.CharLength(piece.data(), i, piece.size());
             if (text_.size() + length > limit_) {
                 full_ = true;
@@ -48,6 +62,8 @@ public:
             text_.push_back(c);
             if (length == 2)
                 text_.push_back(piece[i + 1]);
+            else
+                openLead_ = i + 1 == piece.size() && cp_.IsLeadByte(static_cast<unsigned char>(c));
             i += length;
         }
     }
@@ -77,6 +93,7 @@ private:
     size_t limit_;
     std::string text_;
     bool full_ = false;
+    bool openLead_ = false;  // text_ ends with a lead byte whose trail may come next
 };
 
 struct NameParts {
