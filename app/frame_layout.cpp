@@ -102,10 +102,11 @@ void CClsMainFrame::RestoreWorkingLayout()
         client = RECT{0, 0, work.right - work.left, work.bottom - work.top};
     }
     const int maxSize = std::min(GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK));
+    const int titleHeight = GetSystemMetrics(SM_CYSIZEFRAME) + GetSystemMetrics(SM_CYCAPTION);
     for (int n = 0; n < lists::kListCount; ++n) {
         HWND window = windows_[static_cast<size_t>(n)]->Handle();
-        const RECT r =
-            ToRect(app::SanitizeRect(layout.lists[static_cast<size_t>(n)], ToWindowRect(client), maxSize));
+        const RECT r = ToRect(app::SanitizeRect(layout.lists[static_cast<size_t>(n)], ToWindowRect(client),
+                                                maxSize, titleHeight));
         const int show = app::SanitizeShow(layout.show[static_cast<size_t>(n)]);
         // One placement sets the normal rectangle and the show state of a window in
         // any state, without activating it.

@@ -118,7 +118,7 @@ int SanitizeShow(int show)
     return show == kMinimize ? kMinimize : kShowNormal;
 }
 
-ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area, int maxSize)
+ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area, int maxSize, int titleHeight)
 {
     const int64_t largest = std::clamp(maxSize, kMinWindowSize, kMaxWindowSize);
     int64_t left = std::min<int64_t>(rect.left, rect.right);
@@ -129,10 +129,14 @@ ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area, int ma
         std::clamp<int64_t>(std::max<int64_t>(rect.top, rect.bottom) - top, kMinWindowSize, largest);
     const int64_t areaWidth = std::max<int64_t>(0, int64_t{area.right} - area.left);
     const int64_t areaHeight = std::max<int64_t>(0, int64_t{area.bottom} - area.top);
-    const int64_t keepX = std::min<int64_t>(kMinVisible, areaWidth);
-    const int64_t keepY = std::min<int64_t>(kMinVisible, areaHeight);
-    left = MoveInto(left, int64_t{area.left} - (width - keepX), int64_t{area.right} - keepX);
-    top = MoveInto(top, area.top, int64_t{area.bottom} - keepY);
+    const bool titleInReach = left < area.right && left + width > area.left && top < area.bottom &&
+                              top + std::max(titleHeight, 1) > area.top;
+    if (!titleInReach) {
+        const int64_t keepX = std::min<int64_t>(kMinVisible, areaWidth);
+        const int64_t keepY = std::min<int64_t>(kMinVisible, areaHeight);
+        left = MoveInto(left, int64_t{area.left} - (width - keepX), int64_t{area.right} - keepX);
+        top = MoveInto(top, area.top, int64_t{area.bottom} - keepY);
+    }
     return ProfileRect{static_cast<int>(top), static_cast<int>(left), static_cast<int>(top + height),
                        static_cast<int>(left + width)};
 }

@@ -79,13 +79,15 @@ int SanitizeShow(int show);
 //   it names the same area;
 // - width and height are clamped into kMinWindowSize..kMaxWindowSize, keeping the
 //   top left corner;
-// - the rectangle is then moved, keeping its size, so that its top edge lies inside
-//   the area and at least kMinVisible pixels of it horizontally (or the whole width
-//   of an area narrower than that).
+// - a rectangle whose title bar (its top `titleHeight` pixels) lies wholly outside the
+//   area is then moved, keeping its size, so that its top edge lies inside the area
+//   and at least kMinVisible pixels of it horizontally (or the whole width of an area
+//   narrower than that); one the user left partly above or beside the area stays.
 // Arithmetic is done in 64 bits, so any int values in the profile are safe.
 // `maxSize` is the largest window the system allows (it cuts larger ones itself,
 // which would undo the move below); it is held within kMaxWindowSize.
-ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area, int maxSize = kMaxWindowSize);
+ProfileRect SanitizeRect(const ProfileRect& rect, const WindowRect& area, int maxSize = kMaxWindowSize,
+                         int titleHeight = kMinVisible);
 
 // Copies the 36 list rectangles (with the grid defaults) and the main window's
 // rectangle from `source` to `target`. Show keys are not copied: calling up a named

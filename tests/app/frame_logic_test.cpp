@@ -198,6 +198,9 @@ TEST(SanitizeLayout, KeepsEveryWindowReachable)
         {{10, 20, 10, 20}, {10, 20, 42, 52}},            // empty: minimum size
         {{-500, 5000, -400, 5100}, {0, 768, 100, 868}},  // far off: an edge comes back
         {{700, -300, 800, -100}, {568, -168, 668, 32}},
+        {{-20, -50, 130, 150}, {-20, -50, 130, 150}},  // title bar partly in reach: stays
+        {{-32, 20, 118, 200}, {0, 20, 150, 200}},      // title bar wholly above: back
+        {{10, -200, 160, 0}, {10, -168, 160, 32}},     // wholly left of the area: back
         {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {0, -16352, 16384, 32}},
     };
     for (const auto& [stored, expected] : cases)
