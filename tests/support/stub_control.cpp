@@ -4,7 +4,7 @@
 
 #include <olectl.h>
 
-#include <sstream>
+#include <string>
 
 #include "framework/com/class_factory.h"
 #include "framework/com/object.h"
@@ -26,9 +26,8 @@ StubState g_state;
 
 std::string RectText(const RECT& r)
 {
-    std::ostringstream out;
-    out << r.left << "," << r.top << "," << r.right << "," << r.bottom;
-    return out.str();
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
 }
 
 class StubControl;
