@@ -43,11 +43,9 @@ std::vector<std::wstring> Names(HKEY root, const std::wstring& path, bool values
 
 bool KeyExists(HKEY root, const std::wstring& path)
 {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
-        return false;
-    fw::UniqueKey key(raw);
-    return true;
+    HKEY key = nullptr;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS &&
+           RegCloseKey(key) == ERROR_SUCCESS;
 }
 
 std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const std::wstring& name)
@@ -63,13 +61,8 @@ std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, cons
 
 void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value)
 {
-    HKEY raw = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    fw::UniqueKey key(raw);
-    RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 void ExpectRegistryEntries(HKEY root, const std::vector<ExpectedValue>& values,
