@@ -169,6 +169,7 @@ TEST_F(RunTest, PreviewOpensForAnInvalidPlanOrOnRequestAndDecidesTheAction)
     settings.details = false;
     List({"a", "b"});
     list.Insert(files.AddFile("other\\a", "other a"));
+    list.Insert(files.AddFile("dst\\c", "c"));    // already there: done, so no longer listed
     host.preview = fileops::PreviewChoice::Move;  // after excluding the clashing rows
     EXPECT_TRUE(fileops::MoveOrCopy(list, settings, files.Fs(), host));
     EXPECT_EQ(1, host.previews);

@@ -47,6 +47,13 @@ TEST_F(LoaderTest, FolderLoadAsksForSubfoldersOnceNeverEntersDotFoldersAndReport
     EXPECT_EQ(unsigned{fw::kMbIconHand}, prompts.Last().flags);
 }
 
+TEST_F(LoaderTest, CommandLineLoadsFoldersAndTheFilesTheFilterAccepts)
+{
+    prompts.Answer(fw::kIdNo);
+    lists::LoadCommandLine(list(), {"C:\\f\\f.txt", "C:\\missing.jpg", "C:\\f\\e.jpg", "C:\\d2"}, fs, env);
+    EXPECT_EQ((Paths{"C:\\d2\\c.jpg", "C:\\f\\e.jpg"}), Listed());
+}
+
 TEST_F(LoaderTest, DropAsksTheFolderAndSubfolderQuestionsAtMostOnce)
 {
     const std::string f = kFolderQuestion, s = kSubfolderQuestion,

@@ -13,14 +13,9 @@ namespace {
 constexpr DWORD kPollMs = 20;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-ULONGLONG Now()
-{
-    return GetTickCount64();
-}
-
 DWORD Remaining(ULONGLONG deadline)
 {
-    const ULONGLONG now = Now();
+    const ULONGLONG now = GetTickCount64();
     return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
 }
 
@@ -36,7 +31,7 @@ void PumpMessages()
 // Waits for `handle` (null: only for the time) while dispatching this thread's messages.
 bool WaitPumping(HANDLE handle, DWORD timeoutMs)
 {
-    const ULONGLONG deadline = Now() + timeoutMs;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     const DWORD count = handle ? 1 : 0;
     for (;;) {
         const DWORD r = MsgWaitForMultipleObjects(count, handle ? &handle : nullptr, FALSE,
@@ -131,7 +126,7 @@ HWND FindMessageBox(DWORD processId)
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
-    const ULONGLONG deadline = Now() + timeoutMs;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (!done()) {
         const DWORD left = Remaining(deadline);
         if (left == 0)
@@ -254,25 +249,15 @@ std::wstring WindowText(HWND window, DWORD timeoutMs)
     return text;
 }
 
-bool WaitForText(HWND window, const std::function<bool(const std::wstring&)>& ok, DWORD timeoutMs,
-                 std::wstring* last)
+bool WaitForText(HWND window, const std::function<bool(const std::wstring&)>& ok, DWORD timeoutMs)
 {
-    std::wstring text;
-    const bool met = WaitUntil(
-        [&] {
-            text = WindowText(window, timeoutMs);
-            return ok(text);
-        },
-        timeoutMs);
-    if (last)
-        *last = text;
-    return met;
+    return WaitUntil([&] { return ok(WindowText(window, timeoutMs)); }, timeoutMs);
 }
 
-bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs, std::wstring* last)
+bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs)
 {
     return WaitForText(
-        window, [&](const std::wstring& text) { return text == expected; }, timeoutMs, last);
+        window, [&](const std::wstring& text) { return text == expected; }, timeoutMs);
 }
 
 // Keys
@@ -327,7 +312,7 @@ bool WaitForInputProcessed(HWND target, DWORD timeoutMs)
     // input message, so each round trip lets at least one queued message through.
     // Input queued by PressKey makes at most a dozen messages (keys, characters).
     constexpr int kRoundTrips = 16;
-    const ULONGLONG deadline = Now() + timeoutMs;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (int i = 0; i < kRoundTrips; ++i) {
         const DWORD left = Remaining(deadline);
         if (left == 0 || !SendWithin(target, WM_NULL, 0, 0, left))
@@ -365,17 +350,11 @@ bool PostCommand(HWND window, UINT id)
 
 bool WaitForMessageBox(DWORD processId, MessageBoxInfo& box, DWORD timeoutMs)
 {
-    const HWND found = [&] {
-        HWND w = nullptr;
-        WaitUntil([&] { return (w = FindMessageBox(processId)) != nullptr; }, timeoutMs);
-        return w;
-    }();
     box = MessageBoxInfo{};
-    if (!found)
+    if (!WaitUntil([&] { return (box.hwnd = FindMessageBox(processId)) != nullptr; }, timeoutMs))
         return false;
-    box.hwnd = found;
-    box.text = WindowText(GetDlgItem(found, kMessageBoxTextId), timeoutMs);
-    box.caption = WindowText(found, timeoutMs);
+    box.text = WindowText(GetDlgItem(box.hwnd, kMessageBoxTextId), timeoutMs);
+    box.caption = WindowText(box.hwnd, timeoutMs);
     return true;
 }
 

@@ -58,12 +58,10 @@ std::wstring ClassOf(HWND window);
 
 // The window's text (WM_GETTEXT); empty when the window does not answer in time.
 std::wstring WindowText(HWND window, DWORD timeoutMs = kDriverTimeoutMs);
-// Waits until the window's text satisfies `ok` / equals `expected`. `last`
-// receives the text last read, for the failure message.
+// Waits until the window's text satisfies `ok` / equals `expected`.
 bool WaitForText(HWND window, const std::function<bool(const std::wstring&)>& ok,
-                 DWORD timeoutMs = kDriverTimeoutMs, std::wstring* last = nullptr);
-bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs = kDriverTimeoutMs,
-                 std::wstring* last = nullptr);
+                 DWORD timeoutMs = kDriverTimeoutMs);
+bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs = kDriverTimeoutMs);
 
 // Makes `target`'s top-level window the foreground window and, when `target` is a
 // child, gives it the keyboard focus. False when that did not happen in time.

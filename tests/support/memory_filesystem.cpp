@@ -7,7 +7,7 @@
 
 namespace testing_support {
 
-class MemoryFileSystem::Output final : public OutputFile {
+class MemoryFileSystem::Output final : public fw::OutputFile {
 public:
     Output(MemoryFileSystem& fs, std::string key) : fs_(fs), key_(std::move(key)) {}
 
@@ -92,11 +92,6 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
     node.order = nextOrder_++;
 }
 
-bool MemoryFileSystem::Exists(const std::string& path) const
-{
-    return nodes_.count(Key(path)) != 0;
-}
-
 std::vector<std::string> MemoryFileSystem::Files() const
 {
     std::vector<std::string> files;
@@ -112,7 +107,7 @@ uint32_t MemoryFileSystem::Attributes(const std::string& path)
     return it == nodes_.end() ? fw::kAttrInvalid : it->second.attributes;
 }
 
-bool MemoryFileSystem::Find(const std::string& path, FileInfo& info)
+bool MemoryFileSystem::Find(const std::string& path, fw::FileInfo& info)
 {
     auto it = nodes_.find(Key(path));
     if (it == nodes_.end())
@@ -126,7 +121,7 @@ bool MemoryFileSystem::Find(const std::string& path, FileInfo& info)
 }
 
 uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
-                                     const std::function<bool(const DirEntry&)>& onEntry)
+                                     const std::function<bool(const fw::DirEntry&)>& onEntry)
 {
     // Only "folder\*.*" is supported, which is all the program asks for.
     size_t cut = LastSeparator(pattern);
@@ -142,7 +137,7 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
             children.push_back(&node);
     std::sort(children.begin(), children.end(),
               [](const Node* a, const Node* b) { return a->order < b->order; });
-    DirEntry dot;
+    fw::DirEntry dot;
     dot.info.attributes = fw::kAttrDirectory;
     for (const char* name : {".", ".."}) {
         dot.name = name;
@@ -150,7 +145,7 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
             return 0;
     }
     for (const Node* node : children) {
-        DirEntry entry;
+        fw::DirEntry entry;
         entry.name = node->path.substr(LastSeparator(node->path) + 1);
         Find(node->path, entry.info);
         if (!onEntry(entry))
@@ -168,7 +163,7 @@ bool MemoryFileSystem::ReadAll(const std::string& path, std::string& bytes)
     return true;
 }
 
-std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path)
+std::unique_ptr<fw::OutputFile> MemoryFileSystem::Create(const std::string& path)
 {
     if (failCreate_)
         return nullptr;
@@ -194,19 +189,6 @@ bool MemoryFileSystem::Replace(const std::string& source, const std::string& tar
     node.path = target;
     nodes_[Key(target)] = node;
     return true;
-}
-
-bool MemoryFileSystem::Remove(const std::string& path)
-{
-    return nodes_.erase(Key(path)) != 0;
-}
-
-void MemoryFileSystem::Lock(const std::string& path, bool locked)
-{
-    if (locked)
-        locked_.insert(Key(path));
-    else
-        locked_.erase(Key(path));
 }
 
 uint32_t MemoryFileSystem::Fault(std::initializer_list<const std::string*> paths)
@@ -332,11 +314,6 @@ uint32_t MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attri
     attributes &= ~(fw::kAttrDirectory | fw::kAttrNormal);
     it->second.attributes = (kept | attributes) != 0 ? kept | attributes : fw::kAttrNormal;
     return 0;
-}
-
-bool MemoryFileSystem::SameFile(const std::string& a, const std::string& b)
-{
-    return Key(a) == Key(b) && nodes_.count(Key(a)) != 0;
 }
 
 std::string MemoryFileSystem::ErrorText(uint32_t code)

@@ -12,20 +12,14 @@
 
 namespace testing_support {
 
-// The names of the seam, as its implementations spell them.
-using fw::DirEntry;
-using fw::FileInfo;
-using fw::FileSystem;
-using fw::OutputFile;
-
-class MemoryFileSystem final : public FileSystem {
+class MemoryFileSystem final : public fw::FileSystem {
 public:
     // Adds a file (and its parent folders). `content` is the file's bytes; the size
     // reported is `size` when given, else the content length.
     void AddFile(const std::string& path, const std::string& content = std::string(), uint64_t lastWrite = 1,
                  int64_t size = -1);
     void AddFolder(const std::string& path, uint32_t extraAttributes = 0);
-    bool Exists(const std::string& path) const;
+    bool Exists(const std::string& path) const { return nodes_.count(Key(path)) != 0; }
     // Every file path, in sorted key order.
     std::vector<std::string> Files() const;
 
@@ -37,26 +31,29 @@ public:
     // Faults of the file changes (CopyNew, MoveTo, Delete, MakeFolder) as Windows
     // reports them. A locked path (a file another program holds open) fails every
     // change that touches it with fw::kErrorSharingViolation.
-    void Lock(const std::string& path, bool locked = true);
+    void Lock(const std::string& path) { locked_.insert(Key(path)); }
     // The change with this index, counting every change from 0, fails with `code`
     // and changes nothing.
     void FailChange(uint64_t index, uint32_t code) { failAt_[index] = code; }
 
     uint32_t Attributes(const std::string& path) override;
-    bool Find(const std::string& path, FileInfo& info) override;
+    bool Find(const std::string& path, fw::FileInfo& info) override;
     uint32_t Enumerate(const std::string& pattern,
-                       const std::function<bool(const DirEntry&)>& onEntry) override;
+                       const std::function<bool(const fw::DirEntry&)>& onEntry) override;
     bool ReadAll(const std::string& path, std::string& bytes) override;
-    std::unique_ptr<OutputFile> Create(const std::string& path) override;
+    std::unique_ptr<fw::OutputFile> Create(const std::string& path) override;
     bool Replace(const std::string& source, const std::string& target) override;
-    bool Remove(const std::string& path) override;
+    bool Remove(const std::string& path) override { return nodes_.erase(Key(path)) != 0; }
     std::string ErrorText(uint32_t code) override;
     uint32_t CopyNew(const std::string& source, const std::string& target) override;
     uint32_t MoveTo(const std::string& source, const std::string& target, bool replace) override;
     uint32_t Delete(const std::string& path) override;
     uint32_t MakeFolder(const std::string& path) override;
     uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
-    bool SameFile(const std::string& a, const std::string& b) override;
+    bool SameFile(const std::string& a, const std::string& b) override
+    {
+        return Key(a) == Key(b) && Exists(a);
+    }
 
 private:
     struct Node {

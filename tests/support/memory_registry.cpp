@@ -11,31 +11,20 @@ constexpr long kErrorAccessDenied = 5;
 
 std::vector<std::string> Split(const std::string& path)
 {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        const size_t end = path.find('\\', start);
-        parts.push_back(path.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
+    std::vector<std::string> parts(1);
+    for (char c : path) {
+        if (c == '\\')
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
     return parts;
 }
 
 const char* RootName(Root root)
 {
-    switch (root) {
-        case Root::ClassesRoot:
-            return "HKCR";
-        case Root::CurrentUser:
-            return "HKCU";
-        case Root::LocalMachine:
-            return "HKLM";
-        case Root::Users:
-            return "HKU";
-    }
-    return "?";
+    static const char* const kNames[] = {"HKCR", "HKCU", "HKLM", "HKU"};  // in the order of Root
+    return kNames[static_cast<size_t>(root)];
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include "tests/support/pixels.h"
 
-#include <cstring>
-#include <string>
-
+#include "framework/core/filesystem.h"
+#include "framework/core/path.h"
 #include "framework/win/gdi.h"
 
 namespace testing_support {
@@ -47,9 +46,8 @@ Dib CaptureClient(HWND window)
     return dib;
 }
 
-std::string BmpFile(const Dib& dib)
+bool SaveArtefact(const Dib& dib, const char* name)
 {
-    BITMAPFILEHEADER fh{};
     BITMAPINFOHEADER ih{};
     ih.biSize = sizeof ih;
     ih.biWidth = dib.width;
@@ -57,44 +55,15 @@ std::string BmpFile(const Dib& dib)
     ih.biPlanes = 1;
     ih.biBitCount = 32;
     const size_t pixels = static_cast<size_t>(dib.width) * dib.height * 4;
+    BITMAPFILEHEADER fh{};
     fh.bfType = 0x4D42;
     fh.bfOffBits = sizeof fh + sizeof ih;
     fh.bfSize = static_cast<DWORD>(fh.bfOffBits + pixels);
-    std::string file(fh.bfSize, '\0');
-    std::memcpy(file.data(), &fh, sizeof fh);
-    std::memcpy(file.data() + sizeof fh, &ih, sizeof ih);
-    if (dib.bits)
-        std::memcpy(file.data() + fh.bfOffBits, dib.bits, pixels);
-    return file;
-}
-
-bool SaveArtefact(const Dib& dib, const char* name)
-{
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string file(path, n);
-    file = file.substr(0, file.find_last_of('\\') + 1) + name + ".bmp";
-    const std::string bytes = BmpFile(dib);
-    fw::UniqueHandle out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (!out)
-        return false;
-    DWORD written = 0;
-    return WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
-int WrongPixels(const Dib& dib, const RECT& where, uint32_t inside)
-{
-    int wrong = 0;
-    for (int y = 0; y < dib.height; ++y) {
-        for (int x = 0; x < dib.width; ++x) {
-            const POINT p{x, y};
-            const uint32_t want = PtInRect(&where, p) ? inside : 0xFFFFFFu;
-            if (dib.At(x, y) != want)
-                ++wrong;
-        }
-    }
-    return wrong;
+    char exe[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const auto out = fw::SystemFileSystem()->Create(fw::ParentOf(exe) + "\\" + name + ".bmp");
+    return out && dib.bits && out->Write(&fh, sizeof fh) == sizeof fh &&
+           out->Write(&ih, sizeof ih) == sizeof ih && out->Write(dib.bits, pixels) == pixels && out->Close();
 }
 
 }  // namespace testing_support

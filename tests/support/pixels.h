@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
 
 #include "framework/win/handles.h"
 
@@ -27,11 +26,7 @@ struct Dib {
 
 // What a window shows in its client area.
 Dib CaptureClient(HWND window);
-// The bytes of a .bmp file of `dib` (32 bits, top-down).
-std::string BmpFile(const Dib& dib);
-// Writes `dib` as <name>.bmp beside the test program.
+// Writes `dib` as <name>.bmp (32 bits, top-down) beside the test program.
 bool SaveArtefact(const Dib& dib, const char* name);
-// Pixels that differ from `inside` within `where` and from white outside it.
-int WrongPixels(const Dib& dib, const RECT& where, uint32_t inside);
 
 }  // namespace testing_support

@@ -18,19 +18,21 @@ std::vector<std::wstring> SortedWithoutCase(std::vector<std::wstring> names)
     return names;
 }
 
-// The names RegEnumKeyExW or RegEnumValueW give for the key at `path`.
-template <typename Enumerate>
-std::vector<std::wstring> Names(HKEY root, const std::wstring& path, DWORD longest, Enumerate enumerate)
+// The subkey or value names of the key at `path`.
+std::vector<std::wstring> Names(HKEY root, const std::wstring& path, bool values)
 {
     std::vector<std::wstring> names;
     HKEY raw = nullptr;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
         return names;
     fw::UniqueKey key(raw);
-    std::wstring name(longest, L'\0');
+    std::wstring name(16384, L'\0');
     for (DWORD i = 0; i < 10000; ++i) {
-        DWORD length = longest;
-        if (enumerate(key.get(), i, name.data(), &length) != ERROR_SUCCESS)
+        DWORD length = 16384;
+        const LSTATUS status =
+            values ? RegEnumValueW(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr)
+                   : RegEnumKeyExW(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS)
             break;
         names.emplace_back(name.data(), length);
     }
@@ -41,55 +43,26 @@ std::vector<std::wstring> Names(HKEY root, const std::wstring& path, DWORD longe
 
 bool KeyExists(HKEY root, const std::wstring& path)
 {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
-        return false;
-    fw::UniqueKey key(raw);
-    return true;
+    HKEY key = nullptr;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS &&
+           RegCloseKey(key) == ERROR_SUCCESS;
 }
 
 std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const std::wstring& name)
 {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
-        return std::nullopt;
-    fw::UniqueKey key(raw);
-    DWORD type = 0;
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::nullopt;
-    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
-                         &bytes) != ERROR_SUCCESS)
+    std::wstring value(32768, L'\0');
+    DWORD bytes = 65536;
+    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, value.data(),
+                     &bytes) != ERROR_SUCCESS)
         return std::nullopt;
     value.resize(wcsnlen(value.c_str(), value.size()));
     return value;
 }
 
-std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path)
-{
-    return Names(root, path, 256, [](HKEY key, DWORD i, wchar_t* name, DWORD* length) {
-        return RegEnumKeyExW(key, i, name, length, nullptr, nullptr, nullptr, nullptr);
-    });
-}
-
-std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path)
-{
-    return Names(root, path, 16384, [](HKEY key, DWORD i, wchar_t* name, DWORD* length) {
-        return RegEnumValueW(key, i, name, length, nullptr, nullptr, nullptr, nullptr);
-    });
-}
-
 void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value)
 {
-    HKEY raw = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    fw::UniqueKey key(raw);
-    RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 void ExpectRegistryEntries(HKEY root, const std::vector<ExpectedValue>& values,
@@ -101,8 +74,8 @@ void ExpectRegistryEntries(HKEY root, const std::vector<ExpectedValue>& values,
     }
     for (const ExpectedShape& s : shapes) {
         SCOPED_TRACE(Narrow(s.key));
-        EXPECT_EQ(SubkeyNames(root, s.key), SortedWithoutCase(s.subkeys));
-        EXPECT_EQ(ValueNames(root, s.key), SortedWithoutCase(s.values));
+        EXPECT_EQ(Names(root, s.key, false), SortedWithoutCase(s.subkeys));
+        EXPECT_EQ(Names(root, s.key, true), SortedWithoutCase(s.values));
     }
 }
 

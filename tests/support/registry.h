@@ -13,9 +13,6 @@ namespace testing_support {
 bool KeyExists(HKEY root, const std::wstring& path);
 // A string value; nullopt when the key or value is missing or not a string.
 std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const std::wstring& name = L"");
-// Names sorted without regard to case, as the registry compares them.
-std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path);
-std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path);
 void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
 
 struct ExpectedValue {

@@ -39,7 +39,6 @@ public:
     size_t Count() const { return shown_.size(); }
     const Shown& At(size_t i) const { return shown_.at(i); }
     const Shown& Last() const { return shown_.back(); }
-    size_t PendingAnswers() const { return answers_.size(); }
 
 private:
     fw::Prompts* previous_ = nullptr;

@@ -26,7 +26,6 @@ const Library& TheLibrary()
             auto find = [&](const char* name) {
                 return reinterpret_cast<void*>(GetProcAddress(l.module, name));
             };
-            l.canUnloadNow = reinterpret_cast<decltype(l.canUnloadNow)>(find("DllCanUnloadNow"));
             l.getClassObject = reinterpret_cast<decltype(l.getClassObject)>(find("DllGetClassObject"));
             l.registerServer = reinterpret_cast<decltype(l.registerServer)>(find("DllRegisterServer"));
             l.unregisterServer = reinterpret_cast<decltype(l.unregisterServer)>(find("DllUnregisterServer"));

@@ -15,7 +15,6 @@ std::wstring FolderOf(const std::wstring& path);
 // The library loaded once for the test program, with its entry points.
 struct Library {
     HMODULE module = nullptr;
-    HRESULT(STDAPICALLTYPE* canUnloadNow)() = nullptr;
     HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**) = nullptr;
     HRESULT(STDAPICALLTYPE* registerServer)() = nullptr;
     HRESULT(STDAPICALLTYPE* unregisterServer)() = nullptr;

@@ -4,7 +4,7 @@
 
 #include <olectl.h>
 
-#include <sstream>
+#include <string>
 
 #include "framework/com/class_factory.h"
 #include "framework/com/object.h"
@@ -26,9 +26,8 @@ StubState g_state;
 
 std::string RectText(const RECT& r)
 {
-    std::ostringstream out;
-    out << r.left << "," << r.top << "," << r.right << "," << r.bottom;
-    return out.str();
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
 }
 
 class StubControl;
@@ -322,14 +321,6 @@ HRESULT CreateStub(IUnknown* outer, REFIID riid, void** ppv)
 
 const fw::com::ClassEntry kClasses[] = {{&kStubClass, &CreateStub}};
 
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += "  " + line + "\n";
-    return text;
-}
-
 }  // namespace
 
 StubState& Stub()
@@ -366,9 +357,8 @@ StubRegistration::~StubRegistration()
 void CheckCalls(const char* file, int line, const std::vector<std::string>& expected)
 {
     if (g_state.calls != expected)
-        ADD_FAILURE_AT(file, line) << "calls made:\n"
-                                   << Joined(g_state.calls) << "calls expected:\n"
-                                   << Joined(expected);
+        ADD_FAILURE_AT(file, line) << "calls made: " << ::testing::PrintToString(g_state.calls)
+                                   << "\ncalls expected: " << ::testing::PrintToString(expected);
     g_state.calls.clear();
 }
 

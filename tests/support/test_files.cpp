@@ -3,62 +3,35 @@
 #include <atomic>
 #include <string>
 
+#include "framework/core/path.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 namespace testing_support {
 
-#ifdef _WIN32
-namespace {
-
-void CreateParents(const std::string& path)
+bool TestFiles::IsFolder(const std::string& path)
 {
-    for (size_t i = 3; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i]))) {
-            ++i;
-            continue;
-        }
-        if (path[i] == '\\')
-            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    }
+    const uint32_t attributes = fs_->Attributes(path);
+    return attributes != fw::kAttrInvalid && (attributes & fw::kAttrDirectory);
 }
-
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = folder + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-}  // namespace
 
 TestFiles::TestFiles()
 {
+#ifdef _WIN32
     static std::atomic<int> counter{0};
-    char temp[MAX_PATH];
+    char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
-    root_ =
-        std::string(temp) + "suite" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
-    if (!root_.empty() && root_.back() == '\\')
-        root_.pop_back();
-    RemoveTree(root_);
-    CreateDirectoryA(root_.c_str(), nullptr);
+    root_ = temp + ("suite" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++));
     fs_ = fw::SystemFileSystem();
+#else
+    memory_ = std::make_unique<MemoryFileSystem>();
+    fs_ = memory_.get();
+    root_ = "C:\\scratch";
+#endif
+    RemoveTree(root_);
+    MakeFolders(root_);
 }
 
 TestFiles::~TestFiles()
@@ -66,74 +39,52 @@ TestFiles::~TestFiles()
     RemoveTree(root_);
 }
 
-std::string TestFiles::AddFile(const std::string& relative, const std::string& content, size_t size)
+void TestFiles::MakeFolders(const std::string& path)
 {
-    std::string path = Path(relative);
-    CreateParents(path);
-    std::string bytes = content;
-    if (bytes.size() < size)
-        bytes.resize(size, '\0');
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        if (!bytes.empty())
-            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-    }
-    return path;
+    if (memory_)
+        return memory_->AddFolder(path);
+    fw::CreateFolderPath(
+        path, [&](const std::string& level) { return IsFolder(level); },
+        [&](const std::string& level) { return fs_->MakeFolder(level) == 0; });
 }
 
-std::string TestFiles::AddFolder(const std::string& relative)
+void TestFiles::RemoveTree(const std::string& path)
 {
-    std::string path = Path(relative);
-    CreateParents(path + "\\");
-    return path;
-}
-
-void TestFiles::Remove(const std::string& relative)
-{
-    std::string path = Path(relative);
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        RemoveTree(path);
-    else
-        DeleteFileA(path.c_str());
-}
-
-#else
-
-TestFiles::TestFiles()
-    : memory_(std::make_unique<testing_support::MemoryFileSystem>()), fs_(memory_.get()), root_("C:\\scratch")
-{
-    memory_->AddFolder(root_);
-}
-
-TestFiles::~TestFiles() = default;
-
-std::string TestFiles::AddFile(const std::string& relative, const std::string& content, size_t size)
-{
-    std::string path = Path(relative);
-    std::string bytes = content;
-    if (bytes.size() < size)
-        bytes.resize(size, '\0');
-    memory_->AddFile(path, bytes);
-    return path;
-}
-
-std::string TestFiles::AddFolder(const std::string& relative)
-{
-    std::string path = Path(relative);
-    memory_->AddFolder(path);
-    return path;
-}
-
-void TestFiles::Remove(const std::string& relative)
-{
-    memory_->Remove(Path(relative));
-}
-
+    if (IsFolder(path)) {
+        fs_->Enumerate(path + "\\*.*", [&](const fw::DirEntry& entry) {
+            if (entry.name != "." && entry.name != "..") {
+                fs_->SetAttributes(path + "\\" + entry.name, fw::kAttrNormal);
+                RemoveTree(path + "\\" + entry.name);
+            }
+            return true;
+        });
+#ifdef _WIN32
+        RemoveDirectoryA(path.c_str());
 #endif
+    }
+    fs_->Remove(path);
+}
+
+std::string TestFiles::AddFile(const std::string& relative, const std::string& content)
+{
+    const std::string path = Path(relative);
+    if (memory_)
+        memory_->AddFile(path, content);
+    else if (MakeFolders(fw::ParentOf(path)); auto out = fs_->Create(path))
+        out->Write(content.data(), content.size());
+    return path;
+}
+
+std::string TestFiles::AddFolder(const std::string& relative)
+{
+    MakeFolders(Path(relative));
+    return Path(relative);
+}
+
+void TestFiles::Remove(const std::string& relative)
+{
+    RemoveTree(Path(relative));
+}
 
 std::string TestFiles::Read(const std::string& relative)
 {

@@ -22,10 +22,8 @@ public:
     const std::string& Root() const { return root_; }
     std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
 
-    // Creates a file (and its folders) and returns its full path. `size` pads the
-    // file with zero bytes when the content is shorter.
-    std::string AddFile(const std::string& relative, const std::string& content = std::string(),
-                        size_t size = 0);
+    // Creates a file (and its folders) and returns its full path.
+    std::string AddFile(const std::string& relative, const std::string& content = std::string());
     std::string AddFolder(const std::string& relative);
     void Remove(const std::string& relative);
     std::string Read(const std::string& relative);
@@ -35,6 +33,10 @@ public:
     testing_support::MemoryFileSystem* Memory() { return memory_.get(); }
 
 private:
+    bool IsFolder(const std::string& path);
+    void MakeFolders(const std::string& path);
+    void RemoveTree(const std::string& path);
+
     std::unique_ptr<testing_support::MemoryFileSystem> memory_;
     fw::FileSystem* fs_ = nullptr;
     std::string root_;

@@ -3,6 +3,7 @@
 #include "framework/core/codepage.h"
 #include "framework/core/local_time.h"
 #include "framework/core/profile.h"
+#include "framework/core/text.h"
 #include "tests/support/scripted_prompts.h"
 
 namespace {
@@ -47,6 +48,14 @@ TEST(LocalTime, FileTimesBecomeCalendarFieldsInUtcWithoutATimeZone)
         EXPECT_EQ(fields,
                   (std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.milliseconds}));
     }
+}
+
+TEST(NativeText, NarrowsTheLatin1RangeByteForByteAndRefusesWiderCharacters)
+{
+    std::string ansi;
+    EXPECT_EQ("a\xFF?", fw::NarrowAnsiPath(L"a\u00FF\u0100"));
+    EXPECT_TRUE(fw::TryNarrowAnsi(L"\u00FF", ansi) && ansi == "\xFF");
+    EXPECT_FALSE(fw::TryNarrowAnsi(L"\u0100", ansi));
 }
 #endif
 
