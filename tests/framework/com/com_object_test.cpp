@@ -57,8 +57,17 @@ TEST(ComObjectTest, ClassFactoryCreatesObjectsAndTheModuleStaysWhileAnythingLive
     EXPECT_EQ(S_FALSE, Module::CanUnloadNow());  // the factory itself
     ComPtr<IPersist> object;
     ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IPersist, object.PutVoid()));
-    // An outer object aggregates through IUnknown only.
+    // An outer object aggregates through IUnknown only, and is the identity of every interface.
     EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(factory.Get(), IID_IPersist, &out));
+    {
+        ComPtr<IUnknown> inner, outer, identity;
+        ComPtr<IPersist> persist;
+        ASSERT_EQ(S_OK, factory->CreateInstance(factory.Get(), IID_IUnknown, inner.PutVoid()));
+        ASSERT_EQ(S_OK, inner.As(persist));
+        ASSERT_EQ(S_OK, persist.As(identity));
+        ASSERT_EQ(S_OK, factory.As(outer));
+        EXPECT_EQ(outer.Get(), identity.Get());
+    }
     EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IStream, &out));
     EXPECT_EQ(S_OK, factory->LockServer(TRUE));
     factory.Reset();

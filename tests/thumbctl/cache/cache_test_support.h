@@ -1,10 +1,9 @@
-// Helpers of the Windows cache suites: a window that records picture-ready messages, a
-// bounded message loop and pictures for the test plug-in.
+// Helpers of the Windows cache suites: a window that records picture-ready messages and
+// pictures for the test plug-in.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "thumbctl/server/interface.h"
@@ -45,20 +44,6 @@ private:
 
     HWND hwnd_ = nullptr;
 };
-
-// Runs the message loop until `done` holds or `timeoutMs` passed; returns `done()`.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
-            DispatchMessageA(&msg);
-    }
-    return true;
-}
 
 // A picture of the test plug-in's own format: "VTP1", width and height, then 24-bit pixels.
 inline std::string Vtp(int width, int height)

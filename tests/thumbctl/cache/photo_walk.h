@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/driver.h"
 #include "tests/support/wic_encode.h"
 #include "tests/thumbctl/cache/cache_test_support.h"
 #include "thumbctl/cache/picture_cache_engine.h"
@@ -47,7 +48,7 @@ inline WalkResult WalkPhotos(thumbctl::cache::PictureCacheEngine& engine, HWND w
         if (i + 1 < paths.size())
             engine.RequestBitmap(window, paths[i + 1], &bitmap, &info);
         const auto delivered = [&] { return engine.RequestBitmap(window, paths[i], &bitmap, &info) == S_OK; };
-        if (PumpUntil(delivered, waitMs) && info.bmWidth == width && info.bmHeight == height)
+        if (testing_support::WaitUntil(delivered, waitMs) && info.bmWidth == width && info.bmHeight == height)
             ++result.arrived;
         result.maxHeld = std::max(result.maxHeld, engine.Table().HeldBytes());
     }

@@ -37,6 +37,7 @@ using fw::com::ComPtr;
 using testing_support::CaptureClient;
 using testing_support::Dib;
 using Calls = std::vector<std::string>;
+using Notes = std::vector<std::pair<std::string, DISPID>>;  // property notifications
 using Events = std::vector<std::pair<DISPID, std::wstring>>;
 using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kWhite = 0xFFFFFF, kAny = 0xFFFFFFFF;
@@ -72,10 +73,7 @@ public:
         GetObjectW(found->second, sizeof(BITMAP), reinterpret_cast<void*>(info));
         return S_OK;
     }
-    STDMETHODIMP SetCacheSize(short size, short outCount) override
-    {
-        return sizes.emplace_back(size, outCount), S_OK;
-    }
+    STDMETHODIMP SetCacheSize(short size, short out) override { return sizes.emplace_back(size, out), S_OK; }
     std::map<std::wstring, HBITMAP> pictures;
     std::vector<std::pair<HWND, std::wstring>> loads;
     std::vector<std::pair<short, short>> sizes;
@@ -96,16 +94,10 @@ fw::ax::EventSink& MadeEventSink(ComPtr<IDispatch>& holder, Events& events)
 
 class PropertyNotifySink final : public fw::com::Implements<IPropertyNotifySink> {
 public:
-    STDMETHODIMP OnChanged(DISPID id) override
-    {
-        return calls.push_back("changed " + std::to_string(id)), S_OK;
-    }
-    STDMETHODIMP OnRequestEdit(DISPID id) override
-    {
-        return calls.push_back("edit " + std::to_string(id)), editAnswer;
-    }
+    STDMETHODIMP OnChanged(DISPID id) override { return calls.emplace_back("changed", id), S_OK; }
+    STDMETHODIMP OnRequestEdit(DISPID id) override { return calls.emplace_back("edit", id), editAnswer; }
     HRESULT editAnswer = S_OK;
-    std::vector<std::string> calls;  // "edit -518", "changed -518"
+    Notes calls;
 };
 
 // An in-place container without frame or document window, recording the calls that matter.
@@ -258,40 +250,6 @@ void Connect(IUnknown* control, REFIID point, IUnknown* sink)
     EXPECT_EQ(cp->Advise(sink, &cookie), S_OK);
 }
 
-TEST_F(ControlTest, AnswersItsInterfacesWithOneIdentityRefusesOthersAndCanBeAggregated)
-{
-    const ComPtr<IUnknown> identity = As<IUnknown>();
-    // clang-format off
-    const IID* const answered[] = {&IID_IDispatch, &IID_IVelmoraThumbCtl, &IID_IViewObject, &IID_IViewObject2,
-        &IID_IViewObjectEx, &IID_IOleWindow, &IID_IOleInPlaceObject, &IID_IOleInPlaceObjectWindowless,
-        &IID_IPersist, &IID_IPersistStreamInit, &IID_IProvideClassInfo, &IID_IProvideClassInfo2,
-        &IID_IOleInPlaceActiveObject, &IID_IOleControl, &IID_IOleObject, &IID_IConnectionPointContainer,
-        &IID_ISpecifyPropertyPages, &IID_IQuickActivate, &IID_IPersistStorage, &IID_IDataObject, &IID_IMarshal};
-    // clang-format on
-    for (const IID* iid : answered) {
-        ComPtr<IUnknown> p;
-        EXPECT_EQ(control_->QueryInterface(*iid, p.PutVoid()), S_OK) << testing::PrintToString(*iid);
-        EXPECT_EQ(p ? Query<IUnknown>(p.Get()).Get() : nullptr, identity.Get());
-    }
-    for (const IID* iid : {&IID_IPersistPropertyBag, &IID_IOleCache, &IID_IRunnableObject,
-                           &IID_IPointerInactive, &IID_IPerPropertyBrowsing, &IID_IOleLink,
-                           &IID_IExternalConnection, &DIID__IVelmoraThumbCtlEvents}) {
-        void* p = reinterpret_cast<void*>(1);
-        EXPECT_EQ(control_->QueryInterface(*iid, &p), E_NOINTERFACE);
-        EXPECT_EQ(p, nullptr);
-    }
-
-    ComPtr<IPropertyNotifySink> outer;  // any object will do
-    Made<PropertyNotifySink>(outer);
-    ComPtr<IUnknown> inner;
-    ComPtr<IOleObject> refused;
-    EXPECT_EQ(thumbctl::CreateThumbControl(outer.Get(), IID_IOleObject, refused.PutVoid()),
-              CLASS_E_NOAGGREGATION);
-    ASSERT_EQ(thumbctl::CreateThumbControl(outer.Get(), IID_IUnknown, inner.PutVoid()), S_OK);
-    EXPECT_EQ(Query<IUnknown>(Query<IOleObject>(inner.Get()).Get()).Get(), Query<IUnknown>(outer.Get()).Get())
-        << "the outer object is the identity";
-}
-
 TEST_F(ControlTest, TakesOnlyAPictureCacheAndLoadsAheadThroughItUnderTheControlWindow)
 {
     EXPECT_EQ(control_->loadFile(Bstr(L"C:\\a.jpg").Get()), E_FAIL) << "no cache";
@@ -320,9 +278,7 @@ TEST_F(ControlTest, ActivatesInPlaceShowsItsVersionBoxAnswersTheVerbsAndSavesWhe
     EXPECT_EQ(ControlWindow(), nullptr);
     ASSERT_EQ(control_->put_AcceptDropFiles(1), S_OK);
     const HWND window = Activate();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(GetParent(window), host_);
-    EXPECT_TRUE(IsWindowVisible(window));
+    ASSERT_NE(window, nullptr);  // in the host window and visible: as in the system's host below
     EXPECT_EQ(site->calls, (Calls{"CanInPlaceActivate", "OnInPlaceActivate", "GetWindow", "GetWindowContext",
                                   "ShowObject"}));
     EXPECT_EQ(GetClassLongW(window, GCL_STYLE) & CS_DBLCLKS, static_cast<DWORD>(CS_DBLCLKS));
@@ -391,7 +347,8 @@ TEST_F(ControlTest, PropertiesGoThroughAStreamAndComeBackThroughTheSetters)
     Connect(loaded.Get(), IID_IPropertyNotifySink, notifyHolder.Get());
     const auto persist = Query<IPersistStreamInit>(loaded.Get());
     ASSERT_EQ(persist->Load(StreamOf(bytes).Get()), S_OK);
-    EXPECT_EQ(notify.calls, (Calls{"edit -518", "changed -518"})) << "through the setter";
+    EXPECT_EQ(notify.calls, (Notes{{"edit", DISPID_CAPTION}, {"changed", DISPID_CAPTION}}))
+        << "through the setter";
     notify.editAnswer = S_FALSE;
     EXPECT_EQ(loaded->put_Caption(Bstr(L"vetoed").Get()), S_FALSE) << "the sink refuses: the caption stays";
     EXPECT_EQ(persist->IsDirty(), S_FALSE);
@@ -514,7 +471,7 @@ TEST_F(ControlWindowTest, PaintsThePictureWhenReadyShowingAStarUntilThenAndRepai
     EXPECT_TRUE(Shows({0, 75, 200, 125}));
 }
 
-TEST_F(ControlWindowTest, MouseZoomsIntoASelectionDrawnAsABandFitsBesideItAndDoubleClickResets)
+TEST_F(ControlWindowTest, MouseZoomsIntoASelectionDrawnAsABandUntilADoubleClickANewFileOrALostCapture)
 {
     Add(L"halves", 100, 80, kHalves);
     Show(L"halves");
@@ -534,26 +491,19 @@ TEST_F(ControlWindowTest, MouseZoomsIntoASelectionDrawnAsABandFitsBesideItAndDou
 
     Send(WM_LBUTTONDBLCLK, 150, 100);
     EXPECT_TRUE(Shows(picture, kHalves));
-    Send(WM_LBUTTONDOWN, 10, 10);
-    Send(WM_LBUTTONUP, 60, 50, 0);  // beside the picture: fitted to the window
-    EXPECT_TRUE(Shows({25, 0, 275, 200}, [](int x, int) { return x < 123 ? kRed : x > 127 ? kBlue : kAny; }));
-    EXPECT_TRUE(testing_support::SaveArtefact(CaptureClient(window_), "control_view_fitted"));
+    EXPECT_TRUE(testing_support::SaveArtefact(CaptureClient(window_), "control_view_reset"));
 
     Send(WM_LBUTTONDOWN, 120, 70);  // a new file in the middle of a selection ends it
     Show(L"halves");
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_TRUE(Shows(picture, kHalves));
-    // Back at the anchor (under 5 x 5: only a repaint) or after a lost capture: band gone, no zoom.
-    for (const bool loseCapture : {false, true}) {
-        Send(WM_LBUTTONDOWN, 120, 70);
-        Send(WM_MOUSEMOVE, 180, 120);
-        if (loseCapture) {
-            SetCapture(host_);
-            ReleaseCapture();
-        }
-        Send(WM_LBUTTONUP, loseCapture ? 180 : 120, loseCapture ? 120 : 70, 0);
-        EXPECT_TRUE(Shows(picture, kHalves)) << loseCapture;
-    }
+    // A lost capture ends a selection too: band gone, no zoom.
+    Send(WM_LBUTTONDOWN, 120, 70);
+    Send(WM_MOUSEMOVE, 180, 120);
+    SetCapture(host_);
+    ReleaseCapture();
+    Send(WM_LBUTTONUP, 180, 120, 0);
+    EXPECT_TRUE(Shows(picture, kHalves));
 }
 
 }  // namespace

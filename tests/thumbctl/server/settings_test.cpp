@@ -38,15 +38,8 @@ TEST(LibrarySettingsTest, ReadsTheNumbersOnlyAsExactLowerCaseKeys)
         {"later record wins", "cachesize=3\ncachesize=4\n", 4, 2, kDefault},
         {"comments are skipped", ";cachesize=3\n  'cachesize=4\n\t;bufferingsize=1\n", 8, 2, kDefault},
         {"line without '=' uses no record", "cachesize\nbufferingsize 7\n", 8, 2, kDefault},
-        {"Ctrl+Z ends a text-mode file",
-         "cachesize=3\n\x1A"
-         "cachesize=4\n",
-         3, 2, kDefault},
-        {"NUL ends a line",
-         std::string("cachesize=3\0"
-                     "9\n",
-                     14),
-         3, 2, kDefault},
+        {"Ctrl+Z ends a text-mode file", "cachesize=3\n\x1A" "cachesize=4\n", 3, 2, kDefault},
+        {"NUL ends a line", std::string("cachesize=3\0" "9\n", 14), 3, 2, kDefault},
         {"saturates like strtol", "cachesize=99999999999\n", 2147483647, 2, kDefault},
         {"memory budget in MiB", "memorybudget=4096\n", 8, 2, 4096},
         {"no budget", "memorybudget=0\n", 8, 2, 0},
