@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <ocidl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -21,8 +23,6 @@
 #include "framework/com/object.h"
 #include "framework/com/typelib.h"
 #include "framework/win/gdi.h"
-#include "tests/support/drop_files.h"
-#include "tests/support/pixels.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/server_library.h"
 #include "thumbctl/control/persist_stream.h"
@@ -32,10 +32,67 @@
 
 namespace {
 
+// A 32-bit top-down DIB section and its pixels (0x00RRGGBB).
+struct Dib {
+    fw::UniqueGdiObject bitmap;
+    uint32_t* bits = nullptr;
+    int width = 0;
+    int height = 0;
+
+    Dib(int w, int h, uint32_t color = 0) : width(w), height(h)
+    {
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32};
+        void* p = nullptr;
+        bitmap.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
+        bits = static_cast<uint32_t*>(p);
+        for (int i = 0; bits && i < w * h; ++i)
+            bits[i] = color;
+    }
+    HBITMAP Handle() const { return static_cast<HBITMAP>(bitmap.get()); }
+    uint32_t At(int x, int y) const { return bits[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+    void Fill(const std::function<uint32_t(int, int)>& color)
+    {
+        GdiFlush();
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                bits[static_cast<size_t>(y) * width + x] = color(x, y);
+    }
+};
+
+// What a window shows in its client area.
+Dib CaptureClient(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    Dib dib(client.right, client.bottom);
+    fw::WindowDc screen(window);
+    fw::UniqueMemoryDc memory(CreateCompatibleDC(screen.Dc()));
+    {
+        fw::SelectObjectScope selected(memory.get(), dib.Handle());
+        BitBlt(memory.get(), 0, 0, dib.width, dib.height, screen.Dc(), 0, 0, SRCCOPY);
+    }
+    GdiFlush();
+    return dib;
+}
+
+// An HDROP as the shell builds it for WM_DROPFILES: ANSI names, each null-ended, then a null.
+HDROP MakeDrop(const std::vector<std::string>& names)
+{
+    std::string list;
+    for (const std::string& n : names)
+        list += n + '\0';
+    list += '\0';
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    std::memcpy(header + 1, list.data(), list.size());
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
 using fw::com::Bstr;
 using fw::com::ComPtr;
-using testing_support::CaptureClient;
-using testing_support::Dib;
 using Calls = std::vector<std::string>;
 using Notes = std::vector<std::pair<std::string, DISPID>>;  // property notifications
 using Events = std::vector<std::pair<DISPID, std::wstring>>;
@@ -396,7 +453,7 @@ TEST_F(ControlTest, RegisteredControlInTheSystemsHostMakesItsOwnCacheAndFiresEve
     SendMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     SendMessageW(window, WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(5, 5));
     // The control frees the drop; the last name is in Shift_JIS.
-    const HDROP drop = testing_support::MakeDrop({"C:\\a.jpg", "C:\\d\\b.jpg", "C:\\\x95\x5C.jpg"});
+    const HDROP drop = MakeDrop({"C:\\a.jpg", "C:\\d\\b.jpg", "C:\\\x95\x5C.jpg"});
     SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     const Events expected = {{1, L""}, {2, L""}, {3, L""}, {4, L"C:\\a.jpg;C:\\d\\b.jpg;C:\\\x8868.jpg;"}};
     EXPECT_EQ(scribbled, expected);
@@ -491,7 +548,6 @@ TEST_F(ControlWindowTest, MouseZoomsIntoASelectionDrawnAsABandUntilADoubleClickA
 
     Send(WM_LBUTTONDBLCLK, 150, 100);
     EXPECT_TRUE(Shows(picture, kHalves));
-    EXPECT_TRUE(testing_support::SaveArtefact(CaptureClient(window_), "control_view_reset"));
 
     Send(WM_LBUTTONDOWN, 120, 70);  // a new file in the middle of a selection ends it
     Show(L"halves");
