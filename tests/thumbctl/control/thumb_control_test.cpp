@@ -42,7 +42,7 @@ struct Dib {
     Dib(int w, int h, uint32_t color = 0) : width(w), height(h)
     {
         BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32};
+        bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         void* p = nullptr;
         bitmap.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
         bits = static_cast<uint32_t*>(p);
