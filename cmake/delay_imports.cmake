@@ -13,7 +13,7 @@ function(suite_delay_imports target)
   foreach(dll IN LISTS ARGN)
     set(out ${SUITE_DELAY_IMPORTS_DIR}/lib${dll}.a)
     if(NOT TARGET delay_import_${dll})
-      find_library(SUITE_IMPORT_LIB_${dll} NAMES lib${dll}.a REQUIRED NO_CACHE)
+      find_library(SUITE_IMPORT_LIB_${dll} NAMES lib${dll}.a REQUIRED)
       add_custom_command(OUTPUT ${out}
         COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL} -DIMPORT=${SUITE_IMPORT_LIB_${dll}}
           -DDLL=${dll} -DOUT=${out} -DPROCESSOR=${CMAKE_SYSTEM_PROCESSOR} -P ${SUITE_ROOT}/cmake/delay_import_lib.cmake
