@@ -1,6 +1,7 @@
 # libjpeg-turbo, built as a static library with the tree's own cross compiler, for
-# the WIC plug-in's JPEG path. The source comes from Debian's archive, checked by
-# its hash, and is downloaded once into SUITE_DOWNLOADS for every tree to share.
+# the WIC plug-in's JPEG path. The source is Debian's package, fetched by name through
+# apt (scripts/fetch-sources) once into SUITE_DOWNLOADS for every tree to share, and
+# checked by its hash.
 include(ExternalProject)
 
 set(SUITE_DOWNLOADS "${SUITE_ROOT}/build/downloads" CACHE PATH "Where third-party sources are kept")
@@ -8,13 +9,17 @@ set(jpeg_turbo_prefix ${CMAKE_BINARY_DIR}/third_party/jpeg-turbo)
 set(jpeg_turbo_library ${jpeg_turbo_prefix}/lib/${CMAKE_STATIC_LIBRARY_PREFIX}jpeg${CMAKE_STATIC_LIBRARY_SUFFIX})
 
 find_program(NASM_EXECUTABLE nasm REQUIRED)
+set(jpeg_turbo_source ${SUITE_DOWNLOADS}/libjpeg-turbo_2.1.5.orig.tar.gz)
+if(NOT EXISTS ${jpeg_turbo_source})
+  execute_process(COMMAND bash ${SUITE_ROOT}/scripts/fetch-sources ${SUITE_DOWNLOADS} RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "scripts/fetch-sources could not get libjpeg-turbo's source")
+  endif()
+endif()
 ExternalProject_Add(jpeg_turbo_build
-  URL http://deb.debian.org/debian/pool/main/libj/libjpeg-turbo/libjpeg-turbo_2.1.5.orig.tar.gz
+  URL ${jpeg_turbo_source}
   URL_HASH SHA256=254f3642b04e309fee775123133c6464181addc150499561020312ec61c1bf7c
-  DOWNLOAD_DIR ${SUITE_DOWNLOADS}
-  DOWNLOAD_NO_PROGRESS ON
   DOWNLOAD_EXTRACT_TIMESTAMP ON
-  TLS_VERIFY ON
   PREFIX ${CMAKE_BINARY_DIR}/third_party/jpeg-turbo-build
   INSTALL_DIR ${jpeg_turbo_prefix}
   CMAKE_ARGS
