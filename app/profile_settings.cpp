@@ -118,7 +118,13 @@ bool CanWrite(const std::string& profile, fw::FileSystem& files)
     const uint32_t attributes = files.Attributes(profile);
     if (attributes != fw::kAttrInvalid && (attributes & (fw::kAttrReadOnly | fw::kAttrDirectory)))
         return false;
-    const std::string probe = profile + ".tmp";
+    // A name nothing holds yet, so that no file of the user's is replaced by the probe.
+    std::string probe = profile + ".tmp";
+    for (int n = 1; files.Attributes(probe) != fw::kAttrInvalid; ++n) {
+        if (n > 99)
+            return false;
+        probe = profile + ".tmp" + std::to_string(n);
+    }
     std::unique_ptr<fw::OutputFile> file = files.Create(probe);
     if (!file)
         return false;

@@ -31,6 +31,7 @@ TEST(ProfilePlace, BesideTheProgramWhileItsFolderTakesWritesElseInTheRoamingFold
             fs.SetAttributes(kBeside, fw::kAttrReadOnly);
         if (roaming)
             fs.AddFile(kRoaming, roaming);
+        fs.AddFile(std::string(kBeside) + ".tmp", "the user's");
         fs.FailCreate(!writable);
         const std::string chosen =
             app::ChooseProfilePath(kBeside, {fs, L"C:\\Users\\u\\AppData\\Roaming", nullptr});
@@ -39,7 +40,8 @@ TEST(ProfilePlace, BesideTheProgramWhileItsFolderTakesWritesElseInTheRoamingFold
         EXPECT_EQ(content != nullptr,
                   fs.ReadAll(chosen, read) && !(fs.Attributes(chosen) & fw::kAttrReadOnly));
         EXPECT_EQ(content ? content : "", read);
-        EXPECT_FALSE(fs.Exists(std::string(kBeside) + ".tmp"));
+        EXPECT_FALSE(fs.Exists(std::string(kBeside) + ".tmp1"));
+        EXPECT_EQ(fs.ReadAll(std::string(kBeside) + ".tmp", read) ? read : "", "the user's");
     }
 }
 
