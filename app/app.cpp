@@ -6,6 +6,7 @@
 
 #include "app/html_help.h"
 #include "app/profile_settings.h"
+#include "app/recovery.h"
 #include "framework/win/system_library.h"
 
 int CClsApp::wideDropNames_ = 0;
@@ -53,6 +54,13 @@ bool CClsApp::InitInstance(const char* commandLine)
 
     loop_.AddFilter([this](MSG& msg) { return frame_ && frame_->Handle() && frame_->PreTranslate(msg); });
     loop_.AddIdleHandler([this](int count) { return OnIdle(count); });
+
+    std::string lockName;
+    const std::string journal = app::JournalPath(profile_->Path(), module, &lockName);
+    HANDLE lock = CreateMutexA(nullptr, FALSE, lockName.c_str());
+    const bool owned = lock && GetLastError() != ERROR_ALREADY_EXISTS;
+    journalLock_.reset(lock);
+    frame_->StartRecovery(journal, owned);
 
     if (commandLine && *commandLine)
         frame_->LoadCommandLine(commandLine);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/main_frame.h"
+#include "framework/win/handles.h"
 #include "framework/win/ini_profile.h"
 #include "framework/win/message_loop.h"
 
@@ -35,6 +36,7 @@ private:
     bool oleStarted_ = false;
     std::string helpFile_;
     std::unique_ptr<fw::IniProfile> profile_;
+    fw::UniqueHandle journalLock_;  // held while this copy writes the journal
     std::unique_ptr<CClsMainFrame> frame_;
     fw::MessageLoop loop_;
 };

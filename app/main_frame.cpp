@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/html_help.h"
 #include "app/layout_store.h"
+#include "app/recovery.h"
 #include "app/tile.h"
 #include "framework/ax/dispatch_call.h"
 #include "framework/core/prompts.h"
@@ -58,6 +59,7 @@ CClsMainFrame::CClsMainFrame(fw::FileSystem& fs, fw::Profile& profile, std::stri
                  GetCurrentDirectoryW(MAX_PATH, folder);
                  return app::ListStartOptions(settings_, fw::NarrowAnsi(folder));
              }()),
+      journal_(fs, fw::SystemClock()),
       catalog_(lists_, fs, *this),
       keys_(lists_, *this)
 {
@@ -223,6 +225,8 @@ void CClsMainFrame::OnClose()
 void CClsMainFrame::OnDestroy()
 {
     KillTimer(Handle(), kAutoAdvanceTimer);
+    KillTimer(Handle(), kJournalTimer);
+    journal_.Finish();
     PostQuitMessage(0);
 }
 
@@ -262,11 +266,18 @@ void CClsMainFrame::OnIdle()
     if (const CClsLstWnd* window = ListWindow(current); window && GetKeyState(VK_SHIFT) >= 0) {
         wchar_t caption[600] = L"";
         GetWindowTextW(window->Handle(), caption, 600);
-        wchar_t shown[600] = L"";
-        SendMessageW(status_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
-        if (wcscmp(caption, shown) != 0)
-            SetStatusText(std::wstring(caption));
+        const std::wstring text = caption + journalNote_;
+        wchar_t shown[700] = L"";
+        if (SendMessageW(status_, SB_GETTEXTLENGTHW, 0, 0) < 700)
+            SendMessageW(status_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
+        if (text != shown)
+            SetStatusText(text);
     }
+    if (journal_.Failed())
+        journalNote_ = app::kJournalFailed;
+    else if (!journalTimer_ && journal_.IdleDue())
+        journalTimer_ =
+            SetTimer(Handle(), kJournalTimer, lists::RecoveryJournal::kSyncIntervalMs, nullptr) != 0;
     for (size_t i = 0; i < std::size(kIndicators); ++i) {
         const bool on = (GetKeyState(kIndicators[i].key) & 1) != 0;
         const std::wstring text = on ? fw::LoadText(kIndicators[i].text) : std::wstring();
@@ -367,6 +378,12 @@ void CClsMainFrame::OnInitMenuPopup(HMENU popup, UINT, bool windowMenu)
 
 void CClsMainFrame::OnTimer(UINT_PTR id)
 {
+    if (id == kJournalTimer) {
+        KillTimer(Handle(), kJournalTimer);
+        journalTimer_ = false;
+        journal_.Idle();
+        return;
+    }
     if (id == kAutoAdvanceTimer && autoAdvance_) {
         PostMessageW(Handle(), WM_KEYDOWN, VK_DOWN, 0);
         PostMessageW(Handle(), WM_KEYUP, VK_DOWN, 0);
@@ -535,6 +552,17 @@ void CClsMainFrame::BeginWait()
 void CClsMainFrame::EndWait()
 {
     wait_.End();
+}
+
+void CClsMainFrame::StartRecovery(const std::string& path, bool owned)
+{
+    if (!owned) {
+        journalNote_ = app::kJournalInUse;
+        return;
+    }
+    app::OfferRecovery(fs_, lists_, path, reinterpret_cast<intptr_t>(Handle()));
+    if (!journal_.Start(lists_, path))
+        journalNote_ = app::kJournalFailed;
 }
 
 void CClsMainFrame::LoadCommandLine(const std::string& commandLine)

@@ -17,6 +17,7 @@
 #include "framework/win/wait_cursor.h"
 #include "lists/folder_loader.h"
 #include "lists/list_set.h"
+#include "lists/recovery_journal.h"
 #include "app/list_window.h"
 
 class CClsMainFrame final : public fw::MdiFrame,
@@ -27,6 +28,7 @@ class CClsMainFrame final : public fw::MdiFrame,
 public:
     static constexpr UINT_PTR kAutoAdvanceTimer = 1;
     static constexpr UINT kAutoAdvanceMs = 3000;
+    static constexpr UINT_PTR kJournalTimer = 2;
 
     CClsMainFrame(fw::FileSystem& fs, fw::Profile& profile, std::string helpFile);
     ~CClsMainFrame() override;
@@ -41,6 +43,11 @@ public:
     // The idle update of the status bar: the current list's caption (unless Shift is
     // held) and the key indicators.
     void OnIdle();
+
+    // Offers back the lists a journal at `path` holds from a run that did not end
+    // normally, then journals every change there. `owned`: no other running copy of the
+    // program writes that journal (else the lists run without one, as the status bar says).
+    void StartRecovery(const std::string& path, bool owned);
 
     // Loads the command line's files and folders into list window 0.
     void LoadCommandLine(const std::string& commandLine);
@@ -140,6 +147,9 @@ private:
     std::string helpFile_;
     app::ProfileSettings settings_;
     lists::ListSet lists_;
+    lists::RecoveryJournal journal_;
+    bool journalTimer_ = false;
+    std::wstring journalNote_;  // follows the status text while nothing is journaled
     std::array<std::unique_ptr<CClsLstWnd>, lists::kListCount> windows_;
     HWND status_ = nullptr;
     HACCEL accelerators_ = nullptr;

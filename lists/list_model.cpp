@@ -83,9 +83,24 @@ bool ListModel::GetCurrentPath(std::string& path) const
     return true;
 }
 
-bool ListModel::InsertAndSelect(std::string path)
+int ListModel::Insert(std::string path)
 {
     int at = paths_.Insert(std::move(path));
+    if (at >= 0 && log_)
+        log_->Inserted(number_, paths_[static_cast<size_t>(at)]);
+    return at;
+}
+
+SortedPathSet::InsertManyResult ListModel::InsertMany(std::vector<std::string> paths)
+{
+    if (log_)
+        log_->Inserted(number_, paths);
+    return paths_.InsertMany(std::move(paths));
+}
+
+bool ListModel::InsertAndSelect(std::string path)
+{
+    int at = Insert(std::move(path));
     if (at < 0)
         return false;
     view_->SetScrollRange(MaxIndex(), true);
@@ -96,13 +111,38 @@ bool ListModel::InsertAndSelect(std::string path)
 
 SortedPathSet::InsertManyResult ListModel::InsertAndSelectMany(std::vector<std::string> paths)
 {
-    SortedPathSet::InsertManyResult result = paths_.InsertMany(std::move(paths));
+    SortedPathSet::InsertManyResult result = InsertMany(std::move(paths));
     if (result.inserted == 0)
         return result;
     view_->SetScrollRange(MaxIndex(), true);
     SetPosition(result.lastNewIndex, true);
     UpdateView(-1);
     return result;
+}
+
+void ListModel::Restore(SortedPathSet paths, int position)
+{
+    paths_ = std::move(paths);
+    view_->SetScrollRange(MaxIndex(), true);
+    position_ = std::clamp(position, 0, MaxIndex());
+    UpdateView(position_);
+}
+
+template <class Pred>
+size_t ListModel::RemoveEntriesIf(Pred pred)
+{
+    if (!log_)
+        return paths_.RemoveIf(pred);
+    std::vector<std::string> gone;
+    size_t removed = paths_.RemoveIf([&](const std::string& path) {
+        if (!pred(path))
+            return false;
+        gone.push_back(path);
+        return true;
+    });
+    if (removed)
+        log_->Removed(number_, gone);
+    return removed;
 }
 
 void ListModel::CompleteLoad(int smallestNewIndex)
@@ -116,6 +156,8 @@ bool ListModel::RemoveCurrent()
 {
     if (!ValidIndex(position_))
         return false;
+    if (log_)
+        log_->Removed(number_, paths_[static_cast<size_t>(position_)]);
     paths_.RemoveAt(static_cast<size_t>(position_));
     AfterRemoval();
     UpdateView(-1);
@@ -124,15 +166,22 @@ bool ListModel::RemoveCurrent()
 
 int ListModel::RemovePath(std::string_view path)
 {
-    int at = paths_.Remove(path);
-    if (at >= 0)
-        AfterRemoval();
+    int at = paths_.Find(path);
+    if (at < 0)
+        return at;
+    if (log_)
+        log_->Removed(number_, paths_[static_cast<size_t>(at)]);
+    paths_.RemoveAt(static_cast<size_t>(at));
+    AfterRemoval();
     return at;
 }
 
 size_t ListModel::RemovePaths(const SortedPathSet& paths)
 {
-    size_t removed = paths_.RemoveAllOf(paths);
+    std::vector<std::string> gone;
+    size_t removed = paths_.RemoveAllOf(paths, log_ ? &gone : nullptr);
+    if (removed && log_)
+        log_->Removed(number_, gone);
     if (removed)
         AfterRemoval();
     return removed;
@@ -141,7 +190,7 @@ size_t ListModel::RemovePaths(const SortedPathSet& paths)
 bool ListModel::RemoveMissing(bool refresh)
 {
     size_t removed =
-        paths_.RemoveIf([&](const std::string& path) { return fs_.Attributes(path) == fw::kAttrInvalid; });
+        RemoveEntriesIf([&](const std::string& path) { return fs_.Attributes(path) == fw::kAttrInvalid; });
     if (!removed)
         return false;
     AfterRemoval();
@@ -154,7 +203,7 @@ int ListModel::RemoveMatching(const LoadCondition& condition)
 {
     const fw::CodePage& cp = paths_.Order().CodePage();
     size_t removed =
-        paths_.RemoveIf([&](const std::string& path) { return ConditionMatch(condition, path, fs_, cp); });
+        RemoveEntriesIf([&](const std::string& path) { return ConditionMatch(condition, path, fs_, cp); });
     if (removed)
         AfterRemoval();
     UpdateView(0);
@@ -164,6 +213,8 @@ int ListModel::RemoveMatching(const LoadCondition& condition)
 bool ListModel::ClearList()
 {
     bool hadEntries = !paths_.Empty();
+    if (hadEntries && log_)
+        log_->Cleared(number_);
     paths_.Clear();
     view_->SetScrollRange(0, true);
     position_ = 0;

@@ -54,6 +54,19 @@ public:
     virtual void RemoveFromOtherLists(int listNumber, const SortedPathSet& paths) = 0;
 };
 
+// Where a list reports every change of its entries, so that they can be replayed in
+// order: insertions with the paths offered (a replay refuses the same duplicates),
+// removals with the paths that went.
+class ListChangeLog {
+public:
+    virtual ~ListChangeLog() = default;
+    virtual void Inserted(int listNumber, std::string_view path) = 0;
+    virtual void Inserted(int listNumber, const std::vector<std::string>& paths) = 0;
+    virtual void Removed(int listNumber, std::string_view path) = 0;
+    virtual void Removed(int listNumber, const std::vector<std::string>& paths) = 0;
+    virtual void Cleared(int listNumber) = 0;
+};
+
 // Start values of a list's settings (from the profile: LOADFOLDER/SUBDIR and
 // LOADFOLDER/USECURRENT).
 struct ListOptions {
@@ -88,6 +101,8 @@ public:
     // The window showing this list (null: nothing is shown) and the owning frame.
     void SetView(ListView* view) { view_ = view ? view : &NullView(); }
     void SetHost(ListHost* host) { host_ = host; }
+    // Where changes of the entries are reported (null: nowhere).
+    void SetChangeLog(ListChangeLog* log) { log_ = log; }
 
     int ListNumber() const { return number_; }
     char Key() const { return ListKey(number_); }
@@ -118,11 +133,11 @@ public:
     SortedPathSet::InsertManyResult InsertAndSelectMany(std::vector<std::string> paths);
 
     // The loaders' plain insert: no position or view change (see CompleteLoad).
-    int Insert(std::string path) { return paths_.Insert(std::move(path)); }
-    SortedPathSet::InsertManyResult InsertMany(std::vector<std::string> paths)
-    {
-        return paths_.InsertMany(std::move(paths));
-    }
+    int Insert(std::string path);
+    SortedPathSet::InsertManyResult InsertMany(std::vector<std::string> paths);
+    // Replaces every entry by `paths` (in this list's order) without reporting it, and
+    // shows the entry at `position` (clamped).
+    void Restore(SortedPathSet paths, int position);
     // The end of a load: RemoveFromOtherLists, range redrawn, UpdateView at the smallest
     // new index (0 when nothing new).
     void CompleteLoad(int smallestNewIndex);
@@ -177,6 +192,9 @@ private:
     void SetPosition(int position, bool redraw);
     // After entries were removed: range without redraw, position clamped.
     void AfterRemoval();
+    // RemoveIf on the entries, reporting what went.
+    template <class Pred>
+    size_t RemoveEntriesIf(Pred pred);
 
     const int number_;
     fw::FileSystem& fs_;
@@ -188,6 +206,7 @@ private:
     LoadCondition condition_;
     ListView* view_;
     ListHost* host_ = nullptr;
+    ListChangeLog* log_ = nullptr;
 };
 
 }  // namespace lists

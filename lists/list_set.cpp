@@ -18,6 +18,12 @@ int ListSet::TotalCount() const
     return total;
 }
 
+void ListSet::SetChangeLog(ListChangeLog* log)
+{
+    for (const auto& list : lists_)
+        list->SetChangeLog(log);
+}
+
 void ListSet::RemoveFromOtherLists(int listNumber, const SortedPathSet& paths)
 {
     if (paths.Empty())

@@ -25,6 +25,8 @@ public:
     int CurrentList() const { return current_; }
     void SetCurrentList(int listNumber) { current_ = listNumber; }
     std::string& SharedLastFolder() { return sharedLastFolder_; }
+    // Every list reports its changes to `log` (null: nowhere).
+    void SetChangeLog(ListChangeLog* log);
 
     // RemovePath of every path of `paths` on each list but `listNumber` (one pass per
     // list); every list that lost a path gets RefreshView and a recheck in 3 seconds.

@@ -87,6 +87,18 @@ SortedPathSet::InsertManyResult SortedPathSet::InsertMany(std::vector<std::strin
         return result;
     }
 
+    // Strictly ascending paths into an empty set (a saved list read back) need no sort.
+    if (paths_.empty()) {
+        size_t k = 1;
+        while (k < paths.size() && order_->Compare(paths[k - 1], paths[k]) < 0)
+            ++k;
+        if (k == paths.size()) {
+            result = {paths.size(), 0, static_cast<int>(paths.size() - 1)};
+            paths_ = std::move(paths);
+            return result;
+        }
+    }
+
     // Sort positions by path; stability keeps the first of equal paths first.
     std::vector<uint32_t> order(paths.size());
     std::iota(order.begin(), order.end(), 0u);
@@ -133,7 +145,7 @@ SortedPathSet::InsertManyResult SortedPathSet::InsertMany(std::vector<std::strin
     return result;
 }
 
-size_t SortedPathSet::RemoveAllOf(const SortedPathSet& other)
+size_t SortedPathSet::RemoveAllOf(const SortedPathSet& other, std::vector<std::string>* removed)
 {
     if (paths_.empty() || other.paths_.empty())
         return 0;
@@ -141,7 +153,10 @@ size_t SortedPathSet::RemoveAllOf(const SortedPathSet& other)
     const std::vector<std::string>& theirs = other.paths_;
     return RemoveIf([&](const std::string& path) {
         walk = GallopLowerBound(theirs, walk, path, *order_);
-        return walk < theirs.size() && order_->Equal(theirs[walk], path);
+        const bool gone = walk < theirs.size() && order_->Equal(theirs[walk], path);
+        if (gone && removed)
+            removed->push_back(path);
+        return gone;
     });
 }
 

@@ -38,8 +38,9 @@ public:
     InsertManyResult InsertMany(std::vector<std::string> paths);
 
     // Removes every entry that equals an entry of `other` (which must use the same
-    // order). Returns the number removed. One pass over this set.
-    size_t RemoveAllOf(const SortedPathSet& other);
+    // order). Returns the number removed, and appends them to `removed` when given.
+    // One pass over this set.
+    size_t RemoveAllOf(const SortedPathSet& other, std::vector<std::string>* removed = nullptr);
 
     // Removes the entries for which `pred(path)` is true; `pred` is called once per
     // entry, from the first to the last. Returns the number removed.

@@ -51,6 +51,8 @@ public:
     virtual size_t Write(const void* data, size_t size) = 0;
     // Ends the file at the current position and closes it; false when that fails.
     virtual bool Close() = 0;
+    // Forces what was written to the disk (FlushFileBuffers); false when that fails.
+    virtual bool Flush() { return true; }
 };
 
 class FileSystem {
@@ -74,6 +76,10 @@ public:
 
     // Creates (or truncates) a file for writing; null when it cannot be created.
     virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
+
+    // Opens an existing file for writing at its end, others still reading it; null
+    // when it cannot be opened.
+    virtual std::unique_ptr<OutputFile> Append(const std::string&) { return nullptr; }
 
     // Replaces `target` by `source` in one step (both in the same folder).
     virtual bool Replace(const std::string& source, const std::string& target) = 0;

@@ -76,6 +76,8 @@ public:
         return ok;
     }
 
+    bool Flush() override { return file_ && FlushFileBuffers(file_.get()) != FALSE; }
+
 private:
     UniqueHandle file_;
 };
@@ -141,6 +143,20 @@ public:
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return nullptr;
+        return std::make_unique<Win32Output>(file);
+    }
+
+    std::unique_ptr<OutputFile> Append(const std::string& path) override
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return nullptr;
+        LARGE_INTEGER end{};
+        if (!SetFilePointerEx(file, end, nullptr, FILE_END)) {
+            CloseHandle(file);
+            return nullptr;
+        }
         return std::make_unique<Win32Output>(file);
     }
 

@@ -219,6 +219,45 @@ TEST_F(SorterTest, SavesOpensAndNeverLosesACatalog)
     EXPECT_TRUE(Shows(7, 0, 0)) << Caption(7);
 }
 
+// Killed without the exit question, the next start offers the lists back: the journal
+// cut inside its last change gives the lists before it; no, confirmed, starts empty;
+// a normal exit leaves no journal.
+TEST_F(SorterTest, OffersTheListsOfAKilledRunBack)
+{
+    StartOn({"a.bmp", "b.bmp", "c.bmp"});
+    ASSERT_TRUE(Press('5'));
+    ASSERT_TRUE(Press(VK_DELETE));
+    ASSERT_TRUE(Shows(0, 1, 1, paths[2])) << Caption(0);
+    process_.Terminate();
+    const auto journals = [&] {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(root_))
+            if (entry.path().extension() == ".journal")
+                found.push_back(entry.path());
+        return found;
+    };
+    ASSERT_EQ(journals().size(), 1u);
+    fs::resize_file(journals()[0], fs::file_size(journals()[0]) - 1);
+    const std::wstring offer =
+        L"前回の Lumsor20 "
+        L"は正常に終了しませんでした。\r\n記録されていたリストの内容（3個のファイル）を復元しますか？";
+
+    Start();
+    Answer(offer, IDYES);
+    EXPECT_TRUE(Shows(0, 1, 2, paths[1])) << Caption(0);
+    EXPECT_TRUE(Shows(5, 1, 1, paths[0])) << Caption(5);
+    process_.Terminate();
+
+    Start();
+    Answer(offer, IDNO);
+    Answer(L"記録を破棄すると、前回のリストの内容は元に戻せません。\r\n破棄してよろしいですか？", IDYES);
+    EXPECT_TRUE(Shows(0, 0, 0)) << Caption(0);
+    EXPECT_TRUE(Shows(5, 0, 0)) << Caption(5);
+    PostMessageW(frame_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(process_.WaitExit(15000));
+    EXPECT_TRUE(journals().empty());
+}
+
 // The pointer at a window's centre, as the mouse would put it.
 void PointAt(HWND window, DWORD buttons)
 {

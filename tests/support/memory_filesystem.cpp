@@ -26,6 +26,11 @@ public:
     }
 
     bool Close() override { return true; }
+    bool Flush() override
+    {
+        ++fs_.flushes_;
+        return true;
+    }
 
 private:
     MemoryFileSystem& fs_;
@@ -174,6 +179,14 @@ std::unique_ptr<fw::OutputFile> MemoryFileSystem::Create(const std::string& path
     if (it != nodes_.end() && (it->second.attributes & fw::kAttrDirectory))
         return nullptr;
     AddFile(path);
+    return std::make_unique<Output>(*this, Key(path));
+}
+
+std::unique_ptr<fw::OutputFile> MemoryFileSystem::Append(const std::string& path)
+{
+    auto it = nodes_.find(Key(path));
+    if (failCreate_ || it == nodes_.end() || (it->second.attributes & fw::kAttrDirectory))
+        return nullptr;
     return std::make_unique<Output>(*this, Key(path));
 }
 

@@ -27,6 +27,8 @@ public:
     void FailWritesAfter(size_t bytes) { writeBudget_ = static_cast<int64_t>(bytes); }
     void FailReplace(bool fail) { failReplace_ = fail; }
     void FailCreate(bool fail) { failCreate_ = fail; }  // as a read-only medium
+    // Flushes of written files to the disk so far.
+    size_t Flushes() const { return flushes_; }
 
     // Faults of the file changes (CopyNew, MoveTo, Delete, MakeFolder) as Windows
     // reports them. A locked path (a file another program holds open) fails every
@@ -42,6 +44,7 @@ public:
                        const std::function<bool(const fw::DirEntry&)>& onEntry) override;
     bool ReadAll(const std::string& path, std::string& bytes) override;
     std::unique_ptr<fw::OutputFile> Create(const std::string& path) override;
+    std::unique_ptr<fw::OutputFile> Append(const std::string& path) override;
     bool Replace(const std::string& source, const std::string& target) override;
     bool Remove(const std::string& path) override { return nodes_.erase(Key(path)) != 0; }
     std::string ErrorText(uint32_t code) override;
@@ -78,6 +81,7 @@ private:
     uint64_t nextOrder_ = 0;
     int64_t writeBudget_ = -1;
     bool failReplace_ = false;
+    size_t flushes_ = 0;
     bool failCreate_ = false;
     std::set<std::string> locked_;
     std::map<uint64_t, uint32_t> failAt_;

@@ -1,0 +1,234 @@
+// The recovery journal: what a journal cut or damaged anywhere gives back, when it
+// reaches the disk, and that a failing disk never stops the sorting.
+#include <random>
+
+#include "lists/recovery_journal.h"
+#include "tests/lists/list_fixture.h"
+
+namespace lists_test {
+namespace {
+
+struct Clock final : fw::Clock {
+    uint32_t Milliseconds() override { return now; }
+    uint32_t now = 0;
+};
+
+constexpr char kJournal[] = "C:\\prog\\Lumsor20.journal";
+
+// The lists as the journal must give them back.
+struct State {
+    std::vector<Paths> lists;
+    std::array<int, lists::kListCount> positions{};
+    bool operator==(const State& other) const { return lists == other.lists && positions == other.positions; }
+};
+
+class JournalTest : public ListsTest {
+protected:
+    JournalTest() { fs.AddFolder("C:\\prog"); }
+    std::string File()
+    {
+        std::string bytes;
+        fs.ReadAll(kJournal, bytes);
+        return bytes;
+    }
+    State Now(const std::array<int, lists::kListCount>& positions)
+    {
+        State state{{}, positions};
+        for (int n = 0; n < lists::kListCount; ++n)
+            state.lists.push_back(lists.List(n).Paths().Paths());
+        return state;
+    }
+    static State Read(std::string_view bytes, size_t* unreadable = nullptr)
+    {
+        lists::JournalContents contents = lists::ReadJournal(bytes, lists::PathOrder::System());
+        State state{{}, contents.positions};
+        for (const lists::SortedPathSet& list : contents.lists)
+            state.lists.push_back(list.Paths());
+        if (unreadable)
+            *unreadable = contents.unreadable;
+        return state;
+    }
+    std::array<int, lists::kListCount> Positions()
+    {
+        std::array<int, lists::kListCount> positions{};
+        for (int n = 0; n < lists::kListCount; ++n)
+            positions[static_cast<size_t>(n)] = lists.List(n).Position();
+        return positions;
+    }
+
+    Clock clock;
+};
+
+// Random sorting, killed after any change and at every byte of the change being
+// written: the journal gives back the lists as they were after the last whole record,
+// positions as last recorded, through compactions.
+TEST_F(JournalTest, GivesBackTheListsOfTheLastWholeRecordWhereverTheRunStopped)
+{
+    int compactions = 0;
+    for (unsigned seed : {1u, 2u}) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        auto path = [&] {
+            return "C:\\p\\" + std::string(pick(3) ? "" : "\x83\x5c") + std::to_string(pick(8));
+        };
+        for (int i = 0; i < 6; ++i)
+            fs.AddFile("C:\\p\\" + std::to_string(i));
+        for (int n = 0; n < lists::kListCount; ++n)
+            lists.List(n).ClearList();
+        lists::RecoveryJournal journal(fs, clock, 256);
+        ASSERT_TRUE(journal.Start(lists, kJournal));
+        std::array<int, lists::kListCount> recorded = Positions();
+        std::string before = File();
+        State beforeState = Now(recorded);
+        ASSERT_EQ(Read(before), beforeState);
+        for (int step = 0; step < 200; ++step) {
+            lists::ListModel& list = lists.List(pick(3) ? pick(3) : pick(lists::kListCount));
+            const int op = pick(8);
+            switch (op) {
+                case 0:
+                    list.InsertAndSelect(path());
+                    break;
+                case 1:
+                    list.RemovePath(path());
+                    break;
+                case 2:
+                    list.RemoveCurrent();
+                    break;
+                case 3:
+                    list.ClearList();
+                    break;
+                case 4:
+                    list.InsertAndSelectMany({path(), path(), path()});
+                    break;
+                case 5:
+                    list.MoveBy(pick(5) - 2, false);
+                    break;
+                case 6:
+                    list.RemoveMissing(false);
+                    break;
+                default:
+                    clock.now += 500;
+                    journal.Idle();
+                    recorded = Positions();
+            }
+            const std::string after = File();
+            const State afterState = Now(recorded);
+            ASSERT_EQ(Read(after), afterState) << "step " << step;
+            if (after.compare(0, before.size(), before) != 0) {
+                ++compactions;
+            } else {
+                for (size_t cut = before.size(); cut < after.size(); ++cut) {
+                    size_t unreadable = 99;
+                    const State read = Read(std::string_view(after).substr(0, cut), &unreadable);
+                    EXPECT_EQ(unreadable, 0u);
+                    // An idle step writes several positions; any of them may be whole.
+                    if (op == 7)
+                        ASSERT_EQ(read.lists, beforeState.lists) << "step " << step << " cut " << cut;
+                    else
+                        ASSERT_EQ(read, beforeState) << "step " << step << " cut " << cut;
+                }
+            }
+            before = after;
+            beforeState = afterState;
+        }
+        ASSERT_EQ(journal.Size(), File().size());
+        journal.Finish();
+        EXPECT_FALSE(fs.Exists(kJournal));
+    }
+    EXPECT_GT(compactions, 0);
+}
+
+// Damage before the last record ends what is read there and counts every change from it
+// on; a file that is no journal gives nothing back.
+TEST_F(JournalTest, StopsAtDamageAndCountsTheChangesItCouldNotRead)
+{
+    lists::RecoveryJournal journal(fs, clock);
+    ASSERT_TRUE(journal.Start(lists, kJournal));
+    std::vector<size_t> ends{File().size()};
+    std::vector<State> states{Now(Positions())};
+    for (int i = 0; i < 6; ++i) {
+        list().InsertAndSelect("C:\\" + std::to_string(i));
+        ends.push_back(File().size());
+        states.push_back(Now(states[0].positions));
+    }
+    const std::string whole = File();
+    const struct {
+        size_t at;  // byte changed
+        size_t restored, unreadable;
+    } rows[] = {
+        {0, 0, 6}, {ends[0] - 1, 0, 6}, {ends[0], 0, 6}, {ends[2] + 2, 2, 4}, {ends[4] + 13, 4, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.at);
+        std::string damaged = whole;
+        damaged[row.at] ^= 0x40;
+        size_t unreadable = 0;
+        const State read = Read(damaged, &unreadable);
+        EXPECT_EQ(read.lists, states[row.restored].lists);
+        EXPECT_EQ(unreadable, row.unreadable);
+    }
+    size_t unreadable = 1;
+    EXPECT_EQ(Read("").lists, states[0].lists);
+    EXPECT_EQ(Read("*0\r\nC:\\a.jpg\r\n", &unreadable).lists, states[0].lists);
+    EXPECT_EQ(unreadable, 0u);
+}
+
+// Changes reach the disk within the interval while they arrive and at the next quiet
+// moment; a list position that moved waits for that moment.
+TEST_F(JournalTest, ForcesChangesToTheDiskWithinTheIntervalAndWhenIdle)
+{
+    lists::RecoveryJournal journal(fs, clock);
+    ASSERT_TRUE(journal.Start(lists, kJournal));
+    const size_t start = fs.Flushes();
+    EXPECT_FALSE(journal.IdleDue());
+    for (uint32_t at : {0u, 700u, 1900u}) {
+        clock.now = 10000 + at;
+        list().InsertAndSelect("C:\\" + std::to_string(at));
+    }
+    EXPECT_EQ(fs.Flushes(), start);
+    EXPECT_TRUE(journal.IdleDue());
+    clock.now = 10000 + lists::RecoveryJournal::kSyncIntervalMs;
+    list().InsertAndSelect("C:\\late");
+    EXPECT_EQ(fs.Flushes(), start + 1);
+    list().MoveBy(1, false);
+    EXPECT_TRUE(journal.IdleDue());
+    journal.Idle();
+    EXPECT_EQ(fs.Flushes(), start + 2);
+    EXPECT_FALSE(journal.IdleDue());
+    EXPECT_EQ(Read(File()), Now(Positions()));
+}
+
+// A write that fails stops the journal where it was whole while the lists go on; a
+// journal that cannot be replaced by its compaction goes on in the old file.
+TEST_F(JournalTest, AFailingDiskNeverStopsTheSortingNorLeavesAJournalThatReadsWrong)
+{
+    lists::RecoveryJournal journal(fs, clock, 256);
+    ASSERT_TRUE(journal.Start(lists, kJournal));
+    for (int i = 0; i < 40; ++i)
+        list().InsertAndSelect("C:\\folder\\" + std::to_string(i));
+    list().ClearList();
+    list().InsertAndSelect("C:\\kept");
+    fs.FailReplace(true);
+    journal.Idle();
+    EXPECT_TRUE(journal.Active());
+    EXPECT_FALSE(fs.Exists(std::string(kJournal) + ".new"));
+    list().InsertAndSelect("C:\\after");
+    EXPECT_EQ(Read(File()).lists, Now(Positions()).lists);
+
+    const State whole = Now(Positions());
+    fs.FailWritesAfter(5);
+    EXPECT_TRUE(list().InsertAndSelect("C:\\lost"));
+    EXPECT_TRUE(journal.Failed());
+    EXPECT_FALSE(journal.Active());
+    EXPECT_TRUE(list().InsertAndSelect("C:\\still sorting"));
+    EXPECT_EQ(Read(File()).lists, whole.lists);
+
+    fs.FailCreate(true);
+    lists::RecoveryJournal none(fs, clock);
+    EXPECT_FALSE(none.Start(lists, "C:\\prog\\other.journal"));
+    EXPECT_TRUE(list().InsertAndSelect("C:\\unjournaled"));
+}
+
+}  // namespace
+}  // namespace lists_test
