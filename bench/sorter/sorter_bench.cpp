@@ -6,7 +6,14 @@
 //                the floor: one enumeration of the folder plus one attribute query
 //                per file, measured in the same run;
 //   step         a held Down arrow over 10,000 entries (auto-repeat key downs, one
-//                key up): time per step until the caption shows the last position.
+//                key up): time per step until the caption shows the last position;
+//   journal      with the recovery journal on and off (this process holding the
+//                journal's lock, as a second copy of the program would find it): the
+//                100,000-file load, and list keys that send list 0's current image
+//                to the other lists, time per send;
+//   restore      in this process, a journal of 100,000 entries in 36 lists and
+//                10,000 later changes read back into the lists, against opening a
+//                catalog of the same lists.
 //   sorter_bench PROGRAM DATA_FOLDER
 #include <windows.h>
 
@@ -16,7 +23,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/catalog.h"
+#include "app/recovery.h"
+#include "framework/core/clock.h"
+#include "framework/core/path.h"
+#include "framework/core/prompts.h"
 #include "framework/core/text.h"
+#include "lists/recovery_journal.h"
 #include "tests/support/driver.h"
 
 namespace ts = testing_support;
@@ -103,6 +116,115 @@ void Stop(Run& run)
     run.process.WaitExit(30000);
 }
 
+constexpr int kSends = 1000;
+
+// List keys pressed on list 0 of 100,000 entries: each sends the current image away.
+double SendUs(Run& run)
+{
+    static const char keys[] = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    const auto start = Clock::now();
+    for (int i = 0; i < kSends; ++i) {
+        const WPARAM key = static_cast<WPARAM>(keys[i % 35]);
+        PostMessageW(run.frame, WM_KEYDOWN, key, 0x00000001);
+        PostMessageW(run.frame, WM_KEYUP, key, 0xC0000001);
+        if (i % 500 == 499)
+            ts::WaitForInputProcessed(run.frame, 600000);
+    }
+    wchar_t last[32];
+    std::swprintf(last, 32, L"0:   1/%d", 100000 - kSends);
+    const bool done = ts::WaitForText(
+        run.list0, [&](const std::wstring& caption) { return caption.rfind(last, 0) == 0; }, 600000);
+    return done ? Ms(Clock::now() - start) * 1000.0 / kSends : -1.0;
+}
+
+// Answers every question yes, as a user who restores.
+struct Quiet final : fw::Prompts {
+    int Message(intptr_t, const std::wstring&, const std::wstring&, unsigned) override { return fw::kIdYes; }
+};
+struct NoHost final : app::CatalogHost {
+    bool ChooseCatalogFile(bool, std::string&) override { return false; }
+    void ApplyCacheSettings() override {}
+};
+
+// The journal and the catalog of the same lists: the 100,000 files spread over the 36
+// lists, then 10,000 of them moved between lists.
+void RestoreAgainstCatalog(const std::string& folder, const std::string& scratch)
+{
+    fw::FileSystem& fs = *fw::SystemFileSystem();
+    std::vector<std::string> files;
+    fs.Enumerate(folder + "\\*.*", [&](const fw::DirEntry& entry) {
+        if (!(entry.info.attributes & fw::kAttrDirectory))
+            files.push_back(folder + "\\" + entry.name);
+        return true;
+    });
+    const std::string journalPath = scratch + "\\bench.journal";
+    const std::string catalogPath = scratch + "\\bench-catalog.txt";
+    {
+        lists::ListSet lists(fs);
+        lists::RecoveryJournal journal(fs, fw::SystemClock());
+        if (!journal.Start(lists, journalPath))
+            return;
+        std::vector<std::vector<std::string>> parts(lists::kListCount);
+        for (size_t i = 0; i < files.size(); ++i)
+            parts[i % lists::kListCount].push_back(files[i]);
+        for (int n = 0; n < lists::kListCount; ++n)
+            lists.List(n).InsertAndSelectMany(std::move(parts[static_cast<size_t>(n)]));
+        for (size_t i = 0; i < 10000; ++i) {
+            const std::string& path = files[(i * 7919) % files.size()];
+            for (int n = 0; n < lists::kListCount; ++n)
+                if (lists.List(n).RemovePath(path) >= 0) {
+                    lists.List((n + 1) % lists::kListCount).InsertAndSelect(path);
+                    break;
+                }
+        }
+        NoHost host;
+        app::Catalog(lists, fs, host).Write(catalogPath);
+        // Ends without Finish, as a killed run does: the journal stays.
+    }
+    // What the journal adds to one send: list 0's first entry removed and inserted into
+    // another list, journal on against off.
+    for (bool on : {false, true, false, true}) {
+        lists::ListSet lists(fs);
+        lists.List(0).InsertAndSelectMany(files);
+        lists::RecoveryJournal journal(fs, fw::SystemClock());
+        if (on && !journal.Start(lists, journalPath + ".send"))
+            return;
+        const auto start = Clock::now();
+        for (int i = 0; i < 10000; ++i) {
+            std::string path;
+            lists.List(0).GetCurrentPath(path);
+            lists.List(0).RemoveCurrent();
+            lists.List(1 + i % 35).InsertAndSelect(std::move(path));
+        }
+        const double us = Ms(Clock::now() - start) * 1000.0 / 10000;
+        std::printf("send_model_us %.2f (journal %s)\n", us, on ? "on" : "off");
+        journal.Finish();
+    }
+
+    Quiet quiet;
+    fw::Prompts* previous = fw::SetPrompts(&quiet);
+    const auto timed = [](auto&& work) {
+        const auto start = Clock::now();
+        work();
+        return Ms(Clock::now() - start);
+    };
+    double restore = 0, catalog = 0;
+    for (int round = 0; round < 2; ++round) {  // the first round warms the caches
+        lists::ListSet a(fs), b(fs);
+        for (int n = 0; n < lists::kListCount; ++n)
+            b.List(n).SetFilter("*");
+        NoHost host;
+        restore = timed([&] { app::OfferRecovery(fs, a, journalPath, 0); });
+        catalog = timed([&] { app::Catalog(b, fs, host).Load(catalogPath); });
+        if (a.TotalCount() != b.TotalCount())
+            std::printf("restore gave %d entries, the catalog %d\n", a.TotalCount(), b.TotalCount());
+    }
+    fw::SetPrompts(previous);
+    std::printf("restore_100000_ms %.0f\ncatalog_open_100000_ms %.0f\n", restore, catalog);
+    fs.Remove(journalPath);
+    fs.Remove(catalogPath);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -148,10 +270,26 @@ int main(int argc, char** argv)
     const std::string hundred = Folder(data, 100000);
     Floor(hundred);  // warm the file system's caches the program will find warm too
     const double floor = Floor(hundred);
-    Run run;
-    const double load = Start(run, program, fw::WidenAnsi("\"" + hundred + "\""), L"0:   1/100000");
-    std::printf("load_100000_ms %.0f\nfloor_100000_ms %.0f\nload_over_floor %.2f\n", load, floor,
-                floor > 0 ? load / floor : -1.0);
-    Stop(run);
+    {
+        Run run;
+        const double load = Start(run, program, fw::WidenAnsi("\"" + hundred + "\""), L"0:   1/100000");
+        std::printf("load_100000_ms %.0f\nfloor_100000_ms %.0f\nload_over_floor %.2f\n", load, floor,
+                    floor > 0 ? load / floor : -1.0);
+        std::printf("send_us %.1f (%d sends, journal on)\n", SendUs(run), kSends);
+        Stop(run);
+    }
+    {
+        // The journal's lock held here: the program runs as a second copy, unjournaled.
+        std::string lockName;
+        const std::string programPath = fw::NarrowAnsi(program);
+        app::JournalPath(programPath, programPath, &lockName);
+        fw::UniqueHandle lock(CreateMutexA(nullptr, FALSE, lockName.c_str()));
+        Run run;
+        const double load = Start(run, program, fw::WidenAnsi("\"" + hundred + "\""), L"0:   1/100000");
+        std::printf("load_100000_ms %.0f (journal off)\n", load);
+        std::printf("send_us %.1f (%d sends, journal off)\n", SendUs(run), kSends);
+        Stop(run);
+    }
+    RestoreAgainstCatalog(hundred, fw::NarrowAnsi(fw::ParentOf(program)));
     return 0;
 }
