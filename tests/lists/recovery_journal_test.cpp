@@ -15,12 +15,9 @@ struct Clock final : fw::Clock {
 
 constexpr char kJournal[] = "C:\\prog\\Lumsor20.journal";
 
-// The lists as the journal must give them back.
-struct State {
-    std::vector<Paths> lists;
-    std::array<int, lists::kListCount> positions{};
-    bool operator==(const State& other) const { return lists == other.lists && positions == other.positions; }
-};
+// The lists as the journal must give them back: entries and positions.
+using Positions = std::array<int, lists::kListCount>;
+using State = std::pair<std::vector<Paths>, Positions>;
 
 class JournalTest : public ListsTest {
 protected:
@@ -31,11 +28,14 @@ protected:
         fs.ReadAll(kJournal, bytes);
         return bytes;
     }
-    State Now(const std::array<int, lists::kListCount>& positions)
+    // The entries now, with `positions` (default: the current ones).
+    State Now(const Positions* positions = nullptr)
     {
-        State state{{}, positions};
-        for (int n = 0; n < lists::kListCount; ++n)
-            state.lists.push_back(lists.List(n).Paths().Paths());
+        State state{{}, {}};
+        for (int n = 0; n < lists::kListCount; ++n) {
+            state.first.push_back(lists.List(n).Paths().Paths());
+            state.second[static_cast<size_t>(n)] = positions ? (*positions)[n] : lists.List(n).Position();
+        }
         return state;
     }
     static State Read(std::string_view bytes, size_t* unreadable = nullptr)
@@ -43,17 +43,10 @@ protected:
         lists::JournalContents contents = lists::ReadJournal(bytes, lists::PathOrder::System());
         State state{{}, contents.positions};
         for (const lists::SortedPathSet& list : contents.lists)
-            state.lists.push_back(list.Paths());
+            state.first.push_back(list.Paths());
         if (unreadable)
             *unreadable = contents.unreadable;
         return state;
-    }
-    std::array<int, lists::kListCount> Positions()
-    {
-        std::array<int, lists::kListCount> positions{};
-        for (int n = 0; n < lists::kListCount; ++n)
-            positions[static_cast<size_t>(n)] = lists.List(n).Position();
-        return positions;
     }
 
     Clock clock;
@@ -78,9 +71,9 @@ TEST_F(JournalTest, GivesBackTheListsOfTheLastWholeRecordWhereverTheRunStopped)
             lists.List(n).ClearList();
         lists::RecoveryJournal journal(fs, clock, 256);
         ASSERT_TRUE(journal.Start(lists, kJournal));
-        std::array<int, lists::kListCount> recorded = Positions();
+        Positions recorded = Now().second;
         std::string before = File();
-        State beforeState = Now(recorded);
+        State beforeState = Now(&recorded);
         ASSERT_EQ(Read(before), beforeState);
         for (int step = 0; step < 200; ++step) {
             lists::ListModel& list = lists.List(pick(3) ? pick(3) : pick(lists::kListCount));
@@ -110,10 +103,10 @@ TEST_F(JournalTest, GivesBackTheListsOfTheLastWholeRecordWhereverTheRunStopped)
                 default:
                     clock.now += 500;
                     journal.Idle();
-                    recorded = Positions();
+                    recorded = Now().second;
             }
             const std::string after = File();
-            const State afterState = Now(recorded);
+            const State afterState = Now(&recorded);
             ASSERT_EQ(Read(after), afterState) << "step " << step;
             if (after.compare(0, before.size(), before) != 0) {
                 ++compactions;
@@ -124,7 +117,7 @@ TEST_F(JournalTest, GivesBackTheListsOfTheLastWholeRecordWhereverTheRunStopped)
                     EXPECT_EQ(unreadable, 0u);
                     // An idle step writes several positions; any of them may be whole.
                     if (op == 7)
-                        ASSERT_EQ(read.lists, beforeState.lists) << "step " << step << " cut " << cut;
+                        ASSERT_EQ(read.first, beforeState.first) << "step " << step << " cut " << cut;
                     else
                         ASSERT_EQ(read, beforeState) << "step " << step << " cut " << cut;
                 }
@@ -146,11 +139,11 @@ TEST_F(JournalTest, StopsAtDamageAndCountsTheChangesItCouldNotRead)
     lists::RecoveryJournal journal(fs, clock);
     ASSERT_TRUE(journal.Start(lists, kJournal));
     std::vector<size_t> ends{File().size()};
-    std::vector<State> states{Now(Positions())};
+    std::vector<State> states{Now()};
     for (int i = 0; i < 6; ++i) {
         list().InsertAndSelect("C:\\" + std::to_string(i));
         ends.push_back(File().size());
-        states.push_back(Now(states[0].positions));
+        states.push_back(Now());
     }
     const std::string whole = File();
     const struct {
@@ -165,12 +158,12 @@ TEST_F(JournalTest, StopsAtDamageAndCountsTheChangesItCouldNotRead)
         damaged[row.at] ^= 0x40;
         size_t unreadable = 0;
         const State read = Read(damaged, &unreadable);
-        EXPECT_EQ(read.lists, states[row.restored].lists);
+        EXPECT_EQ(read.first, states[row.restored].first);
         EXPECT_EQ(unreadable, row.unreadable);
     }
     size_t unreadable = 1;
-    EXPECT_EQ(Read("").lists, states[0].lists);
-    EXPECT_EQ(Read("*0\r\nC:\\a.jpg\r\n", &unreadable).lists, states[0].lists);
+    EXPECT_EQ(Read("").first, states[0].first);
+    EXPECT_EQ(Read("*0\r\nC:\\a.jpg\r\n", &unreadable).first, states[0].first);
     EXPECT_EQ(unreadable, 0u);
 }
 
@@ -196,7 +189,7 @@ TEST_F(JournalTest, ForcesChangesToTheDiskWithinTheIntervalAndWhenIdle)
     journal.Idle();
     EXPECT_EQ(fs.Flushes(), start + 2);
     EXPECT_FALSE(journal.IdleDue());
-    EXPECT_EQ(Read(File()), Now(Positions()));
+    EXPECT_EQ(Read(File()), Now());
 }
 
 // A write that fails stops the journal where it was whole while the lists go on; a
@@ -214,15 +207,15 @@ TEST_F(JournalTest, AFailingDiskNeverStopsTheSortingNorLeavesAJournalThatReadsWr
     EXPECT_TRUE(journal.Active());
     EXPECT_FALSE(fs.Exists(std::string(kJournal) + ".new"));
     list().InsertAndSelect("C:\\after");
-    EXPECT_EQ(Read(File()).lists, Now(Positions()).lists);
+    EXPECT_EQ(Read(File()).first, Now().first);
 
-    const State whole = Now(Positions());
+    const State whole = Now();
     fs.FailWritesAfter(5);
     EXPECT_TRUE(list().InsertAndSelect("C:\\lost"));
     EXPECT_TRUE(journal.Failed());
     EXPECT_FALSE(journal.Active());
     EXPECT_TRUE(list().InsertAndSelect("C:\\still sorting"));
-    EXPECT_EQ(Read(File()).lists, whole.lists);
+    EXPECT_EQ(Read(File()).first, whole.first);
 
     fs.FailCreate(true);
     lists::RecoveryJournal none(fs, clock);
