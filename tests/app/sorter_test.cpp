@@ -220,8 +220,9 @@ TEST_F(SorterTest, SavesOpensAndNeverLosesACatalog)
 }
 
 // Killed without the exit question, the next start offers the lists back: the journal
-// cut inside its last change gives the lists before it; no, confirmed, starts empty;
-// a normal exit leaves no journal.
+// cut inside its last change gives every list as it was before that change; a second
+// copy started meanwhile leaves the journal alone; no, confirmed, starts empty; a
+// normal exit leaves no journal.
 TEST_F(SorterTest, OffersTheListsOfAKilledRunBack)
 {
     StartOn({"a.bmp", "b.bmp", "c.bmp"});
@@ -244,8 +245,20 @@ TEST_F(SorterTest, OffersTheListsOfAKilledRunBack)
 
     Start();
     Answer(offer, IDYES);
-    EXPECT_TRUE(Shows(0, 1, 2, paths[1])) << Caption(0);
-    EXPECT_TRUE(Shows(5, 1, 1, paths[0])) << Caption(5);
+    for (int n = 0; n < 36; ++n)
+        EXPECT_TRUE(n == 0   ? Shows(0, 1, 2, paths[1])
+                    : n == 5 ? Shows(5, 1, 1, paths[0])
+                             : Shows(n, 0, 0))
+            << Caption(n);
+    ts::Process second = ts::Process::Start(program_, L"", fw::WidenAnsi(root_));
+    HWND secondFrame = ts::WaitForWindow(second.Id(), L"CClsMainFrame", nullptr, 20000);
+    ASSERT_NE(secondFrame, nullptr);
+    HWND status = ts::ChildWindows(secondFrame, L"msctls_statusbar32").at(0);
+    EXPECT_TRUE(ts::WaitForText(status, [](const std::wstring& text) {
+        return text.find(L"［作業の記録なし：同じ場所の Lumsor20 が記録中］") != std::wstring::npos;
+    }));
+    EXPECT_TRUE(ts::NoMessageBoxWithin(second.Id(), 500));
+    second.Terminate();
     process_.Terminate();
 
     Start();
