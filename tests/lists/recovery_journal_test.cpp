@@ -162,10 +162,20 @@ TEST_F(JournalTest, StopsAtDamageAndCountsTheChangesItCouldNotRead)
         EXPECT_EQ(read.first, states[row.restored].first);
         EXPECT_EQ(unreadable, row.unreadable);
     }
-    size_t unreadable = 1;
-    EXPECT_EQ(Read("").first, states[0].first);
-    EXPECT_EQ(Read("*0\r\nC:\\a.jpg\r\n", &unreadable).first, states[0].first);
-    EXPECT_EQ(unreadable, 0u);
+    // A whole record for a list there is none of.
+    std::string beyond = whole;
+    beyond[ends[2] + 3] = static_cast<char>(lists::kListCount);
+    const std::string_view frame(beyond.data() + ends[2], ends[3] - ends[2]);
+    const uint32_t crc = lists::Crc32(frame.substr(12), lists::Crc32(frame.substr(2, 6)));
+    for (int i = 0; i < 4; ++i)
+        beyond[ends[2] + 8 + static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i));
+    size_t unreadable = 0;
+    EXPECT_EQ(Read(beyond, &unreadable).first, states[2].first);
+    EXPECT_EQ(unreadable, 4u);
+    for (std::string_view other : {"", "*0\r\nC:\\a.jpg\r\n"}) {
+        EXPECT_EQ(Read(other, &unreadable).first, states[0].first);
+        EXPECT_EQ(unreadable, 0u);
+    }
 }
 
 // Changes reach the disk within the interval while they arrive and at the next quiet
