@@ -49,6 +49,9 @@ bool CClsApp::InitInstance(const char* commandLine)
     frame_->SetWideDropNames(wideDropNames_);
     if (!frame_->LoadFrame())
         return false;
+    const bool loading = commandLine && *commandLine;
+    if (loading)
+        frame_->MaximizeFirstList();
     ShowWindow(frame_->Handle(), SW_SHOW);
     UpdateWindow(frame_->Handle());
 
@@ -62,7 +65,7 @@ bool CClsApp::InitInstance(const char* commandLine)
     journalLock_.reset(lock);
     frame_->StartRecovery(journal, owned);
 
-    if (commandLine && *commandLine)
+    if (loading)
         frame_->LoadCommandLine(commandLine);
     return true;
 }

@@ -30,23 +30,33 @@ bool CClsLstWnd::Create(HWND client, IUnknown* cache)
 {
     if (!CreateChild(ListWindowClass(), client, L"", kWindowStyle, RECT{0, 0, 100, 100}))
         return false;
-    if (SUCCEEDED(fw::com::Make<CClsDropTarget>(dropTarget_, static_cast<DropSite&>(*this))))
-        dropRegistered_ = SUCCEEDED(RegisterDragDrop(Handle(), dropTarget_.Get()));
-    fw::com::Make<CClsDropSource>(dropSource_, static_cast<DropSite&>(*this));
     ::SetScrollRange(Handle(), SB_VERT, 0, 0, TRUE);
+    cache_ = cache;
+    model_.SetView(this);
+    model_.UpdateView(-1);
+    return true;
+}
+
+bool CClsLstWnd::AttachControl()
+{
+    if (control_.Handle())
+        return true;
+    if (attachFailed_ || !Handle())
+        return false;
     RECT area{};
     GetClientRect(Handle(), &area);
     if (FAILED(control_.Create(Handle(), area, IDC_THUMBNAIL, WS_VISIBLE))) {
-        SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Handle()), 0);
+        attachFailed_ = true;
+        InvalidateRect(Handle(), nullptr, TRUE);
         return false;
     }
-    model_.SetView(this);
-    cache_ = cache;
+    if (SUCCEEDED(fw::com::Make<CClsDropTarget>(dropTarget_, static_cast<DropSite&>(*this))))
+        dropRegistered_ = SUCCEEDED(RegisterDragDrop(Handle(), dropTarget_.Get()));
+    fw::com::Make<CClsDropSource>(dropSource_, static_cast<DropSite&>(*this));
     control_.ConnectEvents([this](DISPID id, const DISPPARAMS&) { OnControlEvent(id); });
-    if (cache)
-        control_.IPictureCache(cache);
-    model_.UpdateView(-1);
-    model_.SetFilter(control_.FilterExtention());
+    if (cache_)
+        control_.IPictureCache(cache_);
+    control_.displayFile(shown_);
     return true;
 }
 
@@ -87,9 +97,18 @@ void CClsLstWnd::OnDestroy()
 
 void CClsLstWnd::OnPaint(HDC)
 {
-    fw::PaintScope paint(Handle());
-    static const char kNotInstalled[] = "VelmoraThumbCtl Is Not Installed!";
-    TextOutA(paint.Dc(), 0, 0, kNotInstalled, static_cast<int>(sizeof kNotInstalled - 1));
+    bool inView = false;
+    {
+        fw::PaintScope paint(Handle());
+        inView = !IsRectEmpty(&paint.Info().rcPaint);
+        static const char kNotInstalled[] = "VelmoraThumbCtl Is Not Installed!";
+        if (attachFailed_)
+            TextOutA(paint.Dc(), 0, 0, kNotInstalled, static_cast<int>(sizeof kNotInstalled - 1));
+    }
+    // In view for the first time (a paint with an empty area comes also to windows out
+    // of view or covered): the control comes now and paints over the area.
+    if (inView)
+        AttachControl();
 }
 
 bool CClsLstWnd::OnEraseBackground(HDC dc)
@@ -210,7 +229,7 @@ bool CClsLstWnd::IsActive() const
 
 void CClsLstWnd::PreloadFile(const std::string& path)
 {
-    if (pendingPreload_)
+    if (pendingPreload_ && AttachControl())
         control_.loadFile(*pendingPreload_);
     pendingPreload_ = path;
 }
@@ -222,7 +241,15 @@ void CClsLstWnd::PreloadFile(const std::string& path)
 // loader that is still busy.
 void CClsLstWnd::DisplayFile(const std::string& path)
 {
-    control_.displayFile(path);
+    shown_ = path;
+    if (!control_.Handle()) {
+        // Nothing to show yet: a window out of view waits with its control until it is
+        // painted. Attached now, the control shows the file at once.
+        if ((path.empty() && !pendingPreload_) || !AttachControl())
+            return;
+    } else {
+        control_.displayFile(path);
+    }
     if (pendingPreload_) {
         control_.loadFile(*std::exchange(pendingPreload_, std::nullopt));
         if (!path.empty())

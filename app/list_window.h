@@ -48,9 +48,14 @@ public:
     CClsLstWnd(lists::ListModel& model, ListWindowHost& host) : model_(model), host_(host) {}
     ~CClsLstWnd() override;
 
-    // Creates the window in the frame's client area with its thumbnail control,
-    // handing it the picture cache when there is one. On failure nothing is left.
+    // Creates the window in the frame's client area; its thumbnail control, which gets
+    // the picture cache when there is one, comes with AttachControl.
     bool Create(HWND client, IUnknown* cache);
+    // Creates the thumbnail control and the drop target unless they are there: the
+    // window does so when it is first painted (so a window that never comes into view
+    // goes without) or first given a file to show or load ahead. The control then shows
+    // what the list shows. False when the control cannot be created.
+    bool AttachControl();
 
     lists::ListModel& Model() { return model_; }
     CVelmoraThumbCtl& Control() { return control_; }
@@ -136,6 +141,8 @@ private:
     fw::com::ComPtr<IDropTarget> dropTarget_;
     fw::com::ComPtr<IDropSource> dropSource_;
     bool dropRegistered_ = false;
+    bool attachFailed_ = false;
+    std::string shown_;  // the file the list shows, handed to a control attached later
     int dropLocation_ = 3;
     bool deferring_ = false;
     std::optional<std::string> pendingCaption_;

@@ -131,6 +131,7 @@ void CClsLstWnd::OnLoadFolder()
 void CClsLstWnd::OnLoadFiles()
 {
     fw::FileChoice choice;
+    AttachControl();
     choice.filter = L"画像ファイル|" + fw::WidenAnsi(control_.FilterExtention()) + L"|すべて|*.*||";
     choice.flags = OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
     std::vector<std::string> chosen;

@@ -186,14 +186,20 @@ void CClsMainFrame::CreatePictureCache()
     ApplyCacheSettings();
 }
 
+// The windows come without their controls but list 0's, which every list's filter
+// is read from (and which tells whether the control is installed at all); the others
+// attach theirs when they come into view.
 bool CClsMainFrame::CreateListWindows()
 {
     for (int n = 0; n < lists::kListCount; ++n) {
         auto window = std::make_unique<CClsLstWnd>(lists_.List(n), *this);
-        if (!window->Create(Client(), cache_.Get()))
+        if (!window->Create(Client(), cache_.Get()) || (n == 0 && !window->AttachControl()))
             return false;
         windows_[static_cast<size_t>(n)] = std::move(window);
     }
+    const std::string filter = windows_[0]->Control().FilterExtention();
+    for (int n = 0; n < lists::kListCount; ++n)
+        lists_.List(n).SetFilter(filter);
     return true;
 }
 
@@ -563,6 +569,12 @@ void CClsMainFrame::StartRecovery(const std::string& path, bool owned)
     app::OfferRecovery(fs_, lists_, path, reinterpret_cast<intptr_t>(Handle()));
     if (!journal_.Start(lists_, path))
         journalNote_ = app::kJournalFailed;
+}
+
+void CClsMainFrame::MaximizeFirstList()
+{
+    if (const CClsLstWnd* list0 = ListWindow(0); list0 && list0->Handle())
+        SendMessageW(Client(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(list0->Handle()), 0);
 }
 
 void CClsMainFrame::LoadCommandLine(const std::string& commandLine)

@@ -51,6 +51,9 @@ public:
 
     // Loads the command line's files and folders into list window 0.
     void LoadCommandLine(const std::string& commandLine);
+    // Maximises list window 0, which the command line fills, before the frame is first
+    // shown: the windows behind it are then never painted, nor their controls made.
+    void MaximizeFirstList();
 
     int CurrentList() const { return lists_.CurrentList(); }
     CClsLstWnd* ListWindow(int listNumber) const;

@@ -14,8 +14,7 @@ namespace installer {
 
 namespace {
 
-// The install folder the uninstall entry names: the folder of the uninstaller in
-// its UninstallString (the parameter after the path is dropped).
+// The install folder the uninstall entry names.
 std::string InstallFolderOfEntry(const std::string& applic, const std::string& parameter)
 {
     const std::wstring key = fw::WidenAnsi(UninstallKey(applic));
@@ -24,14 +23,7 @@ std::string InstallFolderOfEntry(const std::string& applic, const std::string& p
     if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"UninstallString", RRF_RT_REG_SZ, nullptr, value,
                      &size) != ERROR_SUCCESS)
         return {};
-    std::wstring command = value;
-    const std::wstring tail = L" " + fw::WidenAnsi(parameter);
-    if (command.size() > tail.size() && command.ends_with(tail))
-        command.resize(command.size() - tail.size());
-    const size_t slash = command.find_last_of(L'\\');
-    if (slash == std::wstring::npos)
-        return {};
-    return fw::NarrowAnsi(std::wstring_view(command).substr(0, slash));
+    return InstallFolderOfCommand(fw::NarrowAnsi(value), parameter);
 }
 
 }  // namespace

@@ -35,6 +35,27 @@ std::string ColourText(uint32_t colour)
     return buffer;
 }
 
+std::string PathAsLogged(std::string_view path)
+{
+    const fw::CodePage& codePage = fw::SystemCodePage();
+    std::string out;
+    out.reserve(path.size());
+    bool afterSeparator = false;
+    for (size_t i = 0; i < path.size();) {
+        const size_t next = codePage.Next(path.data(), i, path.size());
+        if (next == i + 1 && (path[i] == '\\' || path[i] == '/')) {
+            if (!afterSeparator || out == "\\")
+                out.push_back('\\');
+            afterSeparator = true;
+        } else {
+            out.append(path.substr(i, next - i));
+            afterSeparator = false;
+        }
+        i = next;
+    }
+    return out;
+}
+
 void LogWriter::AddComponentFile(const FileEntry& entry, const std::string& target)
 {
     const int n = ++files_;

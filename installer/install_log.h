@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/core/profile.h"
@@ -80,6 +81,11 @@ struct InstallLog {
 };
 
 InstallLog ReadInstallLog(fw::Profile& log);
+
+// A path as the log writes it and the uninstaller compares it: "/" is read as "\" and
+// a run of separators as one, except the two that start a "\\server" root. A folder
+// typed with forward slashes or a doubled separator thus names the same entries.
+std::string PathAsLogged(std::string_view path);
 
 // The look as the log writes it: BKCOLOR and COLOR as six lower-case hex digits of
 // the colour's low 24 bits, the sizes in decimal.

@@ -72,8 +72,10 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
                         const SystemFolders& folders)
 {
     InstallPlan plan;
-    plan.logPath = fw::JoinPath(choices.installFolder, script.uninstall.logFile);
-    plan.uninstallerPath = fw::JoinPath(choices.installFolder, script.uninstall.exeFile);
+    plan.installFolder = PathAsLogged(choices.installFolder);
+    const std::string& installFolder = plan.installFolder;
+    plan.logPath = PathAsLogged(fw::JoinPath(installFolder, script.uninstall.logFile));
+    plan.uninstallerPath = PathAsLogged(fw::JoinPath(installFolder, script.uninstall.exeFile));
     const bool personal = choices.privateLinks || !folders.ntFamily;
 
     for (size_t i = 0; i < script.components.size(); ++i) {
@@ -85,9 +87,10 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
         heading.kind = StepKind::Component;
         heading.name = component.name;
         plan.steps.push_back(heading);
-        std::string folder = folders.Base(component.baseFolder, choices.installFolder);
+        std::string folder = folders.Base(component.baseFolder, installFolder);
         if (!component.directory.empty())
             folder = fw::JoinPath(folder, component.directory);
+        folder = PathAsLogged(folder);
         for (const FileEntry& entry : component.files) {
             InstallStep step;
             step.counts = true;
@@ -95,7 +98,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
             step.kind = entry.Kind() == FileAction::Verb ? StepKind::Verb : StepKind::File;
             if (step.kind == StepKind::File && !entry.file.empty()) {
                 step.folder = folder;
-                step.target = fw::JoinPath(folder, entry.InstalledName());
+                step.target = PathAsLogged(fw::JoinPath(folder, entry.InstalledName()));
             }
             plan.steps.push_back(std::move(step));
         }
@@ -108,7 +111,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
             InstallStep step;
             step.kind = StepKind::Desktop;
             step.name = link.description;
-            step.target = fw::JoinPath(choices.installFolder, link.file);
+            step.target = PathAsLogged(fw::JoinPath(installFolder, link.file));
             step.linkFile = LinkName(desktop, link.description);
             step.parameters = link.param;
             plan.steps.push_back(std::move(step));
@@ -123,7 +126,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
             InstallStep step;
             step.kind = StepKind::StartMenu;
             step.name = link.description;
-            step.target = fw::JoinPath(choices.installFolder, link.file);
+            step.target = PathAsLogged(fw::JoinPath(installFolder, link.file));
             step.parameters = link.param;
             step.startup = link.startup;
             if (link.startup) {
@@ -132,6 +135,7 @@ InstallPlan PlanInstall(const SetupScript& script, const InstallChoices& choices
                 step.folder = fw::JoinPath(programs, choices.groupName);
                 if (!link.directory.empty())
                     step.folder = fw::JoinPath(step.folder, link.directory);
+                step.folder = PathAsLogged(step.folder);
                 step.linkFile = LinkName(step.folder, link.description);
             }
             plan.steps.push_back(std::move(step));
@@ -160,9 +164,19 @@ void InstallRun::LogFolder(const std::string& folder)
 
 bool InstallRun::CreateFolders(const std::string& folder)
 {
-    return fw::CreateFolderPath(
-        folder, [this](const std::string& level) { return machine_.FolderExists(level); },
-        [this](const std::string& level) { return machine_.CreateFolder(level); });
+    std::vector<std::string> made;
+    const bool ok = machine_.FolderExists(folder) ||
+                    fw::CreateFolderPath(
+                        folder, [this](const std::string& level) { return machine_.FolderExists(level); },
+                        [this, &made](const std::string& level) {
+                            return machine_.CreateFolder(level) && (made.push_back(level), true);
+                        });
+    // Logged once made, so that the log's own folder exists when the levels above it are written.
+    for (const std::string& level : made)
+        LogFolder(level);
+    if (ok)
+        LogFolder(folder);
+    return ok;
 }
 
 InstallRun::Outcome InstallRun::RunVerb(const InstallStep& step)
@@ -256,11 +270,10 @@ bool InstallRun::CopyLoop(const InstallStep& step)
 InstallRun::Outcome InstallRun::RunFile(const InstallStep& step)
 {
     const FileEntry& e = step.entry;
-    if (!machine_.FolderExists(step.folder) && !CreateFolders(step.folder)) {
+    if (!CreateFolders(step.folder)) {
         Box(Fill(text::kFolderFailed, {fw::WidenAnsi(step.folder)}), fw::kMbOk);
         return Outcome::Fail;
     }
-    LogFolder(step.folder);
 
     const bool copyAction = e.Kind() == FileAction::Copy;
     bool copied = false;
@@ -312,9 +325,9 @@ InstallRun::Outcome InstallRun::RunFile(const InstallStep& step)
 
 void InstallRun::RunDesktop(const InstallStep& step)
 {
-    if (machine_.FolderExists(choices_.installFolder)) {
-        const long hr = machine_.CreateShortcut(
-            {step.target, step.parameters, step.linkFile, step.name, choices_.installFolder});
+    if (machine_.FolderExists(installFolder_)) {
+        const long hr =
+            machine_.CreateShortcut({step.target, step.parameters, step.linkFile, step.name, installFolder_});
         if (hr != 0)
             Box(Fill(text::kDesktopFailed,
                      {fw::WidenAnsi(step.target), fw::WidenAnsi(step.linkFile), fw::WidenAnsi(step.name)}),
@@ -327,7 +340,7 @@ void InstallRun::RunDesktop(const InstallStep& step)
 
 bool InstallRun::RunStartMenu(const InstallStep& step)
 {
-    if (!machine_.FolderExists(choices_.installFolder)) {
+    if (!machine_.FolderExists(installFolder_)) {
         Line(fw::WidenAnsi(step.target), false);
         return true;
     }
@@ -337,16 +350,15 @@ bool InstallRun::RunStartMenu(const InstallStep& step)
         if (answer != fw::kIdYes)
             return true;
     } else {
-        if (!machine_.FolderExists(step.folder) && !CreateFolders(step.folder)) {
+        if (!CreateFolders(step.folder)) {
             Box(Fill(text::kStartMenuFolderFailed,
                      {fw::WidenAnsi(step.target), fw::WidenAnsi(step.folder), fw::WidenAnsi(step.name)}),
                 fw::kMbOk);
             return false;
         }
-        LogFolder(step.folder);
     }
-    const long hr = machine_.CreateShortcut(
-        {step.target, step.parameters, step.linkFile, step.name, choices_.installFolder});
+    const long hr =
+        machine_.CreateShortcut({step.target, step.parameters, step.linkFile, step.name, installFolder_});
     if (hr != 0)
         Box(Fill(text::kStartMenuFailed,
                  {fw::WidenAnsi(step.target), fw::WidenAnsi(step.linkFile), fw::WidenAnsi(step.name)}),
@@ -385,11 +397,16 @@ void InstallRun::RunUninstaller(const InstallPlan& plan)
 InstallResult InstallRun::Run()
 {
     const InstallPlan plan = PlanInstall(script_, choices_, folders_);
+    installFolder_ = plan.installFolder;
     machine_.DeleteFile(plan.logPath);
     if (script_.uninstall.log) {
         logFile_ = machine_.OpenLog(plan.logPath);
         if (logFile_)
             log_ = std::make_unique<LogWriter>(*logFile_);
+        if (!CreateFolders(plan.installFolder)) {
+            Box(Fill(text::kFolderFailed, {fw::WidenAnsi(plan.installFolder)}), fw::kMbOk);
+            return {false, restartNeeded_};
+        }
     }
     view_.SetRange(std::clamp(plan.total - 1, 0, 0xFFFF));
     int position = 0;

@@ -4,7 +4,10 @@
 //
 // Every file that the run leaves in place is in the log before the run goes on or
 // stops: a registration that fails the run logs its file first, and "中止" is heard
-// only between entries.
+// only between entries. With the log on, the install folder is made and logged first,
+// so the log can be written from the first entry on (whatever folder that goes to) and
+// the uninstaller may remove the log and itself without the uninstall entry; every
+// folder level the run makes is logged, deeper ones after the folders they lie in.
 #pragma once
 
 #include <string>
@@ -65,7 +68,10 @@ struct InstallStep {
     bool counts = false;  // takes one progress position (every file entry)
 };
 
+// Every folder and path of the plan is as the log writes it (PathAsLogged), however
+// the install folder was typed.
 struct InstallPlan {
+    std::string installFolder;
     std::string logPath;
     std::string uninstallerPath;
     int total = 0;  // file entries of the selected components
@@ -105,6 +111,7 @@ private:
     void RunDesktop(const InstallStep& step);
     bool RunStartMenu(const InstallStep& step);  // false: no further start menu shortcuts
     void RunUninstaller(const InstallPlan& plan);
+    // Makes the folder's missing levels and logs each level made and the folder itself.
     bool CreateFolders(const std::string& folder);
     int Box(const std::wstring& text, unsigned flags);
     void Line(const std::wstring& line, bool select) { view_.AddLine(line, select); }
@@ -118,6 +125,7 @@ private:
     fw::reg::RegistryTarget& registry_;
     std::unique_ptr<fw::Profile> logFile_;
     std::unique_ptr<LogWriter> log_;
+    std::string installFolder_;
     bool restartNeeded_ = false;
 };
 

@@ -43,31 +43,44 @@ bool IsFullPath(const std::string& path)
 
 UninstallPlan PlanUninstall(const InstallLog& log, const UninstallContext& context)
 {
-    std::vector<std::string> allowed;
-    for (const LoggedFolder& folder : log.folders)
-        allowed.push_back(Upper(fw::WithoutSeparator(folder.path)));
-    for (const std::string& folder : context.extraFolders)
-        allowed.push_back(Upper(fw::WithoutSeparator(folder)));
-    const std::string script = Upper(context.runningScript);
-
     UninstallPlan plan;
+    plan.folders.assign(log.folders.rbegin(), log.folders.rend());
+    std::vector<std::string> allowed;
+    for (LoggedFolder& folder : plan.folders) {
+        folder.path = PathAsLogged(folder.path);
+        allowed.push_back(Upper(fw::WithoutSeparator(folder.path)));
+    }
+    for (const std::string& folder : context.extraFolders)
+        allowed.push_back(Upper(fw::WithoutSeparator(PathAsLogged(folder))));
+    const std::string script = Upper(PathAsLogged(context.runningScript));
+
     for (auto it = log.files.rbegin(); it != log.files.rend(); ++it) {
         UninstallEntry entry;
         entry.file = *it;
-        const std::string parent = Upper(fw::ParentOf(it->path));
+        std::string& path = entry.file.path;
+        path = PathAsLogged(path);
+        const std::string parent = Upper(fw::ParentOf(path));
         entry.refused =
-            !IsFullPath(it->path) || std::find(allowed.begin(), allowed.end(), parent) == allowed.end();
+            !IsFullPath(path) || std::find(allowed.begin(), allowed.end(), parent) == allowed.end();
         if (it->remove && it->shareGroup >= kNeverRemovedShareGroup)
             entry.share = ShareRule::Keep;
         else if (it->remove && it->shareGroup >= 1)
             entry.share = ShareRule::AskGroup;
-        entry.deleteFile = it->remove && Upper(it->path) != script;
+        entry.deleteFile = it->remove && Upper(path) != script;
         plan.entries.push_back(std::move(entry));
     }
-    plan.folders.assign(log.folders.rbegin(), log.folders.rend());
     plan.missingFiles = log.missingFiles;
     plan.missingFolders = log.missingFolders;
     return plan;
+}
+
+std::string InstallFolderOfCommand(const std::string& command, const std::string& parameter)
+{
+    std::string program = PathAsLogged(command);
+    const std::string tail = " " + parameter;
+    if (program.size() > tail.size() && program.ends_with(tail))
+        program.resize(program.size() - tail.size());
+    return fw::ParentOf(program);
 }
 
 std::wstring ShareQuestion(const LoggedFile& file)

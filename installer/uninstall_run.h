@@ -8,7 +8,9 @@
 // part, or lies directly in none of the logged folders and the extra folders the
 // program knows (the desktop and startup folders, and the install folder when the
 // uninstall entry names it). Folders are removed only when empty. A log cut short
-// removes what it names and reports the numbers it lacks.
+// removes what it names and reports the numbers it lacks. Paths are compared and used
+// as PathAsLogged makes them, so a log written with forward slashes (an install folder
+// typed so) is removed alike.
 #pragma once
 
 #include <map>
@@ -50,6 +52,11 @@ struct UninstallPlan {
 };
 
 UninstallPlan PlanUninstall(const InstallLog& log, const UninstallContext& context);
+
+// The install folder an uninstall entry names: the folder of the uninstaller in its
+// command (UninstallString), the parameter after the path dropped; empty when the
+// command names no folder.
+std::string InstallFolderOfCommand(const std::string& command, const std::string& parameter);
 
 // The text of the share question for an entry: its comment, or its path without one.
 std::wstring ShareQuestion(const LoggedFile& file);

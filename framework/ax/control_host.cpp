@@ -2,6 +2,10 @@
 
 #include <olectl.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "framework/com/hresult.h"
 #include "framework/com/module.h"
 #include "framework/com/object.h"
@@ -183,6 +187,58 @@ private:
 
 namespace {
 
+// The class objects of the controls the hosts hold, asked for once and kept while any
+// host holds a control of the class: a control after the first costs neither the
+// registry lookups of CoCreateInstance nor the library's class object request. Hosts
+// live on the thread that made them, so each thread has its table and needs no lock.
+// The table holds plain pointers, released only when the last user goes, never by a
+// destructor that could run after COM has gone.
+struct ClassObject {
+    CLSID clsid;
+    IClassFactory* factory;
+    int users;
+};
+
+std::vector<ClassObject>::iterator FindClassObject(std::vector<ClassObject>& objects, REFCLSID clsid)
+{
+    return std::find_if(objects.begin(), objects.end(),
+                        [&](const ClassObject& o) { return IsEqualCLSID(o.clsid, clsid) != FALSE; });
+}
+
+thread_local std::vector<ClassObject> classObjects;
+
+// Drops one user of the class's object; with none left, the object goes.
+void DropClassObject(REFCLSID clsid)
+{
+    const auto it = FindClassObject(classObjects, clsid);
+    if (it == classObjects.end())
+        return;
+    if (it->users > 0)
+        --it->users;
+    if (it->users == 0) {
+        it->factory->Release();
+        classObjects.erase(it);
+    }
+}
+
+// A new object of the class, from its class object, as one more user of it.
+HRESULT CreateFromClassObject(REFCLSID clsid, REFIID iid, void** object)
+{
+    auto it = FindClassObject(classObjects, clsid);
+    if (it == classObjects.end()) {
+        IClassFactory* factory = nullptr;
+        FW_RETURN_IF_FAILED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                             reinterpret_cast<void**>(&factory)));
+        it = classObjects.insert(classObjects.end(), ClassObject{clsid, factory, 0});
+    }
+    const HRESULT hr = it->factory->CreateInstance(nullptr, iid, object);
+    if (SUCCEEDED(hr))
+        ++it->users;
+    else
+        DropClassObject(clsid);  // goes unless other hosts use it
+    return hr;
+}
+
 const WindowClass& HostClass()
 {
     static const WindowClass cls(com::Module::Instance(), L"FwAxHost", 0,
@@ -287,8 +343,9 @@ HRESULT HostWindow::Embed(REFCLSID clsid, std::span<const BYTE> initialData)
     FW_RETURN_IF_FAILED(com::CreateInstance<Site>(nullptr, IID_IOleClientSite, site_.PutVoid(), this));
     siteObject_ = static_cast<Site*>(site_.Get());
 
-    FW_RETURN_IF_FAILED(
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object_.PutVoid()));
+    FW_RETURN_IF_FAILED(CreateFromClassObject(clsid, IID_IOleObject, object_.PutVoid()));
+    clsid_ = clsid;
+    classObjectHeld_ = true;
     DWORD misc = 0;
     if (FAILED(object_->GetMiscStatus(DVASPECT_CONTENT, &misc)))
         misc = 0;
@@ -369,6 +426,8 @@ void HostWindow::DestroyControl()
     }
     inPlace.Reset();
     object.Reset();
+    if (std::exchange(classObjectHeld_, false))
+        DropClassObject(clsid_);
     if (siteObject_)
         std::exchange(siteObject_, nullptr)->Detach();
 }

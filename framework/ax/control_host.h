@@ -7,6 +7,9 @@
 //   host.ConnectEvents([this](DISPID id, const DISPPARAMS& p) { OnControlEvent(id, p); });
 //   fw::ax::CallMethod(host.ControlDispatch(), 1, "C:\\a.jpg");
 //
+// Controls of one class share its class object while any host holds one (see
+// control_host.cpp): the second and later cost less to make.
+//
 // The site answers IOleClientSite, IOleInPlaceSite(Ex), IOleControlSite and ambient
 // properties through IDispatch; GetWindowContext hands out a minimal frame. Teardown
 // (on WM_DESTROY, DestroyControl or destruction) unadvises the events, deactivates the
@@ -95,6 +98,8 @@ private:
     com::ComPtr<IDispatch> dispatch_;
     EventConnection events_;
     bool siteSet_ = false;
+    CLSID clsid_{};                 // the control's class
+    bool classObjectHeld_ = false;  // the control counts as a user of its class object
 };
 
 }  // namespace fw::ax

@@ -17,9 +17,12 @@
 #include <sstream>
 #include <tuple>
 
+#include "framework/com/com_ptr.h"
 #include "framework/core/text.h"
+#include "framework/win/gdi.h"
 #include "tests/support/driver.h"
 #include "tests/support/server_library.h"
+#include "tests/support/wic_encode.h"
 
 namespace {
 
@@ -93,6 +96,17 @@ protected:
         char head[32];
         std::snprintf(head, sizeof head, "%c: %3d/%3d ", kKeys[number], position, count);
         return ts::WaitForText(List(number), fw::WidenAnsi(head + path));
+    }
+    // Whether the screen shows, or soon shows, `colour` in the middle of list `number`.
+    bool MiddleIs(int number, COLORREF colour) const
+    {
+        return ts::WaitUntil([&] {
+            RECT r{};
+            GetClientRect(List(number), &r);
+            POINT middle{r.right / 2, r.bottom / 2};
+            ClientToScreen(List(number), &middle);
+            return GetPixel(fw::WindowDc(nullptr).Dc(), middle.x, middle.y) == colour;
+        });
     }
     bool Press(WORD vk, bool shift = false, bool ctrl = false)
     {
@@ -331,6 +345,24 @@ TEST_F(SorterTest, MovesAListIntoAFolderAndTheListFollows)
         EXPECT_FALSE(fs::exists(Path(std::string("pics\\") + name))) << name;
         EXPECT_TRUE(fs::exists(Path(std::string("sorted\\") + name))) << name;
     }
+}
+
+// Lists behind the maximised list 0 at start, shown later by tiling: one sent a
+// picture while out of view shows it, and each answers keys and shows what it is sent.
+TEST_F(SorterTest, AListShownLateShowsItsPictureAndAnswers)
+{
+    const fw::com::CoInitScope com(COINIT_APARTMENTTHREADED);
+    for (const auto& [name, rgb] : {std::pair{"a.bmp", 0xFF0000u}, std::pair{"b.bmp", 0x0000FFu}})
+        std::ofstream(paths.emplace_back(AddImage(std::string("pics\\") + name)), std::ios::binary)
+            << ts::EncodeWithWic(GUID_ContainerFormatBmp, 64, 48, [rgb](UINT, UINT) { return rgb; });
+    Start("\"" + Path("pics") + "\"");
+    ASSERT_TRUE(Shows(0, 1, 2, paths[0])) << Caption(0);
+    ASSERT_TRUE(Press('5') && Shows(5, 1, 1, paths[0])) << Caption(5);
+    ASSERT_TRUE(Press(VK_F9));
+    EXPECT_TRUE(MiddleIs(5, RGB(255, 0, 0)) && MiddleIs(0, RGB(0, 0, 255)));
+    ASSERT_TRUE(Press('5', false, true) && Press('6'));
+    EXPECT_TRUE(Shows(6, 1, 1, paths[0])) << Caption(6);
+    EXPECT_TRUE(MiddleIs(6, RGB(255, 0, 0)) && MiddleIs(5, RGB(255, 255, 255)));
 }
 
 TEST_F(SorterTest, SaysSoAndEndsWhenTheThumbnailControlIsMissing)

@@ -61,6 +61,13 @@ public:
             AddFolder(Parent(path));
     }
     bool Has(Path p) const { return files.count(p) != 0; }
+    std::set<std::string> Paths() const  // every file and folder
+    {
+        std::set<std::string> all(folders);
+        for (const auto& file : files)
+            all.insert(file.first);
+        return all;
+    }
     bool InUse(Path p) const { return Has(p) && files.at(p).inUse; }
 
     bool FileExists(Path p) override { return Has(p) || folders.count(p); }
@@ -212,13 +219,14 @@ struct RunFixture {
         machine.AddFolder(folders.desktopAll = "C:\\All\\Desk");
         machine.AddFolder(folders.programsAll = "C:\\All\\Menu");
     }
-    // Installs by the script, no page changing a choice.
-    installer::InstallResult Install(const std::string& text)
+    // Installs by the script, no page changing a choice but the folder typed.
+    installer::InstallResult Install(const std::string& text, const char* typedFolder = nullptr)
     {
         installer::IniText ini("[TARGET]\nBASENAME=P\nDIRNAME=App\n" + text);
         const installer::SetupScript script =
             installer::ReadSetupScript(ini, 1, installer::JapaneseDefaults());
-        const auto choices = installer::InstallChoices::Defaults(script, folders.windows);
+        auto choices = installer::InstallChoices::Defaults(script, folders.windows);
+        choices.installFolder = typedFolder ? typedFolder : choices.installFolder;
         return installer::InstallRun(script, choices, folders, machine, view, registry).Run();
     }
     installer::IniText& Log() { return machine.logs[kLog]; }
@@ -233,10 +241,10 @@ using installer::ServerCall;
 using Kind = installer::UninstallFailure::Kind;
 using Failures = std::vector<installer::UninstallFailure>;
 
-installer::UninstallResult Uninstall(RunFixture& f, const std::string& logText, bool nt = true)
+installer::UninstallResult Uninstall(RunFixture& f, const std::string& logText, bool nt = true,
+                                     std::vector<std::string> extra = {"C:\\All\\Desk", kInstallFolder})
 {
-    const installer::UninstallContext context{
-        nt, "C:\\T\\_ip1.exe", "C:\\T\\_ip1.ini", "K", {"C:\\All\\Desk", kInstallFolder}};
+    const installer::UninstallContext context{nt, "C:\\T\\_ip1.exe", "C:\\T\\_ip1.ini", "K", extra};
     f.machine.AddFile(context.runningScript);
     installer::IniText text(logText);
     const installer::UninstallPlan plan = installer::PlanUninstall(installer::ReadInstallLog(text), context);
@@ -290,9 +298,9 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
                      "unregister $\\b.dll", "delete $\\b.dll", "delete $\\a.exe", "rmdir C:\\All\\Menu\\G\\S",
                      "rmdir C:\\All\\Menu\\G", "rmdir $\\d", "delete C:\\T\\_ip1.ini",
                      "delete at restart C:\\T\\_ip1.exe"}));
-    EXPECT_EQ(result.failures, (Failures{{Kind::Folder, "C:\\P\\App", 1}}));
+    EXPECT_EQ(result.failures, (Failures{{Kind::Folder, "C:\\P\\App", 2}, {Kind::Folder, "C:\\P", 1}}));
     EXPECT_FALSE(f.HasUninstallEntry());
-    EXPECT_EQ(f.view.high, 11);  // eight files and four folders
+    EXPECT_EQ(f.view.high, 12);  // eight files and five folders
     EXPECT_EQ(f.view.lines.at(7) + f.view.lines.at(9) + f.view.lines.back(),
               "> ---登録解除(DLL)> フォルダの削除> ---消去に失敗");
 
@@ -304,6 +312,47 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
     EXPECT_EQ(std::make_pair(off.view.lines, off.view.high),
               std::make_pair(Lines{"> インストールの完了"}, 0));
     EXPECT_TRUE(off.registry.Dump().empty());
+}
+
+// Whatever the script's options, the uninstall leaves only the user's file and the folders
+// holding it ($: the install folder). The uninstaller knows the install folder from the entry only.
+struct OptionsCase {
+    const char* keys;  // the component's
+    bool entry;
+    const char *typedFolder, *userFile, *left;
+};
+const OptionsCase kOptions[] = {
+    {"", true, "C:\\P\\App", "", ""},
+    {"directory=doc\\x", false, "C:\\P\\App", "", ""},
+    {"directory=doc/x", true, "C:/P//App/", "$\\a.txt", "C:\\P $ $\\a.txt"},
+    {"special=3", false, "C:/P/App", "$\\d\\a.txt", "C:\\P $ $\\d $\\d\\a.txt"},
+};
+
+TEST(UninstallRun, RemovesEverythingTheInstallMadeWhateverTheOptions)
+{
+    for (const OptionsCase& c : kOptions) {
+        SCOPED_TRACE(std::string(c.keys) + "|" + c.typedFolder);
+        RunFixture f;
+        for (const char* path : {"a.exe", "setup.exe", "C:\\WINDOWS\\win.ini", "C:\\T\\_ip1.ini"})
+            f.machine.AddFile(path);
+        const std::set<std::string> before = f.machine.Paths();
+        const std::string script = std::string("[COMPONENT01]\ndefault=1\ncount=1\nfile01=a.exe\n") + c.keys +
+                                   "\n[TARGET]\nSTARTMENU=1\n[STARTMENU]\nFILE01=a.exe\nDIRECTORY01=S\\T\n"
+                                   "[UNINSTALL]\nLOG=1\nUNINSTALLER=1\nREGIST=" +
+                                   (c.entry ? "1" : "0");
+        ASSERT_TRUE(f.Install(script, c.typedFolder).success);
+        if (*c.userFile)
+            f.machine.AddFile(std::string(c.userFile).replace(0, 1, kInstallFolder));
+        std::vector<std::string> extra{f.folders.desktopAll};
+        for (const std::string& line : f.registry.Dump())  // the entry's command names the folder
+            if (const size_t at = line.find("[UninstallString]=s:"); at != std::string::npos)
+                extra.push_back(installer::InstallFolderOfCommand(line.substr(at + 20), "/UNINSTALL"));
+        Uninstall(f, f.Log().Text(), true, extra);
+        std::string left;
+        for (const std::string& path : f.machine.Paths())
+            left += before.count(path) ? "" : (left.empty() ? "" : " ") + Short(path);
+        EXPECT_EQ(left, c.left);
+    }
 }
 
 constexpr long long kNone = -1;  // no entry point, or not started
@@ -485,8 +534,8 @@ TEST(UninstallRun, RefusesEntriesOutsideTheInstalledFoldersAndReportsMissingOnes
         return refused;
     };
     EXPECT_EQ(refusals({"C:\\P\\App\\a.dll", "c:\\p\\app\\A.DLL", "C:\\P\\App\\sub\\a.dll",
-                        "C:\\All\\Desk\\l.lnk"}),
-              "----");
+                        "C:\\All\\Desk\\l.lnk", "C:/P//App/sub/a.dll"}),
+              "-----");  // an older installer logged a folder typed with slashes as it was
     // Not in an allowed folder, no full path, a "." or ".." or empty part.
     EXPECT_EQ(refusals({"C:\\P\\a.dll", "a.dll", "C:a.dll", "\\\\srv\\share\\a", "C:\\P\\App\\..\\x",
                         "C:\\P\\App\\.\\a", "C:\\P\\App\\"}),

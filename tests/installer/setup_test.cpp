@@ -92,14 +92,15 @@ protected:
     DWORD processId_ = 0;
 };
 
-// The whole life of an installation: install by every page, check what it made, use
-// it, uninstall it from its entry, check that only the user's file is left.
+// The whole life of an installation: install by every page (the folder typed with
+// forward slashes and a doubled one), check what it made, use it, uninstall it from its
+// entry, check that only the user's file is left.
 TEST_F(SetupTest, InstallUseAndUninstallTheSorter)
 {
     ASSERT_FALSE(ts::KeyExists(HKEY_CLASSES_ROOT, kControlKey)) << "the prefix is not fresh";
     Start(Beside(L"package"));
     ASSERT_TRUE(ts::WaitForWindow(processId_, L"ORKVANE", kTitle));
-    const HWND copying = WalkToCopying(kDir);
+    const HWND copying = WalkToCopying(L"C:/Program Files//ルムソル 画像/");
     ASSERT_TRUE(copying);
     EXPECT_EQ(Lines(copying, L"完了").at(3),
               L"WRITE(REGIST) VelmoraThumbCtl.dll/" + kDir + L"\\VelmoraThumbCtl.dll");
