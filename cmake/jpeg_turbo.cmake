@@ -1,30 +1,22 @@
 # libjpeg-turbo, built as a static library with the tree's own cross compiler, for
 # the WIC plug-in's JPEG path. The source is Debian's package, fetched by name through
-# apt (scripts/fetch-sources) once into SUITE_DOWNLOADS for every tree to share, and
-# checked by its hash.
+# apt and patched as Debian patches it (cmake/debian_source.cmake).
 include(ExternalProject)
+include(${CMAKE_CURRENT_LIST_DIR}/debian_source.cmake)
 
-set(SUITE_DOWNLOADS "${SUITE_ROOT}/build/downloads" CACHE PATH "Where third-party sources are kept")
 set(jpeg_turbo_prefix ${CMAKE_BINARY_DIR}/third_party/jpeg-turbo)
 set(jpeg_turbo_library ${jpeg_turbo_prefix}/lib/${CMAKE_STATIC_LIBRARY_PREFIX}jpeg${CMAKE_STATIC_LIBRARY_SUFFIX})
 
 find_program(NASM_EXECUTABLE nasm REQUIRED)
-set(jpeg_turbo_source ${SUITE_DOWNLOADS}/libjpeg-turbo_2.1.5.orig.tar.gz)
-if(NOT EXISTS ${jpeg_turbo_source})
-  execute_process(COMMAND bash ${SUITE_ROOT}/scripts/fetch-sources ${SUITE_DOWNLOADS} RESULT_VARIABLE failed)
-  if(failed)
-    message(FATAL_ERROR "scripts/fetch-sources could not get libjpeg-turbo's source")
-  endif()
-endif()
+suite_debian_source(jpeg_turbo_source PACKAGE libjpeg-turbo VERSION 1:2.1.5-2
+  ORIG_SHA256 254f3642b04e309fee775123133c6464181addc150499561020312ec61c1bf7c
+  DEBIAN_SHA256 cdb2433c2f7101345c1ffa14efb943787c675b86354691a32490845fe4bc9237)
 ExternalProject_Add(jpeg_turbo_build
-  URL ${jpeg_turbo_source}
-  URL_HASH SHA256=254f3642b04e309fee775123133c6464181addc150499561020312ec61c1bf7c
-  DOWNLOAD_EXTRACT_TIMESTAMP ON
+  SOURCE_DIR ${jpeg_turbo_source}
   PREFIX ${CMAKE_BINARY_DIR}/third_party/jpeg-turbo-build
   INSTALL_DIR ${jpeg_turbo_prefix}
   CMAKE_ARGS
-    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
-    -DCMAKE_BUILD_TYPE=Release
+    ${SUITE_THIRD_PARTY_CMAKE_ARGS}
     -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
     -DCMAKE_INSTALL_LIBDIR=<INSTALL_DIR>/lib
     -DCMAKE_ASM_NASM_COMPILER=${NASM_EXECUTABLE}
