@@ -113,6 +113,7 @@ TEST_F(SetupTest, InstallUseAndUninstallTheSorter)
     ASSERT_TRUE(process_.WaitExit(kRunTimeoutMs));
     const wchar_t* const installed[] = {
         L"Lumsor20.exe", L"VelmoraThumbCtl.dll", L"VelmoraThumbCtl.ini", L"VelmoraWic.spi",
+        L"libheif.dll",  L"libde265.dll",        L"libraw.dll",          L"ThirdPartyLicenses.txt",
         L"README.txt",   L"license.txt",         L"setup.exe",           L"setup.ini"};
     for (const wchar_t* name : installed)
         EXPECT_TRUE(Exists(kDir + L"\\" + name)) << fw::Utf8FromWide(name);

@@ -13,7 +13,9 @@
 
 namespace thumbctl {
 
-constexpr size_t kRecordCount = 32;
+// Records read from the file; later lines are ignored. The shipped file holds 42 (the
+// RAW formats alone take 22).
+constexpr size_t kRecordCount = 64;
 constexpr size_t kKeySize = 32;          // bytes, terminator included
 constexpr size_t kValueSize = 260;       // bytes, terminator included
 constexpr size_t kLineBufferSize = 260;  // fgets buffer

@@ -7,6 +7,10 @@
 #include <jerror.h>
 // clang-format on
 
+#include <optional>
+#include <vector>
+
+#include "thumbctl/wic/exif_orientation.h"
 #include "thumbctl/wic/plugin_abi.h"
 
 namespace thumbctl::wic {
@@ -75,7 +79,64 @@ int Decode(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_t* da
     return errors.truncated ? kBrokenData : kOk;
 }
 
+// Rows go straight into the DIB when they need no turning, else through one row of
+// scratch space.
+class JpegIntoDib : public JpegRowSink {
+public:
+    JpegIntoDib(int orientation, PictureRequest& request, uint32_t minLongSide)
+        : orientation_(orientation), request_(request), minLongSide_(minLongSide)
+    {
+    }
+    int Begin(uint32_t width, uint32_t height, double xDpi, double yDpi) override
+    {
+        if (width < minLongSide_ && height < minLongSide_)
+            return kPictureTooSmall;
+        rows_ = height;
+        progress_.emplace(request_, height);
+        const int r = dib_.Allocate(width, height, orientation_, xDpi, yDpi);
+        if (r != kOk)
+            return r;
+        if (!dib_.Direct(0))
+            scratch_.resize(size_t{width} * 4);
+        return progress_->Cancelled(0) ? kCancelled : kOk;
+    }
+    uint8_t* Row(uint32_t y) override
+    {
+        uint8_t* direct = dib_.Direct(y);
+        return direct ? direct : scratch_.data();
+    }
+    bool Filled(uint32_t y) override
+    {
+        if (!scratch_.empty())
+            dib_.Put(y, scratch_.data(), RowFormat::kBgrx);
+        // The callback hears about every 64th row and the last.
+        return ((y + 1) % 64 != 0 && y + 1 != rows_) || !progress_->Cancelled(y + 1);
+    }
+    UprightDib& Dib() { return dib_; }
+
+private:
+    int orientation_;
+    PictureRequest& request_;
+    uint32_t minLongSide_;
+    uint32_t rows_ = 0;
+    UprightDib dib_;
+    std::vector<uint8_t> scratch_;
+    std::optional<Progress> progress_;
+};
+
 }  // namespace
+
+int DecodeJpegUpright(const uint8_t* data, size_t size, int orientation, PictureRequest& request,
+                      uint32_t minLongSide)
+{
+    if (orientation == 0)
+        orientation = JpegExifOrientation(data, size);
+    JpegIntoDib sink(orientation ? orientation : 1, request, minLongSide);
+    const int r = DecodeJpeg(data, size, sink);
+    if (r == kOk)
+        sink.Dib().Finish(request);
+    return r;
+}
 
 bool LooksLikeJpeg(const uint8_t* data, size_t size)
 {

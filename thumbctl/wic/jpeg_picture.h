@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "thumbctl/wic/upright_dib.h"
+
 namespace thumbctl::wic {
 
 // Where the decoded rows go.
@@ -28,6 +30,14 @@ constexpr int kNotForThisDecoder = -1;
 // corrupt or truncated stream, kCancelled when the sink asked to stop, or what
 // Begin returned.
 int DecodeJpeg(const uint8_t* data, size_t size, JpegRowSink& sink);
+
+// Decodes the first picture in `data` into an upright DIB for `request` (see
+// DecodeJpeg for the results), turned by the Exif `orientation` (0: the stream's own).
+// A picture whose long side is shorter than `minLongSide` is not decoded:
+// kPictureTooSmall.
+constexpr int kPictureTooSmall = -2;
+int DecodeJpegUpright(const uint8_t* data, size_t size, int orientation, PictureRequest& request,
+                      uint32_t minLongSide = 0);
 
 // Whether the bytes start like a JPEG stream.
 bool LooksLikeJpeg(const uint8_t* data, size_t size);

@@ -10,20 +10,18 @@
 #include "framework/com/com_ptr.h"
 #include "framework/win/handles.h"
 #include "thumbctl/wic/exif_orientation.h"
+#include "thumbctl/wic/heif_picture.h"
 #include "thumbctl/wic/jpeg_picture.h"
-#include "thumbctl/wic/page_toucher.h"
+#include "thumbctl/wic/mapped_file.h"
+#include "thumbctl/wic/picture_format.h"
+#include "thumbctl/wic/raw_picture.h"
+#include "thumbctl/wic/webp_picture.h"
 
 namespace thumbctl::wic {
 namespace {
 
 using fw::com::ComPtr;
 
-using fw::LocalLockScope;
-using fw::UniqueLocal;
-
-// A 32-bit Windows process has 2 GB of address space in all; a 64-bit one still
-// describes the block in a DWORD (biSizeImage).
-constexpr uint64_t kMaxBlockBytes = sizeof(void*) == 4 ? 0x7FFFFFFFu : 0xFFFFFFFFu;
 // Stored rows are fetched from WIC a band of about this many bytes at a time.
 constexpr uint64_t kBandBytes = 1 << 20;
 // The Exif segment of a JPEG comes before the pixels; 64 KB is its largest size.
@@ -36,23 +34,6 @@ int ResultFor(HRESULT hr)
     if (hr == WINCODEC_ERR_COMPONENTNOTFOUND || hr == WINCODEC_ERR_UNKNOWNIMAGEFORMAT)
         return kUnknownFormat;
     return kBrokenData;
-}
-
-std::wstring WidePath(const char* path)
-{
-    const int n = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-    if (n <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), n);
-    wide.resize(static_cast<size_t>(n) - 1);
-    return wide;
-}
-
-fw::UniqueHandle OpenForReading(const std::wstring& path)
-{
-    return fw::UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // Up to `limit` bytes of `file` from `offset`; false when it cannot be read.
@@ -268,18 +249,8 @@ uint16_t Dpi(double value)
     return value > 0 && value < 65535 ? static_cast<uint16_t>(value + 0.5) : 0;
 }
 
-// A premultiplied colour over white.
-inline uint8_t OnWhite(uint8_t colour, uint8_t alpha)
-{
-    const unsigned v = colour + (255u - alpha);
-    return static_cast<uint8_t>(v > 255 ? 255 : v);
-}
-
 // Pixels as WIC hands them over: 24bppBGR as decoded (most JPEG, BMP and TIFF
-// files), anything else as 32bppPBGRA to be composed on white; libjpeg-turbo's
-// rows as BGR and one unused byte.
-enum class RowFormat { kBgr, kBgrx, kPremultipliedBgra };
-
+// files), anything else as 32bppPBGRA to be composed on white.
 UINT BytesPerPixel(RowFormat format)
 {
     return format == RowFormat::kBgr ? 3 : 4;
@@ -311,127 +282,6 @@ int PixelsOf(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, PixelSou
     return kOk;
 }
 
-// The bottom-up 32-bit packed DIB being filled: each stored pixel is sent to its
-// upright place. The blocks are handed over by Finish, or freed.
-class UprightDib {
-public:
-    int Allocate(UINT width, UINT height, int orientation, double dpiX, double dpiY);
-    // Stored row `y`; premultiplied alpha is composed on white.
-    void Put(UINT y, const uint8_t* in, RowFormat format);
-    // Where stored row `y` lies in the DIB when rows stay rows, left to right;
-    // otherwise null and the row goes through Put.
-    uint8_t* Direct(UINT y) const;
-    void Finish(HLOCAL& info, HLOCAL& bits);
-
-private:
-    UINT width_ = 0;
-    uint64_t outWidth_ = 0;
-    uint64_t outHeight_ = 0;
-    uint64_t stride_ = 0;
-    int64_t origin_ = 0;
-    ptrdiff_t stepX_ = 0;
-    ptrdiff_t stepY_ = 0;
-    UniqueLocal info_;
-    UniqueLocal bits_;
-    std::optional<LocalLockScope> lock_;
-    std::optional<PageToucher> toucher_;  // goes before the block it touches
-};
-
-int UprightDib::Allocate(UINT width, UINT height, int orientation, double dpiX, double dpiY)
-{
-    const OrientationMap map = MapForOrientation(orientation, width, height);
-    width_ = width;
-    outWidth_ = map.swapsSides ? height : width;
-    outHeight_ = map.swapsSides ? width : height;
-    const uint64_t imageBytes = PackedDibBytes(outWidth_, outHeight_);
-    if (imageBytes == 0)
-        return kOutOfMemory;
-    stride_ = imageBytes / outHeight_;
-    // Upright (dx, dy) sits at (outHeight - 1 - dy) * stride + 4 * dx: linear in
-    // the stored (x, y).
-    const int64_t s = static_cast<int64_t>(stride_);
-    origin_ = (static_cast<int64_t>(outHeight_) - 1 - map.cy) * s + 4 * map.cx;
-    stepX_ = static_cast<ptrdiff_t>(4 * map.xx - s * map.yx);
-    stepY_ = static_cast<ptrdiff_t>(4 * map.xy - s * map.yy);
-
-    info_.reset(LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFO)));
-    bits_.reset(LocalAlloc(LMEM_MOVEABLE, static_cast<size_t>(imageBytes)));
-    if (!info_ || !bits_)
-        return kOutOfMemory;
-    const LocalLockScope header(info_.get());
-    lock_.emplace(bits_.get());
-    if (!header.Data() || !lock_->Data())
-        return kMemoryError;
-    BITMAPINFOHEADER h = {};
-    h.biSize = sizeof h;
-    h.biWidth = static_cast<LONG>(outWidth_);
-    h.biHeight = static_cast<LONG>(outHeight_);  // bottom-up
-    h.biPlanes = 1;
-    h.biBitCount = 32;
-    h.biCompression = BI_RGB;
-    h.biSizeImage = static_cast<DWORD>(imageBytes);
-    h.biXPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiY : dpiX) * 10000 / 254);
-    h.biYPelsPerMeter = static_cast<LONG>(Dpi(map.swapsSides ? dpiX : dpiY) * 10000 / 254);
-    memcpy(header.Data(), &h, sizeof h);
-    toucher_.emplace(lock_->Bytes(), static_cast<size_t>(imageBytes), stepY_ < 0);
-    return kOk;
-}
-
-uint8_t* UprightDib::Direct(UINT y) const
-{
-    return stepX_ == 4 ? lock_->Bytes() + origin_ + stepY_ * static_cast<ptrdiff_t>(y) : nullptr;
-}
-
-void UprightDib::Put(UINT y, const uint8_t* in, RowFormat format)
-{
-    uint8_t* at = lock_->Bytes() + origin_ + stepY_ * static_cast<ptrdiff_t>(y);
-    if (format == RowFormat::kBgr) {
-        for (UINT x = 0; x < width_; ++x, in += 3, at += stepX_) {
-            at[0] = in[0];
-            at[1] = in[1];
-            at[2] = in[2];
-            at[3] = 0xFF;
-        }
-    } else if (format == RowFormat::kBgrx) {  // turned JPEG rows; upright ones go straight in
-        for (UINT x = 0; x < width_; ++x, in += 4, at += stepX_)
-            memcpy(at, in, 4);
-    } else {
-        for (UINT x = 0; x < width_; ++x, in += 4, at += stepX_) {
-            const uint8_t alpha = in[3];
-            at[0] = OnWhite(in[0], alpha);
-            at[1] = OnWhite(in[1], alpha);
-            at[2] = OnWhite(in[2], alpha);
-            at[3] = 0xFF;
-        }
-    }
-}
-
-void UprightDib::Finish(HLOCAL& info, HLOCAL& bits)
-{
-    toucher_.reset();
-    lock_.reset();
-    info = info_.release();
-    bits = bits_.release();
-}
-
-// Reports rows done to the caller's progress callback; true when it asks to stop.
-class Progress {
-public:
-    Progress(ProgressCallback callback, LONG_PTR data, UINT rows)
-        : callback_(callback), data_(data), total_(static_cast<int>(std::min<UINT>(rows, INT32_MAX)))
-    {
-    }
-    bool Cancelled(UINT done) const
-    {
-        return callback_ && callback_(static_cast<int>(std::min<UINT>(done, INT32_MAX)), total_, data_);
-    }
-
-private:
-    ProgressCallback callback_;
-    LONG_PTR data_;
-    int total_;
-};
-
 // Copies the stored rows from WIC into the DIB, a band at a time.
 int FillFromWic(const PixelSource& pixels, UINT width, UINT height, UprightDib& dib, const Progress& progress)
 {
@@ -457,96 +307,9 @@ int FillFromWic(const PixelSource& pixels, UINT width, UINT height, UprightDib& 
     return kOk;
 }
 
-// JPEG rows go straight into the DIB when they need no turning, else through one
-// row of scratch space.
-class JpegIntoDib : public JpegRowSink {
-public:
-    JpegIntoDib(int orientation, ProgressCallback callback, LONG_PTR data)
-        : orientation_(orientation), callback_(callback), data_(data)
-    {
-    }
-    int Begin(uint32_t width, uint32_t height, double xDpi, double yDpi) override
-    {
-        rows_ = height;
-        progress_.emplace(callback_, data_, height);
-        const int r = dib_.Allocate(width, height, orientation_, xDpi, yDpi);
-        if (r != kOk)
-            return r;
-        if (!dib_.Direct(0))
-            scratch_.resize(size_t{width} * 4);
-        return progress_->Cancelled(0) ? kCancelled : kOk;
-    }
-    uint8_t* Row(uint32_t y) override
-    {
-        uint8_t* direct = dib_.Direct(y);
-        return direct ? direct : scratch_.data();
-    }
-    bool Filled(uint32_t y) override
-    {
-        if (!scratch_.empty())
-            dib_.Put(y, scratch_.data(), RowFormat::kBgrx);
-        // The callback hears about every 64th row and the last.
-        return ((y + 1) % 64 != 0 && y + 1 != rows_) || !progress_->Cancelled(y + 1);
-    }
-    UprightDib& Dib() { return dib_; }
-
-private:
-    int orientation_;
-    ProgressCallback callback_;
-    LONG_PTR data_;
-    uint32_t rows_ = 0;
-    UprightDib dib_;
-    std::vector<uint8_t> scratch_;
-    std::optional<Progress> progress_;
-};
-
-// A file's bytes from an offset on, mapped rather than read: the decoder takes the
-// pages from the system's file cache as it gets to them.
-class MappedFile {
-public:
-    ~MappedFile()
-    {
-        if (view_)
-            UnmapViewOfFile(view_);
-    }
-    // kOk with the bytes (none for an empty file), or kReadError.
-    int Open(const char* path, uint64_t offset)
-    {
-        const fw::UniqueHandle file = OpenForReading(WidePath(path));
-        LARGE_INTEGER size;
-        if (!file || !GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) < offset)
-            return kReadError;
-        const uint64_t length = static_cast<uint64_t>(size.QuadPart) - offset;
-        if (length == 0)
-            return kOk;
-        if (length > SIZE_MAX / 2)
-            return kReadError;
-        const fw::UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-        SYSTEM_INFO system;
-        GetSystemInfo(&system);
-        const uint64_t start = offset - offset % system.dwAllocationGranularity;
-        view_ = mapping
-                    ? MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(start >> 32),
-                                    static_cast<DWORD>(start), static_cast<size_t>(length + offset - start))
-                    : nullptr;
-        if (!view_)
-            return kReadError;
-        data_ = static_cast<const uint8_t*>(view_) + (offset - start);
-        size_ = static_cast<size_t>(length);
-        return kOk;
-    }
-    const uint8_t* Data() const { return data_; }
-    size_t Size() const { return size_; }
-
-private:
-    void* view_ = nullptr;
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-};
-
-// A JPEG file goes to libjpeg-turbo; kNotForThisDecoder leaves it to WIC.
-int DecodeJpegPicture(const PictureSource& source, ProgressCallback progress, LONG_PTR data, HLOCAL& info,
-                      HLOCAL& bits)
+// A file goes to the plug-in's own decoder for its format (JPEG only for its pixels:
+// its facts come from WIC); kNotForThisDecoder leaves it to WIC.
+int DecodeOwnFormat(const PictureSource& source, PictureRequest& request)
 {
     MappedFile file;
     const uint8_t* start = source.data;
@@ -558,32 +321,32 @@ int DecodeJpegPicture(const PictureSource& source, ProgressCallback progress, LO
         start = file.Data();
         size = file.Size();
     }
-    if (!LooksLikeJpeg(start, size))
-        return kNotForThisDecoder;
-    const int orientation = JpegExifOrientation(start, size);
-    JpegIntoDib sink(orientation ? orientation : 1, progress, data);
-    const int r = DecodeJpeg(start, size, sink);
-    if (r == kOk)
-        sink.Dib().Finish(info, bits);
-    return r;
+    switch (FormatOf(start, size, source.path ? source.path : "")) {
+        case PictureFormat::kJpeg:
+            return request.facts ? kNotForThisDecoder : DecodeJpegUpright(start, size, 0, request);
+        case PictureFormat::kWebp:
+            return DecodeWebp(start, size, request);
+        case PictureFormat::kHeif:
+            return DecodeHeif(start, size, request);
+        case PictureFormat::kRaw:
+            return DecodeRaw(start, size, request);
+        case PictureFormat::kOther:
+            break;
+    }
+    return kNotForThisDecoder;
 }
 
 }  // namespace
 
-uint64_t PackedDibBytes(uint64_t width, uint64_t height)
-{
-    if (width == 0 || height == 0 || width > kMaxBlockBytes / 4)
-        return 0;
-    const uint64_t stride = width * 4;
-    if (height > kMaxBlockBytes / stride)
-        return 0;
-    return stride * height;
-}
-
 int ReadPictureFacts(const PictureSource& source, PictureFacts& facts)
 {
+    PictureRequest request;
+    request.facts = &facts;
+    int r = DecodeOwnFormat(source, request);
+    if (r != kNotForThisDecoder)
+        return r;
     OpenPicture picture;
-    const int r = picture.Open(source);
+    r = picture.Open(source);
     if (r != kOk)
         return r;
     const OrientationMap map = MapForOrientation(picture.Orientation(), picture.Width(), picture.Height());
@@ -604,9 +367,13 @@ int DecodePicture(const PictureSource& source, ProgressCallback progress, LONG_P
 {
     infoOut = nullptr;
     bitsOut = nullptr;
-    int r = DecodeJpegPicture(source, progress, data, infoOut, bitsOut);
-    if (r != kNotForThisDecoder)
+    PictureRequest request{nullptr, progress, data};
+    int r = DecodeOwnFormat(source, request);
+    if (r != kNotForThisDecoder) {
+        infoOut = request.info;
+        bitsOut = request.bits;
         return r;
+    }
 
     OpenPicture picture;
     r = picture.Open(source);
@@ -625,8 +392,11 @@ int DecodePicture(const PictureSource& source, ProgressCallback progress, LONG_P
     if (r == kOk)
         r = FillFromWic(pixels, picture.Width(), picture.Height(), dib,
                         Progress(progress, data, picture.Height()));
-    if (r == kOk)
-        dib.Finish(infoOut, bitsOut);
+    if (r == kOk) {
+        dib.Finish(request);
+        infoOut = request.info;
+        bitsOut = request.bits;
+    }
     return r;
 }
 
@@ -634,6 +404,8 @@ bool RecognisesHeader(const uint8_t* data, size_t size)
 {
     if (!data || size == 0 || size > MAXDWORD)
         return false;
+    if (IsOwnFormat(data, size))
+        return true;
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICStream> stream;
     if (FAILED(CreateFactory(factory)) || FAILED(factory->CreateStream(stream.Put())) ||
@@ -705,7 +477,15 @@ std::string Patterns(const std::wstring& extensions)
 
 std::vector<DecoderFilter> DecoderFilters()
 {
-    std::vector<DecoderFilter> filters;
+    std::string raw;
+    for (const char* at = kRawExtensions; *at;) {
+        const char* end = strchr(at, ';');
+        const size_t length = end ? static_cast<size_t>(end - at) : strlen(at);
+        raw += (raw.empty() ? "*." : ";*.") + std::string(at, length);
+        at += end ? length + 1 : length;
+    }
+    std::vector<DecoderFilter> filters = {
+        {"*.webp", "WebP"}, {"*.heic;*.heif;*.hif", "HEIF"}, {"*.avif", "AVIF"}, {raw, "Camera RAW"}};
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(CreateFactory(factory)))
         return filters;

@@ -1,7 +1,7 @@
-// Pictures through the Windows Imaging Component: the first frame of a file or of
-// bytes in memory, turned upright by its orientation tag and composed on white
-// into a bottom-up 32-bit packed DIB (its fourth byte unused: the layout a
-// screen-compatible bitmap is made from fastest). COM must be initialised on the thread.
+// Pictures through the Windows Imaging Component and the plug-in's own decoders
+// (JPEG, WebP, HEIF and AVIF, camera RAW): the first frame of a file or of bytes in
+// memory, turned upright by its orientation and composed on white into a bottom-up
+// 32-bit packed DIB (upright_dib.h). COM must be initialised on the thread.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "thumbctl/wic/plugin_abi.h"
+#include "thumbctl/wic/upright_dib.h"
 
 namespace thumbctl::wic {
 
@@ -23,15 +24,6 @@ struct PictureSource {
     size_t size = 0;
 };
 
-// What the picture is, upright.
-struct PictureFacts {
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint16_t xDpi = 0;
-    uint16_t yDpi = 0;
-    int bitsPerPixel = 0;
-};
-
 int ReadPictureFacts(const PictureSource& source, PictureFacts& facts);
 
 // On success `info` and `bits` own a BITMAPINFO block and the pixel block
@@ -39,18 +31,15 @@ int ReadPictureFacts(const PictureSource& source, PictureFacts& facts);
 int DecodePicture(const PictureSource& source, ProgressCallback progress, LONG_PTR data, HLOCAL& info,
                   HLOCAL& bits);
 
-// Whether a WIC decoder claims these first bytes of a file.
+// Whether the plug-in's own decoders or a WIC decoder claim these first bytes of a file.
 bool RecognisesHeader(const uint8_t* data, size_t size);
 
-// One filter pattern ("*.png;*.x") and description per installed WIC decoder.
+// One filter pattern ("*.png;*.x") and description per format of the plug-in's own
+// decoders, then per installed WIC decoder.
 struct DecoderFilter {
     std::string patterns;
     std::string description;
 };
 std::vector<DecoderFilter> DecoderFilters();
-
-// Bytes a picture of that upright size takes as a 32-bit DIB, or
-// 0 when it would not fit one block (2 GB on 32-bit Windows, 4 GB on 64-bit).
-uint64_t PackedDibBytes(uint64_t width, uint64_t height);
 
 }  // namespace thumbctl::wic

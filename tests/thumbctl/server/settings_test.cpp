@@ -60,7 +60,7 @@ TEST(LibrarySettingsTest, RecordsAsTheReaderKeepsThem)
 {
     Pairs numbered;
     std::string file = "no equals sign\n; comment=1\n";
-    for (int i = 0; i < 32; ++i) {
+    for (size_t i = 0; i < kRecordCount; ++i) {
         numbered.push_back({"e" + std::to_string(i), "p.spi"});
         file += "e" + std::to_string(i) + "=p.spi\n";
     }
@@ -71,7 +71,7 @@ TEST(LibrarySettingsTest, RecordsAsTheReaderKeepsThem)
         {"indented keys, trailing blanks stay", "  png = x.spi  \nk=\n=v\n", {{"  png", "x.spi  "}, {"k", ""}, {"", "v"}}},
         {"fgets splits lines of 259 bytes", longLine, {{"k", std::string(257, 'x')}, {"z", "1"}}},
         {"keys cut to 31 bytes, characters whole", longKeys, {{std::string(30, 'a'), "v"}, {std::string(31, 'c'), "w"}}},
-        {"the first 32 records; no comments or lines without '='", file + "cachesize=40\n", numbered},
+        {"the first records only; no comments or lines without '='", file + "cachesize=40\n", numbered},
         // clang-format on
     };
     for (const auto& [name, text, expected] : cases) {

@@ -1,9 +1,13 @@
 // VelmoraWic.spi loaded as a host loads it. Pictures are made at test time by WIC's
-// encoders, Exif segments byte by byte.
+// encoders, Exif segments byte by byte; WebP, HEIF, AVIF and RAW files at build time
+// (make-pictures.sh) beside their decodes by the libraries' own tools.
 #include <gtest/gtest.h>
 #include <wincodec.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <iterator>
 #include <tuple>
 #include <vector>
 
@@ -194,6 +198,120 @@ TEST_F(WicPluginTest, BrokenFilesFailWithNothingHandedOver)
         EXPECT_TRUE(code < 0 ? d.code != kOk : d.code == code) << d.code;
         EXPECT_TRUE(d.nothingHandedOver);
     }
+}
+
+std::string Picture(const std::string& name)
+{
+    return cache_test::BesideProgram("pictures\\" + name);
+}
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A binary PPM: what another decoder made of the same file, transparency on white.
+Decoded ReadPpm(const std::string& path)
+{
+    std::istringstream in(ReadAll(path));
+    const auto number = [&in] {
+        while (in >> std::ws && in.peek() == '#')
+            in.ignore(1 << 16, '\n');
+        long n = 0;
+        in >> n;
+        return n;
+    };
+    std::string magic;
+    Decoded d;
+    in >> magic;
+    d.width = number();
+    d.height = number();
+    const long maximum = number();
+    in.get();
+    for (LONG i = 0; in && i < d.width * d.height; ++i) {
+        uint8_t rgb[3] = {};
+        in.read(reinterpret_cast<char*>(rgb), 3);
+        d.rgb.push_back(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
+    }
+    d.code = magic == "P6" && maximum == 255 && in ? kOk : -1;
+    return d;
+}
+
+TEST_F(WicPluginTest, CodecFilesDecodeAsTheLibrariesOwnToolsDecodeThem)
+{
+    // The file, and how far a channel may stray from its reference: another build of the
+    // same library (libheif, libwebp's own reference decode, LibRaw), ImageMagick for the
+    // JPEG previews and the composition on white.
+    std::vector<std::pair<std::string, int>> cases = {
+        // clang-format off
+        {"example.heic", 2}, {"example.avif", 2}, {"colors-with-alpha.heic", 2},  // libheif's own files
+        {"q10.heic", 2}, {"q12.avif", 2},                                        // 10 and 12 bits
+        {"test.webp", 8},  // libwebp's own file and decode, which its upsampling has since refined
+        {"alpha.webp", 1}, {"animated.webp", 0},                                 // the first frame
+        {"developed.dng", 1},                                                    // no large preview
+        // clang-format on
+    };
+    for (int o = 1; o <= 8; ++o) {
+        cases.push_back({"turned" + std::to_string(o) + ".heic", 2});  // the container's rotation and mirror
+        cases.push_back({"turned" + std::to_string(o) + ".dng", 1});  // the preview by the file's orientation
+    }
+    for (const auto& [name, tolerance] : cases) {
+        SCOPED_TRACE(name);
+        const Decoded reference = ReadPpm(Picture(name + ".ppm"));
+        ASSERT_EQ(kOk, reference.code);
+        const Decoded d = Decode(Picture(name).c_str(), 0, kFileInput);
+        ASSERT_EQ(kOk, d.code);
+        ASSERT_EQ(std::pair(reference.width, reference.height), std::pair(d.width, d.height));
+        size_t wrong = 0;
+        for (size_t i = 0; i < d.rgb.size(); ++i)
+            wrong += Near(reference.rgb[i], d.rgb[i], tolerance) ? 0 : 1;
+        EXPECT_EQ(0u, wrong);
+        PictureInfo info = {};
+        ASSERT_EQ(kOk, P().pictureInfo(Picture(name).c_str(), 0, kFileInput, &info));
+        EXPECT_EQ(std::pair(d.width, d.height), std::pair(info.width, info.height));
+    }
+}
+
+TEST_F(WicPluginTest, BrokenOrMislabelledCodecFilesFailCleanlyOrDecodeByTheirContent)
+{
+    const std::string heic = ReadAll(Picture("example.heic")), avif = ReadAll(Picture("example.avif"));
+    const std::string webp = ReadAll(Picture("test.webp")), dng = ReadAll(Picture("turned1.dng"));
+    // The primary picture's declared size made 100000 x 100000.
+    std::string huge = heic;
+    for (size_t at = huge.find("ispe"); at != std::string::npos; at = huge.find("ispe", at + 1))
+        huge.replace(at + 8, 8, std::string("\0\x01\x86\xA0\0\x01\x86\xA0", 8));
+    // The file's bytes, its name, and the result (-1: any failure).
+    const std::tuple<std::string, const char*, int> cases[] = {
+        // clang-format off
+        {heic.substr(0, heic.size() / 2), "cut.heic", -1},
+        {avif.substr(0, avif.size() / 2), "cut.avif", -1},
+        {webp.substr(0, webp.size() / 2), "cut.webp", -1},
+        {dng.substr(0, dng.size() / 2), "cut.dng", -1},
+        {"", "empty.heic", -1}, {"", "empty.webp", -1}, {"", "empty.cr3", -1}, {"", "empty.nef", -1},
+        {"no picture at all", "text.cr2", kUnknownFormat},
+        {"FUJIFILMCCD-RAW " + std::string(300, '\x7F'), "garbage.raf", -1},
+        {huge, "huge.heic", kOutOfMemory},
+        {webp, "webp.heic", kOk}, {heic, "heic.nef", kOk}, {avif, "avif.webp", kOk},
+        // clang-format on
+    };
+    for (const auto& [bytes, name, code] : cases) {
+        SCOPED_TRACE(name);
+        const Decoded d = Decode(files_.AddFile(name, bytes).c_str(), 0, kFileInput);
+        EXPECT_TRUE(code < 0 ? d.code != kOk : d.code == code) << d.code;
+        EXPECT_EQ(d.code != kOk, d.nothingHandedOver);
+    }
+    // libheif's fuzzing corpus: whatever each decodes to, nothing is left behind.
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(Picture("corpus\\*.heic").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    int seen = 0;
+    do {
+        const Decoded d = Decode(Picture(std::string("corpus\\") + found.cFileName).c_str(), 0, kFileInput);
+        EXPECT_EQ(d.code != kOk, d.nothingHandedOver) << found.cFileName;
+        ++seen;
+    } while (FindNextFileA(search, &found) && seen < 1000);
+    FindClose(search);
+    EXPECT_GT(seen, 20);
 }
 
 }  // namespace
