@@ -1,6 +1,8 @@
 // Peak memory of a walk through 24-megapixel photos in one window with the
 // largest cache the sorter allows, with and without a memory budget.
-//   memory_bench.exe FOLDER BUDGET_MIB COUNT
+//   memory_bench.exe FOLDER BUDGET_MIB COUNT [EXT PLUGIN]
+// With EXT (heic, dng) the walk goes through copies of FOLDER\walk000.EXT, decoded by
+// the plug-in file PLUGIN.
 #include <objbase.h>
 #include <windows.h>
 
@@ -20,14 +22,17 @@ using namespace thumbctl::cache;
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: memory_bench FOLDER BUDGET_MIB COUNT\n");
+        std::fprintf(stderr, "usage: memory_bench FOLDER BUDGET_MIB COUNT [EXT PLUGIN]\n");
         return 2;
     }
     const std::string folder = argv[1];
     const int count = std::atoi(argv[3]);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    InstallSettings(
-        LibrarySettings::Parse(std::string("memorybudget=") + argv[2] + "\n", fw::SystemCodePage()));
+    const std::string extension = argc > 5 ? argv[4] : "jpg";
+    std::string settings = std::string("memorybudget=") + argv[2] + "\n";
+    if (argc > 5)
+        settings += extension + "=" + argv[5] + "\n";
+    InstallSettings(LibrarySettings::Parse(settings, fw::SystemCodePage()));
 
     const std::string first = folder + "\\walk000.jpg";
     if (GetFileAttributesA(first.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -41,12 +46,16 @@ int main(int argc, char** argv)
         }
         CloseHandle(file);
     }
-    std::vector<std::string> paths{first};
+    std::vector<std::string> paths{folder + "\\walk000." + extension};
+    if (GetFileAttributesA(paths[0].c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "memory_bench: no %s\n", paths[0].c_str());
+        return 1;
+    }
     for (int i = 1; i < count; ++i) {
         char name[32];
-        std::snprintf(name, sizeof name, "\\walk%03d.jpg", i);
+        std::snprintf(name, sizeof name, "\\walk%03d.%s", i, extension.c_str());
         paths.push_back(folder + name);
-        CopyFileA(first.c_str(), paths.back().c_str(), TRUE);
+        CopyFileA(paths[0].c_str(), paths.back().c_str(), TRUE);
     }
     cache_test::WalkResult walk;
     {
@@ -55,9 +64,9 @@ int main(int argc, char** argv)
         walk = cache_test::WalkPhotos(engine, window.Handle(), paths, 6000, 4000, 30000);
     }
     std::printf(
-        "walk budget_mib %s pictures %d arrived %d most_held_mib %llu peak_working_set_mib %llu "
+        "walk %s budget_mib %s pictures %d arrived %d most_held_mib %llu peak_working_set_mib %llu "
         "seconds %.1f\n",
-        argv[2], count, walk.arrived, static_cast<unsigned long long>(walk.maxHeld >> 20),
+        extension.c_str(), argv[2], count, walk.arrived, static_cast<unsigned long long>(walk.maxHeld >> 20),
         static_cast<unsigned long long>(walk.peakMemory >> 20), walk.seconds);
     CoUninitialize();
     return walk.arrived == count ? 0 : 1;

@@ -52,3 +52,13 @@ winwalk="Z:$(echo "$DATA/walk" | tr / '\\')"
 for budget in 0 1024; do
   timeout 1200 bash "$SUITE_ROOT/scripts/wine" "$MEMBENCH" "$winwalk" "$budget" 100 | tr -d '\r'
 done
+# The same walk through HEIC files and DNG files with a full-size preview, made from the
+# same photo, decoded by the plug-in with its codec DLLs beside it (default budget).
+cmake --build "$SUITE_BUILD/win64" --target VelmoraWic -j 2 >/dev/null
+[ -s "$DATA/walk/walk000.heic" ] || timeout 900 heif-enc -q 90 "$DATA/walk/walk000.jpg" -o "$DATA/walk/walk000.heic" >/dev/null
+[ -s "$DATA/walk/walk000.dng" ] ||
+  python3 "$SUITE_ROOT/scripts/make-dng" "$DATA/walk/walk000.dng" --raw 6000x4000 --preview "$DATA/walk/walk000.jpg"
+plugin="Z:$(echo "$SUITE_BUILD/win64/thumbctl/wic/VelmoraWic.spi" | tr / '\\')"
+for ext in heic dng; do
+  timeout 1200 bash "$SUITE_ROOT/scripts/wine" "$MEMBENCH" "$winwalk" 1024 100 "$ext" "$plugin" | tr -d '\r'
+done

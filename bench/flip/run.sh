@@ -6,7 +6,7 @@
 #   bench/flip/run.sh --table    print the table again from the last run's raw lines
 # Environment (all optional):
 #   FLIPLAT_DIR   the fliplat tool folder (default: ../shared/tools/fliplat beside the repository)
-#   VIEWERS="sorter feh nsxiv"  SETS="4000x3000 1920x1080"  ROUNDS=3  NEW_STARTS=7  POLL=2000 (us)
+#   VIEWERS="sorter feh nsxiv"  SETS="4000x3000 1920x1080 dng4000x3000"  ROUNDS=3  NEW_STARTS=7  POLL=2000 (us)
 #   SORTER_ENV    extra NAME=VALUE words for the sorter's environment
 # Columns: next = Down through the list (img01 -> img20, 19 presses), prev walk = Up back
 # right after (19 presses), new = a picture never asked for before: for the sorter
@@ -19,7 +19,7 @@ SUITE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 SUITE_BUILD="${SUITE_BUILD:-$SUITE_ROOT/build}"
 FLIPLAT_DIR="${FLIPLAT_DIR:-$SUITE_ROOT/../shared/tools/fliplat}"
 VIEWERS="${VIEWERS:-sorter feh nsxiv}"
-SETS="${SETS:-4000x3000 1920x1080}"
+SETS="${SETS:-4000x3000 1920x1080 dng4000x3000}"
 ROUNDS="${ROUNDS:-3}"
 NEW_STARTS="${NEW_STARTS:-7}"
 POLL="${POLL:-2000}"
@@ -104,6 +104,13 @@ for s in 4000x3000 1920x1080; do
   timeout 1800 sh "$FLIPLAT_DIR/make-images.sh" "$IMG" >"$OUT/make-images.log" 2>&1 || die "make-images.sh failed"
   break
 done
+# A RAW folder: DNG files of a 24 MB sensor image each, carrying the 4000x3000 pictures
+# as their full-size previews (the sorter only; the viewers read no RAW files).
+mkdir -p "$IMG/dng4000x3000"
+for f in "$IMG/4000x3000"/img*.jpg; do
+  d="$IMG/dng4000x3000/$(basename "${f%.jpg}").dng"
+  [ -s "$d" ] || python3 "$SUITE_ROOT/scripts/make-dng" "$d" --raw 4000x3000 --preview "$f" || die "make-dng failed"
+done
 
 # ---- the sorter, its server and the frame helper ----
 if [[ " $VIEWERS " == *" sorter "* ]]; then
@@ -149,8 +156,10 @@ if [[ " $VIEWERS " == *" sorter "* ]]; then
   suite_ensure_prefix
   suite_start_wineserver
   mkdir -p "$LIBRARY"
-  cp -f "$SUITE_BUILD/win64/thumbctl/control/VelmoraThumbCtl.dll" "$SUITE_BUILD/win64/thumbctl/wic/VelmoraWic.spi" \
-    "$SUITE_ROOT/resources/package/VelmoraThumbCtl.ini" "$LIBRARY/" || die "the library could not be staged"
+  wic="$SUITE_BUILD/win64/thumbctl/wic"
+  cp -f "$SUITE_BUILD/win64/thumbctl/control/VelmoraThumbCtl.dll" "$wic/VelmoraWic.spi" "$wic/libheif.dll" \
+    "$wic/libde265.dll" "$wic/libraw.dll" "$SUITE_ROOT/resources/package/VelmoraThumbCtl.ini" "$LIBRARY/" ||
+    die "the library could not be staged"
   timeout 120 "$WINE64" regsvr32 /s "$(winpath "$LIBRARY/VelmoraThumbCtl.dll")" ||
     die "registering VelmoraThumbCtl.dll failed"
   cp "$SUITE_BUILD/win64/app/Lumsor20.exe" "$PROGRAM/"
@@ -172,7 +181,7 @@ mkdir -p "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 # Sets WIN (fliplat's window argument), NEXT, PREV for the started viewer.
 WIN=() PACE=() NEXT="" PREV="" TIMING=""
 start_sorter() { # set tag
-  local files=("$IMG/$1"/img*.jpg) winfiles=() f id line
+  local files=("$IMG/$1"/img*.*) winfiles=() f id line
   for f in "${files[@]}"; do winfiles+=("$(winpath "$f")"); done
   # A fresh profile each start: default cache sizes, the frame at the screen's corner.
   printf '[ALLIGN_DEFAULT]\r\ntop=0\r\nleft=0\r\nbottom=800\r\nright=1000\r\n' >"$PROGRAM/Lumsor20.ini"
@@ -212,7 +221,7 @@ start_sorter() { # set tag
   # 300 ms settle) but does not take a placeholder of up to 500 ms for the picture.
   PACE=(-s 500 -S 0)
   NEXT=Down PREV=Up
-  echo "wine64 Lumsor20.exe $IMG/$1/img*.jpg; picture area $region of X window $id   (next=$NEXT prev=$PREV new=Page_Down,Page_Down,Page_Up)" \
+  echo "wine64 Lumsor20.exe $IMG/$1/img*.*; picture area $region of X window $id   (next=$NEXT prev=$PREV new=Page_Down,Page_Down,Page_Up)" \
     >"$OUT/cmd.sorter.$1.txt"
 }
 start_peer() { # viewer set
@@ -255,6 +264,7 @@ check_not_preloaded() { # timing-log
 
 for v in $VIEWERS; do
   for s in $SETS; do
+    [ "$v" != sorter ] && [[ "$s" == dng* ]] && continue
     for r in $(seq 1 "$ROUNDS"); do
       echo "== $v $s round $r"
       start_viewer "$v" "$s" "$s.r$r.walk"

@@ -1,9 +1,10 @@
 // The library's two decoder paths on the same large JPEG files, in one process:
-//   wic_bench PLUGIN FOLDER [ROUNDS]   (FOLDER holds photo01.jpg ... photoNN.jpg)
+//   wic_bench PLUGIN FOLDER [ROUNDS [EXT]]   (FOLDER holds photo01.jpg ... photoNN.jpg)
 // Each round decodes every file through the OLE picture loader (DecodeWithOle)
 // and through the plug-in (DecodeWithPlugin: load, GetPicture, bitmap, unload),
 // alternating, on a thread in the multithreaded apartment as the cache's loader
-// threads are. Prints per-decode times and the medians.
+// threads are. Prints per-decode times and the medians. With EXT (heic, avif, webp,
+// dng) the files photoNN.EXT go through the plug-in alone.
 #include <objbase.h>
 #include <windows.h>
 
@@ -50,21 +51,55 @@ SIZE Decoded(DecodeResult& r)
     return SIZE{info.bmWidth, info.bmHeight};
 }
 
+// The plug-in path alone, for formats the OLE loader cannot read.
+int PluginOnly(const std::string& plugin, const std::string& folder, const std::vector<std::string>& files,
+               int rounds)
+{
+    DecodeResult warm = thumbctl::cache::DecodeWithPlugin(plugin, files[0]);
+    if (Decoded(warm).cx == 0) {
+        fprintf(stderr, "the plug-in cannot decode %s\n", files[0].c_str());
+        return 1;
+    }
+    warm.picture.reset();
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        for (const std::string& path : files) {
+            const double t0 = NowMs();
+            DecodeResult p = thumbctl::cache::DecodeWithPlugin(plugin, path);
+            const SIZE ps = Decoded(p);
+            p.picture.reset();
+            const double ms = NowMs() - t0;
+            if (ps.cx == 0) {
+                fprintf(stderr, "decode failed: %s\n", path.c_str());
+                return 1;
+            }
+            times.push_back(ms);
+            printf("file %s round %d plugin_ms %.1f size %ldx%ld\n", path.c_str() + folder.size() + 1,
+                   round + 1, ms, ps.cx, ps.cy);
+        }
+    }
+    printf("summary decodes %zu plugin_median_ms %.1f\n", times.size(), Median(times));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        fprintf(stderr, "usage: wic_bench PLUGIN FOLDER [ROUNDS]\n");
+        fprintf(stderr, "usage: wic_bench PLUGIN FOLDER [ROUNDS [EXT]]\n");
         return 2;
     }
     const std::string plugin = argv[1];
     const std::string folder = argv[2];
     const int rounds = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
-    const std::vector<std::string> files = PhotoFiles(folder);
+    const std::string extension = argc > 4 ? argv[4] : "jpg";
+    const std::vector<std::string> files = PhotoFiles(folder, extension);
     if (files.empty())
         return 2;
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (extension != "jpg")
+        return PluginOnly(plugin, folder, files, rounds);
 
     // Warm up both paths and the file cache.
     DecodeResult warmOle = thumbctl::cache::DecodeWithOle(files[0]);
