@@ -157,7 +157,7 @@ if [[ " $VIEWERS " == *" sorter "* ]]; then
   suite_start_wineserver
   mkdir -p "$LIBRARY"
   wic="$SUITE_BUILD/win64/thumbctl/wic"
-  cp -f "$SUITE_BUILD/win64/thumbctl/control/VelmoraThumbCtl.dll" "$wic/VelmoraWic.spi" "$wic/libheif.dll" \
+  cp -f "$SUITE_BUILD/win64/thumbctl/server/VelmoraThumbCtl.dll" "$wic/VelmoraWic.spi" "$wic/libheif.dll" \
     "$wic/libde265.dll" "$wic/libraw.dll" "$SUITE_ROOT/resources/package/VelmoraThumbCtl.ini" "$LIBRARY/" ||
     die "the library could not be staged"
   timeout 120 "$WINE64" regsvr32 /s "$(winpath "$LIBRARY/VelmoraThumbCtl.dll")" ||
@@ -185,6 +185,7 @@ start_sorter() { # set tag
   for f in "${files[@]}"; do winfiles+=("$(winpath "$f")"); done
   # A fresh profile each start: default cache sizes, the frame at the screen's corner.
   printf '[ALLIGN_DEFAULT]\r\ntop=0\r\nleft=0\r\nbottom=800\r\nright=1000\r\n' >"$PROGRAM/Lumsor20.ini"
+  rm -f "$PROGRAM"/Lumsor20.*.journal  # a stopped start's journal would bring its lists back
   TIMING="$RAW/sorter.$2.timing.log"
   rm -f "$TIMING"
   local extra=()

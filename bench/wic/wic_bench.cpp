@@ -4,7 +4,8 @@
 // and through the plug-in (DecodeWithPlugin: load, GetPicture, bitmap, unload),
 // alternating, on a thread in the multithreaded apartment as the cache's loader
 // threads are. Prints per-decode times and the medians. With EXT (heic, avif, webp,
-// dng) the files photoNN.EXT go through the plug-in alone.
+// dng) the files photoNN.EXT go through the plug-in alone; DNG files alternate with
+// photoNN.jpg, their previews, whose decode is their cost's measure.
 #include <objbase.h>
 #include <windows.h>
 
@@ -61,9 +62,19 @@ int PluginOnly(const std::string& plugin, const std::string& folder, const std::
         return 1;
     }
     warm.picture.reset();
-    std::vector<double> times;
+    const bool previews = files[0].size() > 4 && files[0].compare(files[0].size() - 4, 4, ".dng") == 0;
+    std::vector<double> times, previewTimes;
     for (int round = 0; round < rounds; ++round) {
         for (const std::string& path : files) {
+            if (previews) {
+                const double t = NowMs();
+                DecodeResult j =
+                    thumbctl::cache::DecodeWithPlugin(plugin, path.substr(0, path.size() - 3) + "jpg");
+                const bool ok = Decoded(j).cx != 0;
+                j.picture.reset();
+                if (ok)
+                    previewTimes.push_back(NowMs() - t);
+            }
             const double t0 = NowMs();
             DecodeResult p = thumbctl::cache::DecodeWithPlugin(plugin, path);
             const SIZE ps = Decoded(p);
@@ -78,7 +89,11 @@ int PluginOnly(const std::string& plugin, const std::string& folder, const std::
                    round + 1, ms, ps.cx, ps.cy);
         }
     }
-    printf("summary decodes %zu plugin_median_ms %.1f\n", times.size(), Median(times));
+    printf("summary decodes %zu plugin_median_ms %.1f", times.size(), Median(times));
+    if (previews)
+        printf(" preview_jpeg_median_ms %.1f dng_over_jpeg %.3f", Median(previewTimes),
+               Median(times) / std::max(Median(previewTimes), 0.001));
+    printf("\n");
     return 0;
 }
 

@@ -12,7 +12,6 @@ namespace {
 #define HEIF_FUNCTIONS(X)                         \
     X(heif_context_alloc)                         \
     X(heif_context_free)                          \
-    X(heif_context_set_maximum_image_size_limit)  \
     X(heif_context_read_from_memory_without_copy) \
     X(heif_context_get_primary_image_handle)      \
     X(heif_image_handle_release)                  \
@@ -74,9 +73,6 @@ using Image = std::unique_ptr<heif_image, HeifDeleter<const heif_image, &HeifLib
 using Options = std::unique_ptr<heif_decoding_options,
                                 HeifDeleter<heif_decoding_options, &HeifLibrary::heif_decoding_options_free>>;
 
-// libheif's own bound on a picture's side, so that its square stays within kMaxPixels.
-constexpr int kMaxSide = 1 << 14;
-
 }  // namespace
 
 int DecodeHeif(const uint8_t* data, size_t size, PictureRequest& request)
@@ -87,7 +83,6 @@ int DecodeHeif(const uint8_t* data, size_t size, PictureRequest& request)
     Context context(heif->heif_context_alloc());
     if (!context)
         return kOutOfMemory;
-    heif->heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
     int r = ResultFor(heif->heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
     if (r != kOk)
         return r;
@@ -101,6 +96,8 @@ int DecodeHeif(const uint8_t* data, size_t size, PictureRequest& request)
     const bool alpha = heif->heif_image_handle_has_alpha_channel(primary) != 0;
     if (width <= 0 || height <= 0)
         return kBrokenData;
+    // libheif itself refuses sides over 32768 pixels when it reads the file; the pixel
+    // count is bounded here, before anything is decoded.
     if (PackedDibBytes(static_cast<UINT>(width), static_cast<UINT>(height)) == 0)
         return kOutOfMemory;
     if (request.facts) {

@@ -314,5 +314,24 @@ TEST_F(WicPluginTest, BrokenOrMislabelledCodecFilesFailCleanlyOrDecodeByTheirCon
     EXPECT_GT(seen, 20);
 }
 
+TEST_F(WicPluginTest, APluginWithoutItsCodecDllsRefusesTheirFormatsAndStillDecodesTheRest)
+{
+    const std::string alone = files_.Path("VelmoraWic.spi");
+    ASSERT_TRUE(CopyFileA(cache_test::BesideProgram("VelmoraWic.spi").c_str(), alone.c_str(), FALSE));
+    const fw::UniqueModule module(LoadLibraryA(alone.c_str()));
+    const auto picture = reinterpret_cast<GetPictureFunction>(GetProcAddress(module.get(), "GetPicture"));
+    ASSERT_TRUE(picture);
+    // The file, and the result.
+    const std::pair<const char*, int> cases[] = {
+        {"example.heic", kUnknownFormat}, {"turned1.dng", kUnknownFormat}, {"test.webp", kOk}};
+    for (const auto& [name, code] : cases) {
+        HANDLE info = nullptr, bits = nullptr;
+        EXPECT_EQ(code, picture(Picture(name).c_str(), 0, kFileInput, &info, &bits, nullptr, 0)) << name;
+        EXPECT_EQ(code != kOk, !info && !bits) << name;
+        LocalFree(info);
+        LocalFree(bits);
+    }
+}
+
 }  // namespace
 }  // namespace thumbctl::wic
