@@ -8,6 +8,10 @@
 #   FLIPLAT_DIR   the fliplat tool folder (default: ../shared/tools/fliplat beside the repository)
 #   VIEWERS="sorter feh nsxiv"  SETS="4000x3000 1920x1080 dng4000x3000"  ROUNDS=3  NEW_STARTS=7  POLL=2000 (us)
 #   SORTER_ENV    extra NAME=VALUE words for the sorter's environment
+#   SORTER_TREE   a Windows build tree laid out as build/win64 whose sorter, library, plug-in
+#                 and frame helper are taken as they are, without building (default: build/win64,
+#                 built first); with FLIP_OUT (default build/bench-flip) two builds can be
+#                 measured alternately in one session
 # Columns: next = Down through the list (img01 -> img20, 19 presses), prev walk = Up back
 # right after (19 presses), new = a picture never asked for before: for the sorter
 # Page Down, Page Down, Page Up on a fresh start (img11, img20, img10; the timing log
@@ -25,7 +29,8 @@ NEW_STARTS="${NEW_STARTS:-7}"
 POLL="${POLL:-2000}"
 WIDTH=1024
 HEIGHT=768
-OUT="$SUITE_BUILD/bench-flip"
+OUT="${FLIP_OUT:-$SUITE_BUILD/bench-flip}"
+TREE="${SORTER_TREE:-$SUITE_BUILD/win64}"
 RAW="$OUT/raw"
 IMG="$SUITE_BUILD/bench-data/flip-images"
 FLIPLAT="$OUT/tools/fliplat"
@@ -113,7 +118,7 @@ for f in "$IMG/4000x3000"/img*.jpg; do
 done
 
 # ---- the sorter, its server and the frame helper ----
-if [[ " $VIEWERS " == *" sorter "* ]]; then
+if [[ " $VIEWERS " == *" sorter "* ]] && [ -z "${SORTER_TREE:-}" ]; then
   args=()
   [ -f "$SUITE_BUILD/win64/CMakeCache.txt" ] ||
     args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$SUITE_ROOT/cmake/mingw-x86_64.cmake")
@@ -156,13 +161,13 @@ if [[ " $VIEWERS " == *" sorter "* ]]; then
   suite_ensure_prefix
   suite_start_wineserver
   mkdir -p "$LIBRARY"
-  wic="$SUITE_BUILD/win64/thumbctl/wic"
-  cp -f "$SUITE_BUILD/win64/thumbctl/server/VelmoraThumbCtl.dll" "$wic/VelmoraWic.spi" "$wic/libheif.dll" \
+  wic="$TREE/thumbctl/wic"
+  cp -f "$TREE/thumbctl/server/VelmoraThumbCtl.dll" "$wic/VelmoraWic.spi" "$wic/libheif.dll" \
     "$wic/libde265.dll" "$wic/libraw.dll" "$SUITE_ROOT/resources/package/VelmoraThumbCtl.ini" "$LIBRARY/" ||
     die "the library could not be staged"
   timeout 120 "$WINE64" regsvr32 /s "$(winpath "$LIBRARY/VelmoraThumbCtl.dll")" ||
     die "registering VelmoraThumbCtl.dll failed"
-  cp "$SUITE_BUILD/win64/app/Lumsor20.exe" "$PROGRAM/"
+  cp "$TREE/app/Lumsor20.exe" "$PROGRAM/" || die "no Lumsor20.exe in $TREE"
 fi
 export XDG_CACHE_HOME="$OUT/xdg/cache" XDG_CONFIG_HOME="$OUT/xdg/config" XDG_DATA_HOME="$OUT/xdg/data"
 mkdir -p "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
@@ -195,7 +200,7 @@ start_sorter() { # set tag
   VPID=$!
   # The picture area (the control of list 0, maximised) sized to 1024x768; fliplat
   # watches only it, so the caption, scroll bar and status bar do not count.
-  line="$(timeout 60 "$WINE64" "$SUITE_BUILD/win64/bench/flip/flip_frame.exe" "$WIDTH" "$HEIGHT" 30000 2>&1 | tr -d '\r')"
+  line="$(timeout 60 "$WINE64" "$TREE/bench/flip/flip_frame.exe" "$WIDTH" "$HEIGHT" 30000 2>&1 | tr -d '\r')"
   [[ "$line" == region\ ${WIDTH}x${HEIGHT}+* ]] || die "the sorter's picture area could not be sized: $line"
   local region="${line#region }"
   region="${region%% *}"
