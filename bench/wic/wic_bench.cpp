@@ -1,7 +1,8 @@
 // The library's two decoder paths on the same large JPEG files, in one process:
 //   wic_bench PLUGIN FOLDER [ROUNDS [EXT]]   (FOLDER holds photo01.jpg ... photoNN.jpg)
 // Each round decodes every file through the OLE picture loader (DecodeWithOle)
-// and through the plug-in (DecodeWithPlugin: load, GetPicture, bitmap, unload),
+// and through the plug-in (DecodeWithPlugin: GetPicture and bitmap, the plug-in loaded
+// once as a cache keeps it),
 // alternating, on a thread in the multithreaded apartment as the cache's loader
 // threads are. Prints per-decode times and the medians. With EXT (heic, avif, webp,
 // dng) the files photoNN.EXT go through the plug-in alone; DNG files alternate with
@@ -53,10 +54,10 @@ SIZE Decoded(DecodeResult& r)
 }
 
 // The plug-in path alone, for formats the OLE loader cannot read.
-int PluginOnly(const std::string& plugin, const std::string& folder, const std::vector<std::string>& files,
-               int rounds)
+int PluginOnly(thumbctl::cache::PluginModules& plugins, const std::string& plugin, const std::string& folder,
+               const std::vector<std::string>& files, int rounds)
 {
-    DecodeResult warm = thumbctl::cache::DecodeWithPlugin(plugin, files[0]);
+    DecodeResult warm = thumbctl::cache::DecodeWithPlugin(plugins, plugin, files[0]);
     if (Decoded(warm).cx == 0) {
         fprintf(stderr, "the plug-in cannot decode %s\n", files[0].c_str());
         return 1;
@@ -68,15 +69,15 @@ int PluginOnly(const std::string& plugin, const std::string& folder, const std::
         for (const std::string& path : files) {
             if (previews) {
                 const double t = NowMs();
-                DecodeResult j =
-                    thumbctl::cache::DecodeWithPlugin(plugin, path.substr(0, path.size() - 3) + "jpg");
+                DecodeResult j = thumbctl::cache::DecodeWithPlugin(plugins, plugin,
+                                                                   path.substr(0, path.size() - 3) + "jpg");
                 const bool ok = Decoded(j).cx != 0;
                 j.picture.reset();
                 if (ok)
                     previewTimes.push_back(NowMs() - t);
             }
             const double t0 = NowMs();
-            DecodeResult p = thumbctl::cache::DecodeWithPlugin(plugin, path);
+            DecodeResult p = thumbctl::cache::DecodeWithPlugin(plugins, plugin, path);
             const SIZE ps = Decoded(p);
             p.picture.reset();
             const double ms = NowMs() - t0;
@@ -113,12 +114,13 @@ int main(int argc, char** argv)
     if (files.empty())
         return 2;
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    thumbctl::cache::PluginModules plugins;
     if (extension != "jpg")
-        return PluginOnly(plugin, folder, files, rounds);
+        return PluginOnly(plugins, plugin, folder, files, rounds);
 
     // Warm up both paths and the file cache.
     DecodeResult warmOle = thumbctl::cache::DecodeWithOle(files[0]);
-    DecodeResult warmPlugin = thumbctl::cache::DecodeWithPlugin(plugin, files[0]);
+    DecodeResult warmPlugin = thumbctl::cache::DecodeWithPlugin(plugins, plugin, files[0]);
     const SIZE a = Decoded(warmOle);
     const SIZE b = Decoded(warmPlugin);
     if (a.cx == 0 || a.cx != b.cx || a.cy != b.cy) {
@@ -136,7 +138,7 @@ int main(int argc, char** argv)
             o.picture.reset();
             const double oleMs = NowMs() - t0;
             t0 = NowMs();
-            DecodeResult p = thumbctl::cache::DecodeWithPlugin(plugin, path);
+            DecodeResult p = thumbctl::cache::DecodeWithPlugin(plugins, plugin, path);
             const SIZE ps = Decoded(p);
             p.picture.reset();
             const double pluginMs = NowMs() - t0;

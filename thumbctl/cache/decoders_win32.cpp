@@ -153,7 +153,8 @@ private:
     uintptr_t bitmap_ = 0;
 };
 
-// A device-dependent bitmap made from a plug-in's result.
+// A device-dependent bitmap made from a plug-in's result. Its memory may take the
+// pixels of a later picture of the same size.
 class BitmapPicture final : public Picture {
 public:
     explicit BitmapPicture(HBITMAP bitmap) : bitmap_(bitmap) {}
@@ -163,10 +164,21 @@ public:
         return bitmap_.get() != nullptr;
     }
     size_t Bytes() override { return BitmapBytes(reinterpret_cast<uintptr_t>(bitmap_.get())); }
+    bool Reusable() const override { return true; }
 
 private:
     fw::UniqueGdiObject bitmap_;
 };
+
+// Whether `picture` is a bitmap of exactly width x height.
+bool OfSize(Picture& picture, LONG width, LONG height)
+{
+    uintptr_t handle = 0;
+    BITMAP info{};
+    return picture.BitmapHandle(handle) &&
+           GetObjectA(reinterpret_cast<HGDIOBJ>(handle), sizeof info, &info) && info.bmWidth == width &&
+           info.bmHeight == height;
+}
 
 struct ComRelease {
     void operator()(IUnknown* p) const { p->Release(); }
@@ -175,28 +187,43 @@ struct ComRelease {
 using SusieGetPicture = int(WINAPI*)(LPCSTR buf, LONG_PTR len, unsigned int flag, HANDLE* info, HANDLE* bits,
                                      FARPROC progress, LONG_PTR data);
 
-// Checks the plug-in's blocks and makes the bitmap. Runs guarded: handles that
-// are not local memory at all may fault in LocalSize or LocalLock.
-HBITMAP BitmapFromPackedDib(HLOCAL info, HLOCAL bits)
+// Checks the plug-in's blocks and writes them into a bitmap: into `picture` when the
+// spares give one of the picture's size, else into a new one. Runs guarded: handles
+// that are not local memory at all may fault in LocalSize or LocalLock.
+void PictureFromPackedDib(HLOCAL info, HLOCAL bits, const SpareSource& spares,
+                          std::unique_ptr<Picture>& picture)
 {
     const size_t infoBytes = LocalSize(info);
     const size_t bitsBytes = LocalSize(bits);
     if (infoBytes < sizeof(BITMAPINFOHEADER) || bitsBytes == 0)
-        return nullptr;
+        return;
     fw::LocalLockScope infoLock(info);
     fw::LocalLockScope bitsLock(bits);
     if (!infoLock.Data() || !bitsLock.Data())
-        return nullptr;
+        return;
     const auto* bmi = static_cast<const BITMAPINFO*>(infoLock.Data());
-    if (!PackedDibFits(bmi->bmiHeader, infoBytes, bitsBytes))
-        return nullptr;
+    const BITMAPINFOHEADER& header = bmi->bmiHeader;
+    if (!PackedDibFits(header, infoBytes, bitsBytes))
+        return;
+    const LONG height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    if (spares)
+        picture = spares([&](Picture& spare) { return OfSize(spare, header.biWidth, height); });
     HWND desktop = GetDesktopWindow();
     HDC dc = GetDC(desktop);
     if (!dc)
-        return nullptr;
-    HBITMAP bitmap = CreateDIBitmap(dc, &bmi->bmiHeader, CBM_INIT, bitsLock.Data(), bmi, DIB_RGB_COLORS);
+        return;
+    uintptr_t reused = 0;
+    if (picture && picture->BitmapHandle(reused) &&
+        SetDIBits(dc, reinterpret_cast<HBITMAP>(reused), 0, static_cast<UINT>(height), bitsLock.Data(), bmi,
+                  DIB_RGB_COLORS) == static_cast<int>(height)) {
+        ReleaseDC(desktop, dc);
+        return;
+    }
+    picture.reset();
+    HBITMAP bitmap = CreateDIBitmap(dc, &header, CBM_INIT, bitsLock.Data(), bmi, DIB_RGB_COLORS);
     ReleaseDC(desktop, dc);
-    return bitmap;
+    if (bitmap)
+        picture = std::make_unique<BitmapPicture>(bitmap);
 }
 
 }  // namespace
@@ -296,25 +323,63 @@ DecodeResult DecodeWithOle(const std::string& path)
     return result;
 }
 
-DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path)
+HMODULE PluginModules::Acquire(const std::string& file)
+{
+    if (const auto found = modules_.find(file); found != modules_.end())
+        return found->second.get();
+    fw::UniqueModule module = fw::LoadLibraryAt(file);
+    // GetPluginInfo may be missing; the other three must be there. Only GetPicture is
+    // ever called.
+    if (!module || !GetProcAddress(module.get(), "IsSupported") ||
+        !GetProcAddress(module.get(), "GetPictureInfo") || !GetProcAddress(module.get(), "GetPicture"))
+        return nullptr;
+    const HMODULE loaded = module.get();
+    modules_.emplace(file, std::move(module));
+    return loaded;
+}
+
+void PluginModules::Unload(HMODULE module)
+{
+    for (auto m = modules_.begin(); m != modules_.end(); ++m) {
+        if (m->second.get() == module) {
+            modules_.erase(m);
+            return;
+        }
+    }
+}
+
+void PluginModules::AbandonBusy()
+{
+    const HMODULE busy = busy_;
+    busy_ = nullptr;
+    for (auto m = modules_.begin(); m != modules_.end(); ++m) {
+        if (m->second.get() == busy) {
+            m->second.release();
+            modules_.erase(m);
+            return;
+        }
+    }
+}
+
+DecodeResult DecodeWithPlugin(PluginModules& plugins, const std::string& plugin, const std::string& path,
+                              const SpareSource& spares)
 {
     DecodeResult result;
-    fw::UniqueModule module = fw::LoadLibraryAt(plugin);
+    const HMODULE module = plugins.Acquire(plugin);
     if (!module)
         return result;
-    // GetPluginInfo may be missing; the other three must be there. Only
-    // GetPicture is ever called.
-    if (!GetProcAddress(module.get(), "IsSupported") || !GetProcAddress(module.get(), "GetPictureInfo"))
-        return result;
-    auto getPicture = reinterpret_cast<SusieGetPicture>(GetProcAddress(module.get(), "GetPicture"));
-    if (!getPicture)
-        return result;
+    auto getPicture = reinterpret_cast<SusieGetPicture>(GetProcAddress(module, "GetPicture"));
 
     HANDLE given[2] = {nullptr, nullptr};
     int code = -1;
     auto call = [&] { code = getPicture(path.c_str(), 0, 0, &given[0], &given[1], nullptr, 0); };
-    if (!CallGuarded(call)) {
-        // Whatever the handles hold now is not ours to free.
+    plugins.SetBusy(module);
+    const bool returned = CallGuarded(call);
+    plugins.SetBusy(nullptr);
+    if (!returned) {
+        // Whatever the handles hold now is not ours to free, and the plug-in's own
+        // state is not trusted any more.
+        plugins.Unload(module);
         fw::CurrentPrompts().Message(0, PluginCrashText(path), std::wstring(),
                                      fw::kMbIconHand | fw::kMbTaskModal);
         return result;
@@ -328,26 +393,24 @@ DecodeResult DecodeWithPlugin(const std::string& plugin, const std::string& path
     if (!info || !bits)
         return result;
 
-    HBITMAP bitmap = nullptr;
-    auto convert = [&] { bitmap = BitmapFromPackedDib(info.get(), bits.get()); };
+    std::unique_ptr<Picture> picture;
+    auto convert = [&] { PictureFromPackedDib(info.get(), bits.get(), spares, picture); };
     if (!CallGuarded(convert)) {
         // The handles were not local memory: leave them alone.
         info.release();
         bits.release();
         return result;
     }
-    if (!bitmap)
+    if (!picture)
         return result;
     result.state = EntryState::kReadyBitmap;
-    result.picture = std::make_unique<BitmapPicture>(bitmap);
-    // The blocks are freed, then the plug-in is unloaded, when the result lets go.
+    result.picture = std::move(picture);
+    // The blocks are freed when the result lets go.
     struct Leftovers {
-        fw::UniqueModule module;
         fw::UniqueLocal info;
         fw::UniqueLocal bits;
     };
-    result.leftovers =
-        std::make_shared<Leftovers>(Leftovers{std::move(module), std::move(info), std::move(bits)});
+    result.leftovers = std::make_shared<Leftovers>(Leftovers{std::move(info), std::move(bits)});
     return result;
 }
 
@@ -371,7 +434,7 @@ std::string PluginFileFor(const std::string& value, const std::string& libraryPa
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? beside : value;
 }
 
-DecodeResult Decode(const std::string& path)
+DecodeResult Decode(const std::string& path, PluginModules& plugins, const SpareSource& spares)
 {
     DecoderChoice choice = CurrentSettings().DecoderFor(path, fw::SystemCodePage());
     if (!choice.plugin)
@@ -383,7 +446,7 @@ DecodeResult Decode(const std::string& path)
             GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
             reinterpret_cast<LPCSTR>(&PluginFileFor), &library))
         GetModuleFileNameA(library, libraryPath, MAX_PATH);
-    return DecodeWithPlugin(PluginFileFor(choice.pluginPath, libraryPath), path);
+    return DecodeWithPlugin(plugins, PluginFileFor(choice.pluginPath, libraryPath), path, spares);
 }
 
 }  // namespace thumbctl::cache

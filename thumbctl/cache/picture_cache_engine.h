@@ -1,5 +1,6 @@
 // A picture cache without its COM face: the slot table, its Win32 mutex, the
-// dispatcher thread and one loader thread per decode.
+// dispatcher thread, the loader thread that decodes one entry after another (a fresh
+// one after the time limit killed the last) and the plug-in modules.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "framework/win/handles.h"
+#include "thumbctl/cache/decoders.h"
 #include "thumbctl/cache/slot_table.h"
 
 namespace thumbctl::cache {
@@ -51,9 +53,11 @@ public:
 
 private:
     static DWORD WINAPI DispatcherMain(void* self);
-    static DWORD WINAPI LoaderMain(void* args);
+    static DWORD WINAPI LoaderMain(void* self);
     void Dispatch();
     void RunLoader(const std::shared_ptr<PictureEntry>& entry);
+    void StopLoader();
+    void ServeLoads();
     void Load(PictureEntry& entry);
 
     Win32TableLock lock_;
@@ -63,6 +67,12 @@ private:
     fw::UniqueHandle wakeEvent_;  // set by a request that missed
     fw::UniqueHandle dispatcher_;
     DWORD dispatcherId_ = 0;
+    // Owned by the dispatcher: the loader, its two events and its job (null: end).
+    fw::UniqueHandle loader_;
+    fw::UniqueHandle jobEvent_;
+    fw::UniqueHandle doneEvent_;
+    PictureEntry* job_ = nullptr;
+    PluginModules plugins_;  // used by the loader
     bool started_ = false;
 };
 

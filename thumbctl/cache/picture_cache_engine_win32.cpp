@@ -30,11 +30,6 @@ int16_t AsShort(long value)
     return static_cast<int16_t>(value);  // as a short parameter receives it
 }
 
-struct LoaderArgs {
-    PictureCacheEngine* engine;
-    PictureEntry* entry;  // kept alive by the dispatcher
-};
-
 }  // namespace
 
 Win32TableLock::Win32TableLock() : mutex_(CreateMutexA(nullptr, FALSE, nullptr))
@@ -65,7 +60,9 @@ PictureCacheEngine::PictureCacheEngine(int16_t slotCount, int16_t cacheOutLimit)
     stopEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     startedEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     wakeEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    if (!lock_ || !stopEvent_ || !startedEvent_ || !wakeEvent_)
+    jobEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    doneEvent_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!lock_ || !stopEvent_ || !startedEvent_ || !wakeEvent_ || !jobEvent_ || !doneEvent_)
         return;
     dispatcher_.reset(CreateThread(nullptr, 0, &DispatcherMain, this, 0, &dispatcherId_));
     if (!dispatcher_)
@@ -84,8 +81,24 @@ PictureCacheEngine::~PictureCacheEngine()
             TerminateThread(dispatcher_.get(), 0);
         }
     }
+    StopLoader();
     // An entry still loading here belonged to a terminated dispatcher; the
     // table is empty, so nothing is released twice.
+}
+
+void PictureCacheEngine::StopLoader()
+{
+    if (!loader_)
+        return;
+    job_ = nullptr;
+    SetEvent(jobEvent_.get());
+    if (WaitForSingleObject(loader_.get(), kStopLimitMs) == WAIT_TIMEOUT) {
+        Beep();
+        TerminateThread(loader_.get(), 0);
+        WaitForSingleObject(loader_.get(), kStopLimitMs);
+        plugins_.AbandonBusy();
+    }
+    loader_.reset();
 }
 
 HRESULT PictureCacheEngine::RequestBitmap(HWND window, const std::string& path, HBITMAP* bitmap,
@@ -137,26 +150,52 @@ void PictureCacheEngine::Dispatch()
 
 void PictureCacheEngine::RunLoader(const std::shared_ptr<PictureEntry>& entry)
 {
-    LoaderArgs args{this, entry.get()};
-    fw::UniqueHandle loader(CreateThread(nullptr, 0, &LoaderMain, &args, 0, nullptr));
-    if (!loader) {
-        table_->Publish(*entry, EntryState::kPending, nullptr);  // chosen again at the next look
-        return;
+    if (!loader_) {
+        ResetEvent(jobEvent_.get());
+        loader_.reset(CreateThread(nullptr, 0, &LoaderMain, this, 0, nullptr));
+        if (!loader_) {
+            table_->Publish(*entry, EntryState::kPending, nullptr);  // chosen again at the next look
+            return;
+        }
     }
-    if (WaitForSingleObject(loader.get(), kLoaderLimitMs) == WAIT_TIMEOUT) {
+    ResetEvent(doneEvent_.get());
+    job_ = entry.get();
+    SetEvent(jobEvent_.get());
+    const HANDLE waits[2] = {doneEvent_.get(), loader_.get()};
+    const DWORD r = WaitForMultipleObjects(2, waits, FALSE, kLoaderLimitMs);
+    if (r == WAIT_OBJECT_0)
+        return;
+    if (r == WAIT_TIMEOUT) {
         Beep();
-        TerminateThread(loader.get(), 0xFFFFFFFF);
+        TerminateThread(loader_.get(), 0xFFFFFFFF);
+        WaitForSingleObject(loader_.get(), kStopLimitMs);
+        plugins_.AbandonBusy();
         table_->Publish(*entry, EntryState::kFailed, nullptr);
     }
+    loader_.reset();  // the next decode starts a fresh loader
     // `entry` may have left the table meanwhile; the caller's reference is the
     // last one then, and it goes when the dispatcher moves on.
 }
 
-DWORD WINAPI PictureCacheEngine::LoaderMain(void* p)
+DWORD WINAPI PictureCacheEngine::LoaderMain(void* self)
 {
-    auto* args = static_cast<LoaderArgs*>(p);
-    args->engine->Load(*args->entry);
+    static_cast<PictureCacheEngine*>(self)->ServeLoads();
     return 0;
+}
+
+void PictureCacheEngine::ServeLoads()
+{
+    // Plug-ins may use COM; the picture objects made here are used from any thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    for (;;) {
+        WaitForSingleObject(jobEvent_.get(), INFINITE);
+        if (!job_)
+            break;
+        Load(*job_);
+        SetEvent(doneEvent_.get());
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
 }
 
 void PictureCacheEngine::Load(PictureEntry& entry)
@@ -166,13 +205,11 @@ void PictureCacheEngine::Load(PictureEntry& entry)
         table_->Publish(entry, EntryState::kFailed, nullptr);
         return;
     }
-    // Plug-ins may use COM; the picture objects made here are used from any thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    DecodeResult result = Decode(entry.path);
+    DecodeResult result = Decode(entry.path, plugins_, [this](const std::function<bool(Picture&)>& fits) {
+        return table_->TakeSpare(fits);
+    });
     const bool ready = result.state != EntryState::kFailed;
     table_->Publish(entry, result.state, std::move(result.picture));
-    if (SUCCEEDED(com))
-        CoUninitialize();
     if (ready)
         SendMessageA(reinterpret_cast<HWND>(table_->OwnerOf(entry)), kPictureReadyMessage, 0, 0);
     result.leftovers.reset();  // the picture is on screen (or was not wanted there)

@@ -81,8 +81,34 @@ bool SlotTable::Free(size_t slot)
         return true;
     if (slots_[slot]->state.load() == EntryState::kLoading)
         return false;
-    slots_[slot].reset();
+    // The entry may live on with a loader that let it go; its picture is the table's.
+    const std::shared_ptr<PictureEntry> entry = std::move(slots_[slot]);
+    KeepSpare(std::move(entry->picture), entry->bytes);
     return true;
+}
+
+void SlotTable::KeepSpare(std::unique_ptr<Picture> picture, size_t bytes)
+{
+    if (!picture || !picture->Reusable())
+        return;
+    if (spares_.size() == kSpares)
+        spares_.erase(spares_.begin());
+    if (budget_ != 0 && SumBytes() + bytes > budget_)
+        return;
+    spares_.push_back(Spare{std::move(picture), bytes});
+}
+
+std::unique_ptr<Picture> SlotTable::TakeSpare(const std::function<bool(Picture&)>& fits)
+{
+    TableLockScope lock(env_.lock);
+    for (auto s = spares_.rbegin(); s != spares_.rend(); ++s) {
+        if (fits(*s->picture)) {
+            std::unique_ptr<Picture> taken = std::move(s->picture);
+            spares_.erase(std::next(s).base());
+            return taken;
+        }
+    }
+    return nullptr;
 }
 
 void SlotTable::TrimPerWindow()
@@ -142,6 +168,7 @@ void SlotTable::DropAll()
     // A loading entry leaves the table too; its loader holds the last reference.
     for (auto& entry : slots_)
         entry.reset();
+    spares_.clear();
 }
 
 void SlotTable::SetCacheSize(int16_t slotCount, int16_t cacheOutLimit)
@@ -209,6 +236,8 @@ uint64_t SlotTable::SumBytes() const
         if (e && e->picture)
             sum += e->bytes;
     }
+    for (const Spare& s : spares_)
+        sum += s.bytes;
     return sum;
 }
 
@@ -220,6 +249,10 @@ void SlotTable::KeepWithinBudget(const PictureEntry& arrived)
     if (budget_ == 0)
         return;
     uint64_t held = SumBytes();
+    while (held > budget_ && !spares_.empty()) {
+        held -= spares_.front().bytes;
+        spares_.erase(spares_.begin());
+    }
     size_t victim = 0;
     while (held > budget_ &&
            LeastRecentlyUsed(victim, [&](const PictureEntry& e) { return e.picture && &e != &arrived; })) {

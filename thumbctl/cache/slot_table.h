@@ -31,6 +31,8 @@ public:
     virtual bool BitmapHandle(uintptr_t& handle) = 0;
     // The memory its pixels take, counted against the cache's memory budget.
     virtual size_t Bytes() { return 0; }
+    // Whether its memory can take a later picture's pixels (see SlotTable::TakeSpare).
+    virtual bool Reusable() const { return false; }
 };
 
 // One cached file request. Shared between the table and a loader working on
@@ -112,7 +114,17 @@ public:
     // The most bytes the pictures of the table may take together (0: no limit).
     // Kept across SetCacheSize; applied as new pictures arrive.
     void SetMemoryBudget(uint64_t bytes);
+    // The bytes of the pictures held, spare ones included.
     uint64_t HeldBytes();
+
+    // A reusable picture the table let go that `fits` accepts, now the caller's, so
+    // that its memory takes a new picture instead of memory never touched before; null
+    // when none fits. A reusable picture freed to make room for a request is kept
+    // spare (at most kSpares, the oldest going first) while it fits into the memory
+    // budget beside the held ones; a new picture over the budget sheds spare ones
+    // before it evicts any held one. SetCacheSize and Clear release them.
+    static constexpr size_t kSpares = 2;
+    std::unique_ptr<Picture> TakeSpare(const std::function<bool(Picture&)>& fits);
 
     // The dispatcher's choice: the most recently requested pending entry (requests
     // within one clock tick keep their order), marked loading before the lock is
@@ -136,11 +148,17 @@ private:
     bool ChooseSlot(size_t& slot);
     bool LeastRecentlyUsed(size_t& slot, const std::function<bool(const PictureEntry&)>& eligible) const;
     void DropAll();
+    void KeepSpare(std::unique_ptr<Picture> picture, size_t bytes);
     uint64_t SumBytes() const;
     void KeepWithinBudget(const PictureEntry& arrived);
 
     Environment env_;
     std::vector<std::shared_ptr<PictureEntry>> slots_;
+    struct Spare {
+        std::unique_ptr<Picture> picture;
+        size_t bytes = 0;
+    };
+    std::vector<Spare> spares_;  // oldest first
     int cacheOutLimit_ = 0;
     uint64_t budget_ = 0;
     uint64_t requests_ = 0;

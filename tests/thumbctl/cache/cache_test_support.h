@@ -45,13 +45,14 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// A picture of the test plug-in's own format: "VTP1", width and height, then 24-bit pixels.
-inline std::string Vtp(int width, int height)
+// A picture of the test plug-in's own format: "VTP" and `kind`, width and height, then
+// 24-bit pixels (from `seed`).
+inline std::string Vtp(int width, int height, char kind = '1', int seed = 0)
 {
     const int32_t size[2] = {width, height};
-    std::string s = "VTP1" + std::string(reinterpret_cast<const char*>(size), 8);
+    std::string s = std::string("VTP") + kind + std::string(reinterpret_cast<const char*>(size), 8);
     for (int i = 0; i < width * height * 3; ++i)
-        s.push_back(static_cast<char>(i * 13));
+        s.push_back(static_cast<char>(i * 13 + seed));
     return s;
 }
 

@@ -45,22 +45,22 @@ TEST(DecoderTest, PluginsDecodeOnlyWithTheRequiredExportsAndSoundResults)
 {
     // Only the good plug-in decodes (it has no GetPluginInfo); not one without IsSupported,
     // one that fails, a missing one, nor results that hold no picture (no info block, no
-    // bits block, a short info block, one block as both, values that are no handles).
+    // bits block, a short info block, one block as both, values that are no handles). A
+    // plug-in with the three exports stays loaded until its modules go.
     testing_support::TestFiles files;
     const std::string image = files.AddFile("p.vtp", cache_test::Vtp(3, 2));
     std::vector<std::pair<std::string, std::string>> cases = {
-        {"good", image}, {"nosupported", image}, {"error", image}, {"missing", image}};
+        {"good", image}, {"nosupported", image}, {"error", image}, {"missing", image}, {"good", image}};
     for (char kind : std::string("abhiz"))
         cases.push_back(
             {"malformed", files.AddFile(std::string("m") + kind, std::string("VTPM") + kind + "0000000")});
+    auto plugins = std::make_unique<PluginModules>();
     for (const auto& [plugin, path] : cases) {
         SCOPED_TRACE(plugin + " " + path);
         const std::string dll = cache_test::BesideProgram("vtest_" + plugin + ".spi");
         const bool decodes = plugin == "good";
-        DecodeResult r = DecodeWithPlugin(dll, path);
-        EXPECT_EQ(decodes, Loaded(dll));  // a picture keeps its plug-in until the result lets go
-        r.leftovers.reset();
-        EXPECT_FALSE(Loaded(dll));
+        DecodeResult r = DecodeWithPlugin(*plugins, dll, path);
+        EXPECT_EQ(plugin != "nosupported" && plugin != "missing", Loaded(dll));
         ASSERT_EQ(decodes ? EntryState::kReadyBitmap : EntryState::kFailed, r.state);
         uintptr_t handle = 0;
         BITMAP info = {};
@@ -70,16 +70,20 @@ TEST(DecoderTest, PluginsDecodeOnlyWithTheRequiredExportsAndSoundResults)
                       GetObjectA(reinterpret_cast<HGDIOBJ>(handle), sizeof info, &info) ? info.bmWidth : 0);
         }
     }
+    plugins.reset();
+    for (const char* plugin : {"good", "error", "malformed"})
+        EXPECT_FALSE(Loaded(cache_test::BesideProgram(std::string("vtest_") + plugin + ".spi"))) << plugin;
 }
 
 TEST(DecoderTest, AccessViolationInThePluginShowsTheCrashMessage)
 {
     testing_support::TestFiles files;
     testing_support::ScriptedPrompts prompts;
+    PluginModules plugins;
     const std::string dll = cache_test::BesideProgram("vtest_crash.spi");
-    const std::string path = files.AddFile("\x95\x5C.vtp", cache_test::Vtp(2, 2));
+    const std::string path = files.AddFile("\x95\x5C.vtp", cache_test::Vtp(2, 2, 'C'));
     prompts.Answer(fw::kIdOk);
-    EXPECT_EQ(EntryState::kFailed, DecodeWithPlugin(dll, path).state);
+    EXPECT_EQ(EntryState::kFailed, DecodeWithPlugin(plugins, dll, path).state);
     EXPECT_FALSE(Loaded(dll));
     ASSERT_EQ(1u, prompts.Count());
     EXPECT_EQ(
@@ -153,13 +157,15 @@ TEST(DecoderTest, APluginsPackedDibMustFitItsBlocks)
 
 std::atomic<int> g_beeps{0};
 
-// A cache engine with the test plug-in for ".vtp" and the hanging one for ".vhang".
+// A cache engine with the test plug-in for ".vtp", the hanging one for ".vhang" and the
+// crashing one for ".vcrash".
 class LoadingTest : public testing::Test {
 protected:
     LoadingTest()
     {
         InstallSettings(LibrarySettings::Parse("vtp=" + cache_test::BesideProgram("vtest_good.spi") +
-                                                   "\nvhang=" + cache_test::BesideProgram("vtest_hang.spi"),
+                                                   "\nvhang=" + cache_test::BesideProgram("vtest_hang.spi") +
+                                                   "\nvcrash=" + cache_test::BesideProgram("vtest_crash.spi"),
                                                fw::SystemCodePage()));
         g_beeps = 0;
         SetBeepHandler([] { ++g_beeps; });
@@ -212,22 +218,97 @@ TEST_F(LoadingTest, PluginMissThenPictureReadyThenTheSameBitmapOnEveryHit)
     EXPECT_EQ(1, w.Messages());
 }
 
-TEST_F(LoadingTest, HangingPluginFailsAfterTheLimitWithABeepAndKeepsTheLibraryLoaded)
+TEST_F(LoadingTest, AHangingOrCrashingPluginFailsItsFileAndTheSameCacheDecodesTheNextOne)
 {
+    // A hanging decode fails after the time limit with a beep; its terminated loader never
+    // removed its crash handler, so the library stays loaded (one module lock more). A
+    // crashing one shows the crash message; the plug-in is loaded afresh for the next file
+    // (the crashed instance decodes nothing more).
+    const struct {
+        const char* extension;
+        char kind;  // of the failing file
+        int beeps;
+        size_t prompts;
+        long moduleLocks;  // more than before
+        DWORD failsAfterMs;
+    } cases[] = {
+        {"vhang", 'H', 1, 0, 1, kLoaderLimitMs - 500},
+        {"vcrash", 'C', 0, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.extension);
+        testing_support::ScriptedPrompts prompts;
+        for (size_t i = 0; i < c.prompts; ++i)
+            prompts.Answer(fw::kIdOk);
+        ReadyWindow w;
+        g_beeps = 0;
+        const long locks = fw::com::Module::Locks();
+        const std::string path =
+            files.AddFile(std::string("f.") + c.extension, cache_test::Vtp(2, 2, c.kind));
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(E_FAIL, Load(w, path));
+        ASSERT_TRUE(WaitForState(path, EntryState::kFailed, 3 * kLoaderLimitMs));
+        EXPECT_GE(GetTickCount() - start, c.failsAfterMs);
+        EXPECT_EQ(c.beeps, g_beeps.load());
+        EXPECT_EQ(c.prompts, prompts.Count());
+        EXPECT_EQ(locks + c.moduleLocks, fw::com::Module::Locks());
+        const std::string next = files.AddFile(std::string("n.") + c.extension, cache_test::Vtp(3, 2));
+        EXPECT_EQ(E_FAIL, Load(w, next));
+        ASSERT_TRUE(WaitUntil([&] { return w.Messages() == 1; }, kDecodeWait));
+        BITMAP info = {};
+        EXPECT_EQ(S_OK, Load(w, next, nullptr, &info));
+        EXPECT_EQ(3, info.bmWidth);
+    }
+}
+
+// The pixels of `bitmap` as 24-bit rows, top-down and padded to 4 bytes.
+std::string Pixels(HBITMAP bitmap, int width, int height)
+{
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string bits(static_cast<size_t>((width * 3 + 3) / 4 * 4 * height), '\0');
+    HDC dc = GetDC(nullptr);
+    const int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), bits.data(), &bmi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    return rows == height ? bits : std::string();
+}
+
+TEST_F(LoadingTest, APictureLetGoLendsItsBitmapToTheNextPictureOfItsSize)
+{
+    // The window keeps one picture more than its limit of 2: from the fourth on, each
+    // request lets its oldest picture go. Each picture shows its own pixels.
+    const struct {
+        int width, height;
+        int reuses;  // the step whose bitmap it takes; -1: a new one
+    } steps[] = {
+        {4, 3, -1}, {4, 3, -1}, {3, 3, -1}, {4, 3, 0},  // the first 4x3 is let go
+        {3, 3, -1},                                     // the second 4x3 is let go: no 3x3 spare
+        {4, 3, 1},                                      // the 3x3 is let go; the second 4x3 is taken
+    };
     ReadyWindow w;
-    const long locks = fw::com::Module::Locks();
-    const std::string path = files.AddFile("h.vhang", cache_test::Vtp(2, 2));
-    EXPECT_EQ(E_FAIL, Load(w, path));
-    ASSERT_TRUE(WaitForState(path, EntryState::kLoading));
-    const DWORD start = GetTickCount();
-    ASSERT_TRUE(WaitForState(path, EntryState::kFailed, 3 * kLoaderLimitMs));
-    EXPECT_GE(GetTickCount() - start, kLoaderLimitMs - 500);
-    EXPECT_EQ(1, g_beeps.load());
-    // The terminated loader never removed its crash handler: the library must stay.
-    EXPECT_EQ(locks + 1, fw::com::Module::Locks());
-    // The dispatcher goes on with the next request.
-    EXPECT_EQ(E_FAIL, Load(w, files.AddFile("n.vtp", cache_test::Vtp(2, 2))));
-    EXPECT_TRUE(WaitUntil([&] { return w.Messages() == 1; }, kDecodeWait));
+    std::vector<HBITMAP> shown;
+    for (const auto& step : steps) {
+        const int n = static_cast<int>(shown.size());
+        SCOPED_TRACE(n);
+        const std::string data = cache_test::Vtp(step.width, step.height, '1', n * 7);
+        const std::string path = files.AddFile("r" + std::to_string(n) + ".vtp", data);
+        EXPECT_EQ(E_FAIL, Load(w, path));
+        ASSERT_TRUE(WaitUntil([&] { return w.Messages() == n + 1; }, kDecodeWait));
+        HBITMAP bitmap = nullptr;
+        ASSERT_EQ(S_OK, Load(w, path, &bitmap));
+        if (step.reuses >= 0)  // every earlier bitmap is still held, by the table or as a spare
+            EXPECT_EQ(shown[static_cast<size_t>(step.reuses)], bitmap);
+        else
+            EXPECT_EQ(shown.end(), std::find(shown.begin(), shown.end(), bitmap));
+        std::string rows;  // the file's rows, padded as GetDIBits gives them
+        for (int y = 0; y < step.height; ++y) {
+            rows += data.substr(static_cast<size_t>(12 + y * step.width * 3),
+                                static_cast<size_t>(step.width * 3));
+            rows.append(static_cast<size_t>((4 - step.width * 3 % 4) % 4), '\0');
+        }
+        EXPECT_EQ(rows, Pixels(bitmap, step.width, step.height));
+        shown.push_back(bitmap);
+    }
 }
 
 // The cache class through the built library beside the test program: both methods through

@@ -31,13 +31,18 @@ struct StdLock final : TableLock {
 
 // Its handle is the letter of its file.
 struct FakePicture final : Picture {
-    FakePicture(char file, bool isBitmap, size_t bytes = 0) : file(file), isBitmap(isBitmap), bytes(bytes) {}
+    FakePicture(char file, bool isBitmap, size_t bytes = 0, bool reusable = false)
+        : file(file), isBitmap(isBitmap), bytes(bytes), reusable(reusable)
+    {
+    }
     ~FakePicture() override { ++g_releases; }
     bool BitmapHandle(uintptr_t& handle) override { return handle = file, isBitmap; }
     size_t Bytes() override { return bytes; }
+    bool Reusable() const override { return reusable; }
     const char file;
     const bool isBitmap;
     const size_t bytes;
+    const bool reusable;
 };
 
 // Files a to h exist (written at 100; "A" names a in upper case); y and z have double-byte
@@ -79,7 +84,8 @@ protected:
     // Runs a script of space-separated steps and returns, per request, the file delivered
     // or '.' for a miss:
     //   1a   window 1 asks for file a at the next tick ("1A": in upper case; "1a=": within the same tick)
-    //   d    the newest pending entry is decoded to a bitmap ("d300": of 300 MiB)
+    //   d    the newest pending entry is decoded to a bitmap ("d300": of 300 MiB; "D": reusable)
+    //   s    a spare picture is taken: its letter, or '.' for none, goes to the result
     //   t    the newest pending entry is taken by a loader, which publishes it with "=2b":
     //        state 2 (EntryState's number) and a bitmap ('i': a picture that is none, '-': none)
     //   x    the loaders let their entries go
@@ -96,11 +102,14 @@ protected:
                 uintptr_t handle = '.';
                 table->RequestBitmap(0x1000 + op - '0', Path(step[1]), [&](uintptr_t h) { handle = h; });
                 got += static_cast<char>(handle);
-            } else if (op == 'd') {
+            } else if (op == 'd' || op == 'D') {
                 if (auto e = table->TakeNewestPending())
-                    table->Publish(
-                        *e, EntryState::kReadyBitmap,
-                        std::make_unique<FakePicture>(Letter(e->path), true, std::atoi(&step[1]) * kMiB));
+                    table->Publish(*e, EntryState::kReadyBitmap,
+                                   std::make_unique<FakePicture>(Letter(e->path), true,
+                                                                 std::atoi(&step[1]) * kMiB, op == 'D'));
+            } else if (op == 's') {
+                const auto spare = table->TakeSpare([](Picture&) { return true; });
+                got += spare ? static_cast<FakePicture&>(*spare).file : '.';
             } else if (op == 't') {
                 loading.push_back(table->TakeNewestPending());
             } else if (op == '=') {
@@ -185,6 +194,10 @@ TEST_F(SlotTableTest, ScriptsOfRequestsAndDecodesLeaveTheirSlots)
         {"a pending entry with a picture is not", 4, 4, "1a t =0b 1a", "..", "A---"},
         {"SetCacheSize releases dropped pictures", 4, 2, "1a d 1b t S42 =2b", "..", "----", 0, "", 1000, 1},
         {"a dropped loading entry goes with its loader", 4, 2, "1a d 1b t S42 =2b x", "..", "----", 0, "", 1000, 2},
+        {"a reusable picture let go for a request is spare", 4, 2, "1a D 1b D 1c D 1d s s", "....a.", "Dbc-"},
+        {"others are released", 4, 2, "1a d 1b d 1c d 1d s", ".....", "Dbc-", 0, "", 1000, 1},
+        {"two spares at most, the newest taken first", 3, 1, "1a D 1b D 1c D 1d D 1e s s s", ".....cb.", "Ed-"},
+        {"SetCacheSize releases spares", 4, 2, "1a D 1b D 1c D 1d S42 s", ".....", "----", 0, "", 1000, 3},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -223,6 +236,19 @@ TEST_F(SlotTableTest, MemoryBudgetEvictsTheLeastRecentlyUsedPicturesButNeverTheS
     Run("1e d900");
     EXPECT_EQ(1100 * kMiB, table->HeldBytes());
     EXPECT_EQ(0, beeps);
+    // Spare pictures count too: one that does not fit beside the held ones is released,
+    // and a new picture over the budget sheds the spare ones before any held one.
+    Make(8, 1);
+    table->SetMemoryBudget(250 * kMiB);
+    EXPECT_EQ(".....", Run("2h D200 1a D60 1b 1c s"));  // a does not fit beside h
+    EXPECT_EQ(200 * kMiB, table->HeldBytes());
+    Make(8, 1);
+    table->SetMemoryBudget(250 * kMiB);
+    EXPECT_EQ("...", Run("1a D100 1b D100 1c"));  // a is let go and kept
+    EXPECT_EQ(200 * kMiB, table->HeldBytes());
+    EXPECT_EQ(".", Run("D100 s"));  // c arrives: a is shed, b stays
+    EXPECT_EQ(200 * kMiB, table->HeldBytes());
+    EXPECT_EQ("Cb------", Slots());
 }
 
 }  // namespace

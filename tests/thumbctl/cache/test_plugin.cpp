@@ -1,6 +1,8 @@
 // A Susie plug-in for tests decoding "VTP1", width and height (32-bit little-endian), then
 // 24-bit pixels top-down; without GetPluginInfo. Variants: see the PLUGIN_ macros below
-// (MALFORMED: success with handles that hold no picture, picked by the file's fifth byte).
+// (MALFORMED: success with handles that hold no picture, picked by the file's fifth byte;
+// CRASH and HANG: on "VTPC" and "VTPH" files, others decode; after a crash nothing decodes
+// until the module is loaded again).
 #include <windows.h>
 
 #include <cstdint>
@@ -92,11 +94,18 @@ PLUGIN_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag,
 #if defined(PLUGIN_ERROR)
     return 2;
 #elif defined(PLUGIN_CRASH)
-    *static_cast<volatile int*>(nullptr) = 1;
-    return 0;
+    static bool crashed = false;
+    if (crashed)
+        return 2;
+    if (b[3] == 'C') {
+        crashed = true;
+        *static_cast<volatile int*>(nullptr) = 1;
+    }
+    return Decode(b, info, bits);
 #elif defined(PLUGIN_HANG)
-    for (;;)
+    while (b[3] == 'H')
         Sleep(1000);
+    return Decode(b, info, bits);
 #elif defined(PLUGIN_MALFORMED)
     return Malformed(b, info, bits);
 #else
