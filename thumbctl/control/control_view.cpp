@@ -157,6 +157,7 @@ void ControlView::OnPaint(HDC given)
 {
     RECT client{};
     GetClientRect(Handle(), &client);
+    const bool wasOnScreen = pictureOnScreen_;
     auto draw = [&](HDC dc) {
         fw::SavedDcState saved(dc);
         SetMapMode(dc, MM_TEXT);
@@ -166,10 +167,12 @@ void ControlView::OnPaint(HDC given)
     };
     if (given) {
         draw(given);
-        return;
+    } else {
+        fw::PaintScope paint(Handle());
+        draw(paint.Dc());
     }
-    fw::PaintScope paint(Handle());
-    draw(paint.Dc());
+    if (!wasOnScreen && pictureOnScreen_ && events_)
+        events_->OnPictureShown();
 }
 
 void ControlView::OnPrintClient(HDC dc, UINT)
