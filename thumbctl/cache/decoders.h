@@ -52,6 +52,14 @@ private:
 // The cache's spare pictures (SlotTable::TakeSpare): the first one `fits` accepts.
 using SpareSource = std::function<std::unique_ptr<Picture>(const std::function<bool(Picture&)>& fits)>;
 
+// The size of a picture made from a plug-in's result, whose memory can take another's;
+// 0 x 0 for other pictures.
+SIZE ReusableSize(Picture& picture);
+// A blank bitmap of `size` made as those are, its memory written once, so that a later
+// picture of that size is written into memory the system has already handed out; null
+// when none can be made.
+std::unique_ptr<Picture> BlankBitmap(SIZE size);
+
 // Whole file into a movable global block, a stream that owns it, OleLoadPicture.
 // An access violation inside the loader beeps and fails.
 DecodeResult DecodeWithOle(const std::string& path);

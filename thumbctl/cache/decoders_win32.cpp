@@ -11,6 +11,7 @@
 #include "framework/core/codepage.h"
 #include "framework/core/prompts.h"
 #include "framework/core/text.h"
+#include "framework/win/gdi.h"
 #include "framework/win/handles.h"
 #include "framework/win/system_library.h"
 #include "thumbctl/cache/beep.h"
@@ -170,16 +171,6 @@ private:
     fw::UniqueGdiObject bitmap_;
 };
 
-// Whether `picture` is a bitmap of exactly width x height.
-bool OfSize(Picture& picture, LONG width, LONG height)
-{
-    uintptr_t handle = 0;
-    BITMAP info{};
-    return picture.BitmapHandle(handle) &&
-           GetObjectA(reinterpret_cast<HGDIOBJ>(handle), sizeof info, &info) && info.bmWidth == width &&
-           info.bmHeight == height;
-}
-
 struct ComRelease {
     void operator()(IUnknown* p) const { p->Release(); }
 };
@@ -207,7 +198,10 @@ void PictureFromPackedDib(HLOCAL info, HLOCAL bits, const SpareSource& spares,
         return;
     const LONG height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
     if (spares)
-        picture = spares([&](Picture& spare) { return OfSize(spare, header.biWidth, height); });
+        picture = spares([&](Picture& spare) {
+            const SIZE size = ReusableSize(spare);
+            return size.cx == header.biWidth && size.cy == height;
+        });
     HWND desktop = GetDesktopWindow();
     HDC dc = GetDC(desktop);
     if (!dc)
@@ -272,6 +266,34 @@ std::wstring PluginCrashText(const std::string& path)
            L"このエラーは画像の破損によるものの可能性が高いため、画像エディタ等で修正してください。\r\n"
            L"ファイル名:" +
            fw::WidenAnsi(path);
+}
+
+SIZE ReusableSize(Picture& picture)
+{
+    uintptr_t handle = 0;
+    BITMAP info{};
+    if (!picture.Reusable() || !picture.BitmapHandle(handle) ||
+        !GetObjectA(reinterpret_cast<HGDIOBJ>(handle), sizeof info, &info))
+        return SIZE{};
+    return SIZE{info.bmWidth, info.bmHeight};
+}
+
+std::unique_ptr<Picture> BlankBitmap(SIZE size)
+{
+    HWND desktop = GetDesktopWindow();
+    HDC screen = GetDC(desktop);
+    if (!screen)
+        return nullptr;
+    fw::UniqueGdiObject bitmap(CreateCompatibleBitmap(screen, size.cx, size.cy));
+    ReleaseDC(desktop, screen);
+    fw::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!bitmap || !dc)
+        return nullptr;
+    {
+        fw::SelectObjectScope selected(dc.get(), bitmap.get());
+        PatBlt(dc.get(), 0, 0, size.cx, size.cy, WHITENESS);
+    }
+    return std::make_unique<BitmapPicture>(static_cast<HBITMAP>(bitmap.release()));
 }
 
 DecodeResult DecodeWithOle(const std::string& path)

@@ -209,10 +209,21 @@ void PictureCacheEngine::Load(PictureEntry& entry)
         return table_->TakeSpare(fits);
     });
     const bool ready = result.state != EntryState::kFailed;
+    // Asked while the picture is still the loader's alone.
+    const SIZE size = ready && result.picture ? ReusableSize(*result.picture) : SIZE{};
+    const size_t bytes = size.cx ? result.picture->Bytes() : 0;
     table_->Publish(entry, result.state, std::move(result.picture));
     if (ready)
         SendMessageA(reinterpret_cast<HWND>(table_->OwnerOf(entry)), kPictureReadyMessage, 0, 0);
     result.leftovers.reset();  // the picture is on screen (or was not wanted there)
+    // With nothing else to do, a blank bitmap of this size waits spare, so that the next
+    // new picture of this size is not written into memory never touched before.
+    const auto sameSize = [&](Picture& spare) {
+        const SIZE other = ReusableSize(spare);
+        return other.cx == size.cx && other.cy == size.cy;
+    };
+    if (size.cx && table_->WantsSpare(bytes, sameSize))
+        table_->AddSpare(BlankBitmap(size), bytes);
 }
 
 }  // namespace thumbctl::cache

@@ -98,6 +98,29 @@ void SlotTable::KeepSpare(std::unique_ptr<Picture> picture, size_t bytes)
     spares_.push_back(Spare{std::move(picture), bytes});
 }
 
+bool SlotTable::WantsSpare(size_t bytes, const std::function<bool(Picture&)>& fits)
+{
+    TableLockScope lock(env_.lock);
+    if (spares_.size() == kSpares)
+        return false;
+    for (const Spare& spare : spares_) {
+        if (fits(*spare.picture))
+            return false;
+    }
+    for (const auto& e : slots_) {
+        if (e && e->state.load() == EntryState::kPending)
+            return false;
+    }
+    return budget_ == 0 || SumBytes() + bytes <= budget_;
+}
+
+void SlotTable::AddSpare(std::unique_ptr<Picture> picture, size_t bytes)
+{
+    TableLockScope lock(env_.lock);
+    if (spares_.size() < kSpares)  // the spares let go are as good
+        KeepSpare(std::move(picture), bytes);
+}
+
 std::unique_ptr<Picture> SlotTable::TakeSpare(const std::function<bool(Picture&)>& fits)
 {
     TableLockScope lock(env_.lock);

@@ -125,6 +125,12 @@ public:
     // before it evicts any held one. SetCacheSize and Clear release them.
     static constexpr size_t kSpares = 2;
     std::unique_ptr<Picture> TakeSpare(const std::function<bool(Picture&)>& fits);
+    // Whether a blank picture of `bytes` made ahead would serve: fewer than kSpares are
+    // spare and none passes `fits`, no request waits, and it fits into the memory budget
+    // beside the held ones.
+    bool WantsSpare(size_t bytes, const std::function<bool(Picture&)>& fits);
+    // Keeps such a picture spare while fewer than kSpares are.
+    void AddSpare(std::unique_ptr<Picture> picture, size_t bytes);
 
     // The dispatcher's choice: the most recently requested pending entry (requests
     // within one clock tick keep their order), marked loading before the lock is

@@ -86,6 +86,7 @@ protected:
     //   1a   window 1 asks for file a at the next tick ("1A": in upper case; "1a=": within the same tick)
     //   d    the newest pending entry is decoded to a bitmap ("d300": of 300 MiB; "D": reusable)
     //   s    a spare picture is taken: its letter, or '.' for none, goes to the result
+    //   Ba   a blank picture like a's of 100 MiB is offered: '+' when it was wanted and kept
     //   t    the newest pending entry is taken by a loader, which publishes it with "=2b":
     //        state 2 (EntryState's number) and a bitmap ('i': a picture that is none, '-': none)
     //   x    the loaders let their entries go
@@ -107,6 +108,13 @@ protected:
                     table->Publish(*e, EntryState::kReadyBitmap,
                                    std::make_unique<FakePicture>(Letter(e->path), true,
                                                                  std::atoi(&step[1]) * kMiB, op == 'D'));
+            } else if (op == 'B') {
+                const auto like = [&](Picture& p) { return static_cast<FakePicture&>(p).file == step[1]; };
+                const bool wanted = table->WantsSpare(100 * kMiB, like);
+                if (wanted)
+                    table->AddSpare(std::make_unique<FakePicture>(step[1], true, 100 * kMiB, true),
+                                    100 * kMiB);
+                got += wanted ? '+' : '-';
             } else if (op == 's') {
                 const auto spare = table->TakeSpare([](Picture&) { return true; });
                 got += spare ? static_cast<FakePicture&>(*spare).file : '.';
@@ -197,6 +205,9 @@ TEST_F(SlotTableTest, ScriptsOfRequestsAndDecodesLeaveTheirSlots)
         {"a reusable picture let go for a request is spare", 4, 2, "1a D 1b D 1c D 1d s s", "....a.", "Dbc-"},
         {"others are released", 4, 2, "1a d 1b d 1c d 1d s", ".....", "Dbc-", 0, "", 1000, 1},
         {"two spares at most, the newest taken first", 3, 1, "1a D 1b D 1c D 1d D 1e s s s", ".....cb.", "Ed-"},
+        {"a blank is wanted while no request waits and no spare fits", 4, 2, "1a D Ba Bb Bc s", ".++-b", "A---"},
+        {"not while a request waits", 4, 2, "1a Ba", ".-", "A---"},
+        {"nor beside a spare that fits", 4, 2, "1a D 1b D 1c D 1d D Ba", "....-", "Dbc-"},
         {"SetCacheSize releases spares", 4, 2, "1a D 1b D 1c D 1d S42 s", ".....", "----", 0, "", 1000, 3},
         // clang-format on
     };
@@ -246,7 +257,7 @@ TEST_F(SlotTableTest, MemoryBudgetEvictsTheLeastRecentlyUsedPicturesButNeverTheS
     table->SetMemoryBudget(250 * kMiB);
     EXPECT_EQ("...", Run("1a D100 1b D100 1c"));  // a is let go and kept
     EXPECT_EQ(200 * kMiB, table->HeldBytes());
-    EXPECT_EQ(".", Run("D100 s"));  // c arrives: a is shed, b stays
+    EXPECT_EQ(".-", Run("D100 s Bx"));  // c arrives: a is shed, b stays; no room for a blank
     EXPECT_EQ(200 * kMiB, table->HeldBytes());
     EXPECT_EQ("Cb------", Slots());
 }
