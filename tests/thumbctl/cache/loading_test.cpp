@@ -220,93 +220,64 @@ TEST_F(LoadingTest, PluginMissThenPictureReadyThenTheSameBitmapOnEveryHit)
 
 TEST_F(LoadingTest, AHangingOrCrashingPluginFailsItsFileAndTheSameCacheDecodesTheNextOne)
 {
-    // A hanging decode fails after the time limit with a beep; its terminated loader never
-    // removed its crash handler, so the library stays loaded (one module lock more). A
-    // crashing one shows the crash message; the plug-in is loaded afresh for the next file
-    // (the crashed instance decodes nothing more).
-    const struct {
-        const char* extension;
-        char kind;  // of the failing file
-        int beeps;
-        size_t prompts;
-        long moduleLocks;  // more than before
-        DWORD failsAfterMs;
-    } cases[] = {
+    // A hang fails after the time limit with a beep, and its terminated loader never removed
+    // its crash handler: the library stays loaded. A crash shows the crash message, and the
+    // plug-in is loaded afresh (the crashed instance decodes nothing more).
+    const std::tuple<const char*, char, int, size_t, long, DWORD> cases[] = {
+        // extension, kind of the failing file, beeps, prompts, module locks added, least time
         {"vhang", 'H', 1, 0, 1, kLoaderLimitMs - 500},
         {"vcrash", 'C', 0, 1, 0, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.extension);
-        testing_support::ScriptedPrompts prompts;
-        for (size_t i = 0; i < c.prompts; ++i)
-            prompts.Answer(fw::kIdOk);
+    for (const auto& [extension, kind, beeps, prompts, moduleLocks, leastMs] : cases) {
+        SCOPED_TRACE(extension);
+        testing_support::ScriptedPrompts shown;
+        for (size_t i = 0; i < prompts; ++i)
+            shown.Answer(fw::kIdOk);
         ReadyWindow w;
         g_beeps = 0;
         const long locks = fw::com::Module::Locks();
-        const std::string path =
-            files.AddFile(std::string("f.") + c.extension, cache_test::Vtp(2, 2, c.kind));
+        const std::string path = files.AddFile(std::string("f.") + extension, cache_test::Vtp(2, 2, kind));
         const DWORD start = GetTickCount();
         EXPECT_EQ(E_FAIL, Load(w, path));
         ASSERT_TRUE(WaitForState(path, EntryState::kFailed, 3 * kLoaderLimitMs));
-        EXPECT_GE(GetTickCount() - start, c.failsAfterMs);
-        EXPECT_EQ(c.beeps, g_beeps.load());
-        EXPECT_EQ(c.prompts, prompts.Count());
-        EXPECT_EQ(locks + c.moduleLocks, fw::com::Module::Locks());
-        const std::string next = files.AddFile(std::string("n.") + c.extension, cache_test::Vtp(3, 2));
+        EXPECT_GE(GetTickCount() - start, leastMs);
+        EXPECT_EQ(std::tuple(beeps, prompts, locks + moduleLocks),
+                  std::tuple(g_beeps.load(), shown.Count(), fw::com::Module::Locks()));
+        const std::string next = files.AddFile(std::string("n.") + extension, cache_test::Vtp(3, 2));
         EXPECT_EQ(E_FAIL, Load(w, next));
-        ASSERT_TRUE(WaitUntil([&] { return w.Messages() == 1; }, kDecodeWait));
-        BITMAP info = {};
-        EXPECT_EQ(S_OK, Load(w, next, nullptr, &info));
-        EXPECT_EQ(3, info.bmWidth);
+        EXPECT_TRUE(WaitUntil([&] { return w.Messages() == 1; }, kDecodeWait)) << "ready, so decoded";
     }
-}
-
-// The pixels of `bitmap` as 24-bit rows, top-down and padded to 4 bytes.
-std::string Pixels(HBITMAP bitmap, int width, int height)
-{
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string bits(static_cast<size_t>((width * 3 + 3) / 4 * 4 * height), '\0');
-    HDC dc = GetDC(nullptr);
-    const int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), bits.data(), &bmi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    return rows == height ? bits : std::string();
 }
 
 TEST_F(LoadingTest, APictureLetGoLendsItsBitmapToTheNextPictureOfItsSize)
 {
     // The window keeps one picture more than its limit of 2: from the fourth on, each
-    // request lets its oldest picture go. Each picture shows its own pixels.
-    const struct {
-        int width, height;
-        int reuses;  // the step whose bitmap it takes; -1: a new one
-    } steps[] = {
-        {4, 3, -1}, {4, 3, -1}, {3, 3, -1}, {4, 3, 0},  // the first 4x3 is let go
-        {3, 3, -1},                                     // the second 4x3 is let go: no 3x3 spare
-        {4, 3, 1},                                      // the 3x3 is let go; the second 4x3 is taken
+    // request lets its oldest one go. Every picture shows its own pixels.
+    const std::pair<int, int> steps[] = {
+        // width (rows without padding), the step whose bitmap it takes (-1: none)
+        {4, -1}, {4, -1}, {8, -1}, {4, 0},  // the first 4-wide one is let go
+        {8, -1}, {4, 1},  // the second is let go (no 8-wide one is spare), then the 8-wide one
     };
     ReadyWindow w;
     std::vector<HBITMAP> shown;
-    for (const auto& step : steps) {
+    for (const auto& [width, reuses] : steps) {
         const int n = static_cast<int>(shown.size());
         SCOPED_TRACE(n);
-        const std::string data = cache_test::Vtp(step.width, step.height, '1', n * 7);
+        const std::string data = cache_test::Vtp(width, 3, '1', n * 7);
         const std::string path = files.AddFile("r" + std::to_string(n) + ".vtp", data);
         EXPECT_EQ(E_FAIL, Load(w, path));
         ASSERT_TRUE(WaitUntil([&] { return w.Messages() == n + 1; }, kDecodeWait));
         HBITMAP bitmap = nullptr;
         ASSERT_EQ(S_OK, Load(w, path, &bitmap));
-        if (step.reuses >= 0)  // every earlier bitmap is still held, by the table or as a spare
-            EXPECT_EQ(shown[static_cast<size_t>(step.reuses)], bitmap);
-        else
-            EXPECT_EQ(shown.end(), std::find(shown.begin(), shown.end(), bitmap));
-        std::string rows;  // the file's rows, padded as GetDIBits gives them
-        for (int y = 0; y < step.height; ++y) {
-            rows += data.substr(static_cast<size_t>(12 + y * step.width * 3),
-                                static_cast<size_t>(step.width * 3));
-            rows.append(static_cast<size_t>((4 - step.width * 3 % 4) % 4), '\0');
-        }
-        EXPECT_EQ(rows, Pixels(bitmap, step.width, step.height));
+        // Every earlier bitmap is still held, by the table or as a spare.
+        EXPECT_EQ(reuses < 0 ? shown.end() : shown.begin() + reuses,
+                  std::find(shown.begin(), shown.end(), bitmap));
+        BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), width, -3, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        std::string rows(data.size() - 12, '\0');
+        HDC dc = GetDC(nullptr);
+        EXPECT_EQ(3, GetDIBits(dc, bitmap, 0, 3, rows.data(), &bmi, DIB_RGB_COLORS));
+        ReleaseDC(nullptr, dc);
+        EXPECT_EQ(data.substr(12), rows);
         shown.push_back(bitmap);
     }
 }

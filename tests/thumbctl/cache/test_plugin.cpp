@@ -1,8 +1,7 @@
 // A Susie plug-in for tests decoding "VTP1", width and height (32-bit little-endian), then
 // 24-bit pixels top-down; without GetPluginInfo. Variants: see the PLUGIN_ macros below
 // (MALFORMED: success with handles that hold no picture, picked by the file's fifth byte;
-// CRASH and HANG: on "VTPC" and "VTPH" files, others decode; after a crash nothing decodes
-// until the module is loaded again).
+// CRASH and HANG: on "VTPC" and "VTPH" files, and CRASH decodes nothing more until reloaded).
 #include <windows.h>
 
 #include <cstdint>
@@ -95,13 +94,9 @@ PLUGIN_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag,
     return 2;
 #elif defined(PLUGIN_CRASH)
     static bool crashed = false;
-    if (crashed)
-        return 2;
-    if (b[3] == 'C') {
-        crashed = true;
+    if (b[3] == 'C' && (crashed = true))
         *static_cast<volatile int*>(nullptr) = 1;
-    }
-    return Decode(b, info, bits);
+    return crashed ? 2 : Decode(b, info, bits);
 #elif defined(PLUGIN_HANG)
     while (b[3] == 'H')
         Sleep(1000);

@@ -546,7 +546,6 @@ TEST_F(ControlWindowTest, PaintsThePictureWhenReadyShowingAStarUntilThenAndRepai
     Add(L"ready", 100, 100, kSolid);
     Show(L"ready");
     EXPECT_EQ(sink.changes, 2) << "a ready picture is on screen at once; a repaint is no change";
-    EXPECT_EQ(As<IViewObject>()->SetAdvise(DVASPECT_CONTENT, 0, nullptr), S_OK);
 }
 
 TEST_F(ControlWindowTest, MouseZoomsIntoASelectionDrawnAsABandUntilADoubleClickANewFileOrALostCapture)
