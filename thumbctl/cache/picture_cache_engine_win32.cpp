@@ -189,9 +189,10 @@ void PictureCacheEngine::ServeLoads()
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     for (;;) {
         WaitForSingleObject(jobEvent_.get(), INFINITE);
-        if (!job_)
+        PictureEntry* const job = job_;
+        if (!job)
             break;
-        Load(*job_);
+        Load(*job);
         SetEvent(doneEvent_.get());
     }
     if (SUCCEEDED(com))
