@@ -45,8 +45,7 @@ TEST(DecoderTest, PluginsDecodeOnlyWithTheRequiredExportsAndSoundResults)
 {
     // Only the good plug-in decodes (it has no GetPluginInfo); not one without IsSupported,
     // one that fails, a missing one, nor results that hold no picture (no info block, no
-    // bits block, a short info block, one block as both, values that are no handles). A
-    // plug-in with the three exports stays loaded until its modules go.
+    // bits block, a short info block, one block as both, values that are no handles).
     testing_support::TestFiles files;
     const std::string image = files.AddFile("p.vtp", cache_test::Vtp(3, 2));
     std::vector<std::pair<std::string, std::string>> cases = {
@@ -70,7 +69,7 @@ TEST(DecoderTest, PluginsDecodeOnlyWithTheRequiredExportsAndSoundResults)
                       GetObjectA(reinterpret_cast<HGDIOBJ>(handle), sizeof info, &info) ? info.bmWidth : 0);
         }
     }
-    plugins.reset();
+    plugins.reset();  // the ones with the three exports stayed loaded until now
     for (const char* plugin : {"good", "error", "malformed"})
         EXPECT_FALSE(Loaded(cache_test::BesideProgram(std::string("vtest_") + plugin + ".spi"))) << plugin;
 }
@@ -157,8 +156,7 @@ TEST(DecoderTest, APluginsPackedDibMustFitItsBlocks)
 
 std::atomic<int> g_beeps{0};
 
-// A cache engine with the test plug-in for ".vtp", the hanging one for ".vhang" and the
-// crashing one for ".vcrash".
+// A cache engine with the test plug-ins for ".vtp", ".vhang" (hanging) and ".vcrash".
 class LoadingTest : public testing::Test {
 protected:
     LoadingTest()
@@ -220,19 +218,17 @@ TEST_F(LoadingTest, PluginMissThenPictureReadyThenTheSameBitmapOnEveryHit)
 
 TEST_F(LoadingTest, AHangingOrCrashingPluginFailsItsFileAndTheSameCacheDecodesTheNextOne)
 {
-    // A hang fails after the time limit with a beep, and its terminated loader never removed
-    // its crash handler: the library stays loaded. A crash shows the crash message, and the
-    // plug-in is loaded afresh (the crashed instance decodes nothing more).
+    // A hang fails after the time limit with a beep; its terminated loader keeps the library
+    // loaded. A crash shows its message; the crashed instance decodes nothing more, a new one does.
+    // Extension, kind of the failing file, beeps, prompts, module locks added, least time.
     const std::tuple<const char*, char, int, size_t, long, DWORD> cases[] = {
-        // extension, kind of the failing file, beeps, prompts, module locks added, least time
         {"vhang", 'H', 1, 0, 1, kLoaderLimitMs - 500},
         {"vcrash", 'C', 0, 1, 0, 0},
     };
     for (const auto& [extension, kind, beeps, prompts, moduleLocks, leastMs] : cases) {
         SCOPED_TRACE(extension);
         testing_support::ScriptedPrompts shown;
-        for (size_t i = 0; i < prompts; ++i)
-            shown.Answer(fw::kIdOk);
+        shown.Answer(fw::kIdOk);
         ReadyWindow w;
         g_beeps = 0;
         const long locks = fw::com::Module::Locks();
@@ -251,10 +247,10 @@ TEST_F(LoadingTest, AHangingOrCrashingPluginFailsItsFileAndTheSameCacheDecodesTh
 
 TEST_F(LoadingTest, APictureLetGoLendsItsBitmapToTheNextPictureOfItsSize)
 {
-    // The window keeps one picture more than its limit of 2: from the fourth on, each
-    // request lets its oldest one go. Every picture shows its own pixels.
+    // The window keeps one more than its limit of 2 (every other bitmap stays held, by the
+    // table or spare): from the fourth on, each request lets the oldest go.
     const std::pair<int, int> steps[] = {
-        // width (rows without padding), the step whose bitmap it takes (-1: none)
+        // width (rows unpadded), the step whose bitmap it takes
         {4, -1}, {4, -1}, {8, -1}, {4, 0},  // the first 4-wide one is let go
         {8, -1}, {4, 1},  // the second is let go (no 8-wide one is spare), then the 8-wide one
     };
@@ -262,22 +258,21 @@ TEST_F(LoadingTest, APictureLetGoLendsItsBitmapToTheNextPictureOfItsSize)
     std::vector<HBITMAP> shown;
     for (const auto& [width, reuses] : steps) {
         const int n = static_cast<int>(shown.size());
-        SCOPED_TRACE(n);
         const std::string data = cache_test::Vtp(width, 3, '1', n * 7);
         const std::string path = files.AddFile("r" + std::to_string(n) + ".vtp", data);
         EXPECT_EQ(E_FAIL, Load(w, path));
         ASSERT_TRUE(WaitUntil([&] { return w.Messages() == n + 1; }, kDecodeWait));
         HBITMAP bitmap = nullptr;
         ASSERT_EQ(S_OK, Load(w, path, &bitmap));
-        // Every earlier bitmap is still held, by the table or as a spare.
         EXPECT_EQ(reuses < 0 ? shown.end() : shown.begin() + reuses,
-                  std::find(shown.begin(), shown.end(), bitmap));
+                  std::find(shown.begin(), shown.end(), bitmap))
+            << n;
         BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), width, -3, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, {}};
         std::string rows(data.size() - 12, '\0');
         HDC dc = GetDC(nullptr);
         EXPECT_EQ(3, GetDIBits(dc, bitmap, 0, 3, rows.data(), &bmi, DIB_RGB_COLORS));
         ReleaseDC(nullptr, dc);
-        EXPECT_EQ(data.substr(12), rows);
+        EXPECT_EQ(data.substr(12), rows) << n;
         shown.push_back(bitmap);
     }
 }

@@ -59,11 +59,6 @@ char Letter(const std::string& path)
     return '?';
 }
 
-char Letter(Picture& picture)
-{
-    return static_cast<FakePicture&>(picture).file;
-}
-
 class SlotTableTest : public testing::Test {
 protected:
     SlotTableTest()
@@ -111,13 +106,13 @@ protected:
                                    std::make_unique<FakePicture>(Letter(e->path), true,
                                                                  std::atoi(&step[1]) * kMiB, op == 'D'));
             } else if (op == 'B') {
-                const bool wanted =
-                    table->WantsSpare(100 * kMiB, [&](Picture& p) { return Letter(p) == step[1]; });
+                const auto like = [&](Picture& p) { return static_cast<FakePicture&>(p).file == step[1]; };
+                const bool wanted = table->WantsSpare(100 * kMiB, like);
                 table->AddSpare(std::make_unique<FakePicture>(step[1], true, 100 * kMiB, wanted), 100 * kMiB);
                 got += wanted ? '+' : '-';
             } else if (op == 's') {
                 const auto spare = table->TakeSpare([](Picture&) { return true; });
-                got += spare ? Letter(*spare) : '.';
+                got += spare ? static_cast<FakePicture&>(*spare).file : '.';
             } else if (op == 't') {
                 loading.push_back(table->TakeNewestPending());
             } else if (op == '=') {
@@ -247,8 +242,7 @@ TEST_F(SlotTableTest, MemoryBudgetEvictsTheLeastRecentlyUsedPicturesButNeverTheS
     Run("1e d900");
     EXPECT_EQ(1100 * kMiB, table->HeldBytes());
     EXPECT_EQ(0, beeps);
-    // Spare pictures count too: one that does not fit beside the held ones is released
-    // (a beside h), and a new picture over the budget sheds them before any held one.
+    // Spares count: a beside h does not fit; c over the budget sheds a, not b; no room for x.
     Make(8, 1);
     table->SetMemoryBudget(250 * kMiB);
     EXPECT_EQ(".........-", Run("2h D200 1a D60 1b 1c s S81 1a D100 1b D100 1c D100 s Bx"));

@@ -157,7 +157,6 @@ public:
     Notes calls;
 };
 
-// A view advise sink that counts the changes of the control's content.
 class ViewSink final : public fw::com::Implements<IAdviseSink> {
 public:
     STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override {}
