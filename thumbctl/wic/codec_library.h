@@ -15,11 +15,24 @@ namespace thumbctl::wic {
 // The DLL `fileName` beside the plug-in; null when it is missing or does not load.
 HMODULE CodecLibrary(const char* fileName);
 
-// Looks up each export a function table names: the table's members are declared with
-// CODEC_FUNCTION(name) inside a list macro, and bound with CODEC_BIND(table, name),
-// which clears `ok` when `module` lacks one.
+// A codec's function table: the members are declared with CODEC_FUNCTION(name) inside a
+// list macro, and the table's `bool Bind(HMODULE module)` looks each up with
+// CODEC_BIND(name), which clears a local `ok` when `module` lacks one.
 #define CODEC_FUNCTION(name) decltype(&::name) name = nullptr;
-#define CODEC_BIND(table, name) \
-    ok = ((table).name = fw::ProcAddress<decltype(&::name)>(module, #name)) != nullptr && ok;
+#define CODEC_BIND(name) \
+    ok = (this->name = fw::ProcAddress<decltype(&::name)>(module, #name)) != nullptr && ok;
+
+// The table `Table` bound once from the DLL `fileName`; null when the DLL or one of its
+// functions is missing.
+template <class Table>
+const Table* BoundCodecLibrary(const char* fileName)
+{
+    static Table table;
+    static const bool bound = [fileName] {
+        const HMODULE module = CodecLibrary(fileName);
+        return module && table.Bind(module);
+    }();
+    return bound ? &table : nullptr;
+}
 
 }  // namespace thumbctl::wic

@@ -29,24 +29,19 @@ namespace {
 
 struct HeifLibrary {
     HEIF_FUNCTIONS(CODEC_FUNCTION)
-    bool ok = false;
+    bool Bind(HMODULE module)
+    {
+        bool ok = true;
+#define X(name) CODEC_BIND(name)
+        HEIF_FUNCTIONS(X)
+#undef X
+        return ok;
+    }
 };
 
 const HeifLibrary* Heif()
 {
-    static const HeifLibrary library = [] {
-        HeifLibrary l;
-        const HMODULE module = CodecLibrary(kHeifLibrary);
-        bool ok = module != nullptr;
-#define X(name) CODEC_BIND(l, name)
-        if (ok) {
-            HEIF_FUNCTIONS(X)
-        }
-#undef X
-        l.ok = ok;
-        return l;
-    }();
-    return library.ok ? &library : nullptr;
+    return BoundCodecLibrary<HeifLibrary>(kHeifLibrary);
 }
 
 int ResultFor(const heif_error& error)

@@ -22,24 +22,19 @@ namespace {
 
 struct RawLibrary {
     RAW_FUNCTIONS(CODEC_FUNCTION)
-    bool ok = false;
+    bool Bind(HMODULE module)
+    {
+        bool ok = true;
+#define X(name) CODEC_BIND(name)
+        RAW_FUNCTIONS(X)
+#undef X
+        return ok;
+    }
 };
 
 const RawLibrary* Raw()
 {
-    static const RawLibrary library = [] {
-        RawLibrary l;
-        const HMODULE module = CodecLibrary(kRawLibrary);
-        bool ok = module != nullptr;
-#define X(name) CODEC_BIND(l, name)
-        if (ok) {
-            RAW_FUNCTIONS(X)
-        }
-#undef X
-        l.ok = ok;
-        return l;
-    }();
-    return library.ok ? &library : nullptr;
+    return BoundCodecLibrary<RawLibrary>(kRawLibrary);
 }
 
 struct RawCloser {
