@@ -56,7 +56,6 @@ bool CClsLstWnd::AttachControl()
     control_.ConnectEvents([this](DISPID id, const DISPPARAMS&) { OnControlEvent(id); });
     if (cache_)
         control_.IPictureCache(cache_);
-    pictureAdvised_ = SUCCEEDED(control_.AdviseViewChange([this] { OnPictureShown(); }));
     control_.displayFile(shown_);
     return true;
 }
@@ -179,8 +178,6 @@ void CClsLstWnd::OnTimer(UINT_PTR id)
 {
     if (id == kRecheckTimer)
         model_.OnRecheckTimer();
-    if (id == kPictureWaitTimer)
-        EndPictureWait();
     PassOn();
 }
 
@@ -207,39 +204,18 @@ void CClsLstWnd::SetScrollRange(int maximum, bool redraw)
 
 void CClsLstWnd::SetScrollPosition(int position, bool redraw)
 {
-    if (deferring_ || awaitingPicture_) {
+    if (deferring_) {
         pendingPosition_ = position;
         return;
     }
-    pendingPosition_.reset();  // older than this one
     ::SetScrollPos(Handle(), SB_VERT, position, redraw);
 }
 
 void CClsLstWnd::DeferViewUpdates(bool defer)
 {
     deferring_ = defer;
-    if (!defer && !awaitingPicture_)
-        ShowViewUpdates();
-}
-
-// The painted picture reaches the screen once this thread waits for messages; the
-// repaints follow at the next timer tick, after that wait.
-void CClsLstWnd::OnPictureShown()
-{
-    if (awaitingPicture_)
-        SetTimer(Handle(), kPictureWaitTimer, USER_TIMER_MINIMUM, nullptr);
-}
-
-void CClsLstWnd::EndPictureWait()
-{
-    KillTimer(Handle(), kPictureWaitTimer);
-    awaitingPicture_ = false;
-    if (!deferring_)
-        ShowViewUpdates();
-}
-
-void CClsLstWnd::ShowViewUpdates()
-{
+    if (defer)
+        return;
     if (pendingPosition_)
         ::SetScrollPos(Handle(), SB_VERT, *std::exchange(pendingPosition_, std::nullopt), TRUE);
     if (pendingCaption_)
@@ -266,11 +242,6 @@ void CClsLstWnd::PreloadFile(const std::string& path)
 void CClsLstWnd::DisplayFile(const std::string& path)
 {
     shown_ = path;
-    // A picture on hand is painted inside displayFile, which ends the wait at once.
-    awaitingPicture_ =
-        pictureAdvised_ && cache_ && !path.empty() && IsWindowVisible(Handle()) && !IsIconic(Handle());
-    if (awaitingPicture_)
-        SetTimer(Handle(), kPictureWaitTimer, kPictureWaitMs, nullptr);
     if (!control_.Handle()) {
         // Nothing to show yet: a window out of view waits with its control until it is
         // painted. Attached now, the control shows the file at once.
@@ -288,11 +259,10 @@ void CClsLstWnd::DisplayFile(const std::string& path)
 
 void CClsLstWnd::SetCaption(const std::string& caption)
 {
-    if (deferring_ || awaitingPicture_) {
+    if (deferring_) {
         pendingCaption_ = caption;
         return;
     }
-    pendingCaption_.reset();  // older than this one
     // Setting a caption repaints the title bars (the frame's too while maximised),
     // which costs more than a flip: the same text is left alone.
     const std::wstring text = fw::WidenAnsi(caption);

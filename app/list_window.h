@@ -44,9 +44,6 @@ class CClsLstWnd final : public fw::MdiChild,
                          private DropSite {
 public:
     static constexpr UINT_PTR kRecheckTimer = 10;
-    static constexpr UINT_PTR kPictureWaitTimer = 11;
-    // How long the caption and the scroll position wait at most for a picture.
-    static constexpr UINT kPictureWaitMs = 500;
 
     CClsLstWnd(lists::ListModel& model, ListWindowHost& host) : model_(model), host_(host) {}
     ~CClsLstWnd() override;
@@ -75,10 +72,6 @@ public:
     // While keys come faster than a caption can be painted, the caption and the scroll
     // position are only remembered; turning this off shows the latest of each.
     void DeferViewUpdates(bool defer);
-    // They also wait for a picture shown to reach the screen (at most kPictureWaitMs):
-    // their repaints would hold back the message that brings it, and the picture itself
-    // until the window's thread next waits.
-    void OnPictureShown();
 
     // ListView
     void SetScrollRange(int maximum, bool redraw) override;
@@ -110,8 +103,6 @@ private:
     void OnSetFocus(HWND previous);
     LRESULT OnSysCommand(UINT message, WPARAM wp, LPARAM lp);
     void OnTimer(UINT_PTR id);
-    void EndPictureWait();
-    void ShowViewUpdates();
     void OnDropFiles(HDROP drop);
     void OnDestroy();
     void OnControlEvent(DISPID id);
@@ -154,8 +145,6 @@ private:
     std::string shown_;  // the file the list shows, handed to a control attached later
     int dropLocation_ = 3;
     bool deferring_ = false;
-    bool awaitingPicture_ = false;
-    bool pictureAdvised_ = false;  // the control tells when its picture is on screen
     std::optional<std::string> pendingCaption_;
     std::optional<std::string> pendingPreload_;  // asked for after the file displayed next
     std::optional<int> pendingPosition_;

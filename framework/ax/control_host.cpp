@@ -52,10 +52,9 @@ private:
 }  // namespace
 
 // The client site of one hosted control. It refers to its host window until the host
-// detaches it; a control that calls later gets E_UNEXPECTED. It is also the control's
-// view advise sink.
+// detaches it; a control that calls later gets E_UNEXPECTED.
 class Site final : public Implements<IOleClientSite, Chain<IOleInPlaceSiteEx, IOleInPlaceSite, IOleWindow>,
-                                     IOleControlSite, IDispatch, IAdviseSink> {
+                                     IOleControlSite, IDispatch> {
 public:
     explicit Site(HostWindow* host) : host_(host) {}
     void Detach() { host_ = nullptr; }
@@ -181,17 +180,6 @@ public:
             return E_UNEXPECTED;
         return com::Guarded([&] { return AmbientProperty(host_->CurrentAmbients(), id, result); });
     }
-
-    // IAdviseSink: only the view's changes are passed on.
-    STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override {}
-    STDMETHODIMP_(void) OnViewChange(DWORD aspect, LONG) override
-    {
-        if (host_ && aspect == DVASPECT_CONTENT && host_->viewChanged_)
-            host_->viewChanged_();
-    }
-    STDMETHODIMP_(void) OnRename(IMoniker*) override {}
-    STDMETHODIMP_(void) OnSave() override {}
-    STDMETHODIMP_(void) OnClose() override {}
 
 private:
     HostWindow* host_;
@@ -411,19 +399,6 @@ HRESULT HostWindow::ConnectEvents(EventHandler handler)
     return events_.ConnectDefault(object_.Get(), std::move(handler));
 }
 
-HRESULT HostWindow::AdviseViewChange(std::function<void()> handler)
-{
-    ComPtr<IViewObject> view;
-    if (!object_ || FAILED(object_.As(view)))
-        return E_NOINTERFACE;
-    viewChanged_ = std::move(handler);
-    ComPtr<IAdviseSink> sink;
-    FW_RETURN_IF_FAILED(site_.As(sink));
-    const HRESULT hr = view->SetAdvise(DVASPECT_CONTENT, 0, sink.Get());
-    viewAdvised_ = SUCCEEDED(hr);
-    return hr;
-}
-
 void HostWindow::FitControl()
 {
     if (!inPlace_ || !Handle())
@@ -442,10 +417,6 @@ void HostWindow::DestroyControl()
     ComPtr<IOleObject> object = std::move(object_);
     ComPtr<IOleClientSite> site = std::move(site_);
     dispatch_.Reset();
-    viewChanged_ = nullptr;
-    ComPtr<IViewObject> view;
-    if (std::exchange(viewAdvised_, false) && object && SUCCEEDED(object.As(view)))
-        view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
     if (inPlace)
         inPlace->InPlaceDeactivate();
     if (object) {

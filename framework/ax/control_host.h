@@ -20,7 +20,6 @@
 #include <ole2.h>
 #include <ocidl.h>
 
-#include <functional>
 #include <span>
 #include <string>
 
@@ -76,11 +75,6 @@ public:
     HRESULT ConnectEvents(EventHandler handler);
     void DisconnectEvents() { events_.Disconnect(); }
 
-    // Calls `handler` whenever the control tells its view advise sink (IViewObject::SetAdvise)
-    // that what it shows changed, replacing an earlier handler. Fails when the control
-    // takes no view advise sink.
-    HRESULT AdviseViewChange(std::function<void()> handler);
-
     // Sizes the in-place control to the client area.
     void FitControl();
 
@@ -91,7 +85,6 @@ protected:
     const MessageMap& Messages() const override;
 
 private:
-    friend class Site;
     HRESULT Embed(REFCLSID clsid, std::span<const BYTE> initialData);
     HRESULT LoadProperties(std::span<const BYTE> initialData);
     void OnSize(UINT type, int width, int height);
@@ -104,11 +97,9 @@ private:
     com::ComPtr<IOleInPlaceObject> inPlace_;
     com::ComPtr<IDispatch> dispatch_;
     EventConnection events_;
-    std::function<void()> viewChanged_;
     bool siteSet_ = false;
     CLSID clsid_{};                 // the control's class
     bool classObjectHeld_ = false;  // the control counts as a user of its class object
-    bool viewAdvised_ = false;
 };
 
 }  // namespace fw::ax

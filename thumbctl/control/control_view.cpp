@@ -157,7 +157,6 @@ void ControlView::OnPaint(HDC given)
 {
     RECT client{};
     GetClientRect(Handle(), &client);
-    const bool wasOnScreen = pictureOnScreen_;
     auto draw = [&](HDC dc) {
         fw::SavedDcState saved(dc);
         SetMapMode(dc, MM_TEXT);
@@ -167,12 +166,10 @@ void ControlView::OnPaint(HDC given)
     };
     if (given) {
         draw(given);
-    } else {
-        fw::PaintScope paint(Handle());
-        draw(paint.Dc());
+        return;
     }
-    if (!wasOnScreen && pictureOnScreen_ && events_)
-        events_->OnPictureShown();
+    fw::PaintScope paint(Handle());
+    draw(paint.Dc());
 }
 
 void ControlView::OnPrintClient(HDC dc, UINT)

@@ -30,8 +30,6 @@ public:
     virtual void OnRDbClick() = 0;
     // Every dropped name followed by ';'.
     virtual void OnDropFiles(const std::wstring& files) = 0;
-    // The picture of the file shown is on screen now (after the paint that put it there).
-    virtual void OnPictureShown() = 0;
 };
 
 class ControlView : public fw::Window {

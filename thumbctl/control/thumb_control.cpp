@@ -243,18 +243,6 @@ void ThumbControl::OnDropFiles(const std::wstring& files)
     FireEvent(kEventDropFiles, files.c_str());
 }
 
-// The view advise sink hears of each picture once it is on screen, also while the
-// control draws in its own window: a container may hold its own repaints until then.
-void ThumbControl::OnPictureShown()
-{
-    if (!viewSink_)
-        return;
-    fw::com::ComPtr<IAdviseSink> sink = viewSink_;
-    if (viewFlags_ & ADVF_ONLYONCE)
-        viewSink_.Reset();
-    sink->OnViewChange(DVASPECT_CONTENT, -1);
-}
-
 HRESULT ThumbControl::RequestEdit(DISPID id)
 {
     for (const auto& sink : propertyNotify_.Sinks<IPropertyNotifySink>()) {

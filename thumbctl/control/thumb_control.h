@@ -197,7 +197,6 @@ private:
     void OnRClickUp() override;
     void OnRDbClick() override;
     void OnDropFiles(const std::wstring& files) override;
-    void OnPictureShown() override;
     // ControlWindow::Activation
     void OnWindowActivated() override;
     void OnWindowFocus(bool gained) override;
