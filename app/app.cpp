@@ -4,6 +4,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include "app/command_line.h"
 #include "app/html_help.h"
 #include "app/profile_settings.h"
 #include "app/recovery.h"
@@ -27,6 +28,11 @@ int CClsApp::Run(const char* commandLine)
 
 bool CClsApp::InitInstance(const char* commandLine)
 {
+    const bool loading = commandLine && *commandLine;
+    if (loading)
+        prescan_ = std::make_unique<lists::CommandLinePrescan>(
+            app::SplitCommandLine(commandLine), *fw::SystemFileSystem(), fw::SystemCodePage(),
+            [] { return GetAsyncKeyState(VK_ESCAPE) != 0; });
     oleStarted_ = SUCCEEDED(OleInitialize(nullptr));
     if (!oleStarted_)
         return false;
@@ -49,7 +55,6 @@ bool CClsApp::InitInstance(const char* commandLine)
     frame_->SetWideDropNames(wideDropNames_);
     if (!frame_->LoadFrame())
         return false;
-    const bool loading = commandLine && *commandLine;
     if (loading)
         frame_->MaximizeFirstList();
     ShowWindow(frame_->Handle(), SW_SHOW);
@@ -66,7 +71,8 @@ bool CClsApp::InitInstance(const char* commandLine)
     frame_->StartRecovery(journal, owned);
 
     if (loading)
-        frame_->LoadCommandLine(commandLine);
+        frame_->LoadCommandLine(commandLine, prescan_.get());
+    prescan_.reset();
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "framework/win/handles.h"
 #include "framework/win/ini_profile.h"
 #include "framework/win/message_loop.h"
+#include "lists/folder_loader.h"
 
 class CClsApp {
 public:
@@ -37,6 +38,8 @@ private:
     std::string helpFile_;
     std::unique_ptr<fw::IniProfile> profile_;
     fw::UniqueHandle journalLock_;  // held while this copy writes the journal
+    // The command line's files, looked up while the windows are made.
+    std::unique_ptr<lists::CommandLinePrescan> prescan_;
     std::unique_ptr<CClsMainFrame> frame_;
     fw::MessageLoop loop_;
 };

@@ -577,13 +577,14 @@ void CClsMainFrame::MaximizeFirstList()
         SendMessageW(Client(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(list0->Handle()), 0);
 }
 
-void CClsMainFrame::LoadCommandLine(const std::string& commandLine)
+void CClsMainFrame::LoadCommandLine(const std::string& commandLine, lists::CommandLinePrescan* prescan)
 {
     CClsLstWnd* list0 = ListWindow(0);
     if (!list0 || !list0->Handle())
         return;
     SendMessageW(Client(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(list0->Handle()), 0);
-    lists::LoadCommandLine(lists_.List(0), app::SplitCommandLine(commandLine), fs_, *this);
+    lists::LoadCommandLine(lists_.List(0), prescan ? prescan->Tokens() : app::SplitCommandLine(commandLine),
+                           fs_, *this, prescan);
 }
 
 void CClsMainFrame::OnSettings()

@@ -49,8 +49,9 @@ public:
     // program writes that journal (else the lists run without one, as the status bar says).
     void StartRecovery(const std::string& path, bool owned);
 
-    // Loads the command line's files and folders into list window 0.
-    void LoadCommandLine(const std::string& commandLine);
+    // Loads the command line's files and folders into list window 0, taking over from
+    // `prescan` (made for the same command line) when there is one.
+    void LoadCommandLine(const std::string& commandLine, lists::CommandLinePrescan* prescan = nullptr);
     // Maximises list window 0, which the command line fills, before the frame is first
     // shown: the windows behind it are then never painted, nor their controls made.
     void MaximizeFirstList();

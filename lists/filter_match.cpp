@@ -1,5 +1,7 @@
 #include "lists/filter_match.h"
 
+#include <algorithm>
+
 namespace lists {
 
 namespace {
@@ -48,6 +50,11 @@ FilterPattern::Text FilterPattern::Characters(std::string_view text) const
 
 bool FilterPattern::MatchOne(const Text& pattern, const Text& path)
 {
+    // "*" and a text without wildcards, as most filters are ("*.JPG"): the path's end.
+    const auto literal = [](uint32_t c) { return c != kStar && c != kQuestion; };
+    if (!pattern.empty() && pattern[0] == kStar && std::all_of(pattern.begin() + 1, pattern.end(), literal))
+        return path.size() >= pattern.size() - 1 &&
+               std::equal(pattern.begin() + 1, pattern.end(), path.end() - (pattern.size() - 1));
     // Greedy matching that backs up to the last '*' only: each '*' retry advances the
     // path start, so the work is bounded by pattern length x path length.
     size_t p = 0;

@@ -47,11 +47,63 @@ TEST_F(LoaderTest, FolderLoadAsksForSubfoldersOnceNeverEntersDotFoldersAndReport
     EXPECT_EQ(unsigned{fw::kMbIconHand}, prompts.Last().flags);
 }
 
-TEST_F(LoaderTest, CommandLineLoadsFoldersAndTheFilesTheFilterAccepts)
+// Each command line loads alike whether or not it was scanned ahead: the same entries
+// and the same messages in the same order. The scan ahead stops at d1's sub-folder, so
+// the question and what follows are the load's own.
+TEST_F(LoaderTest, CommandLineLoadsFoldersAndTheFilesTheFilterAcceptsScannedAheadOrNot)
 {
-    prompts.Answer(fw::kIdNo);
-    lists::LoadCommandLine(list(), {"C:\\f\\f.txt", "C:\\missing.jpg", "C:\\f\\e.jpg", "C:\\d2"}, fs, env);
-    EXPECT_EQ((Paths{"C:\\d2\\c.jpg", "C:\\f\\e.jpg"}), Listed());
+    fs.AddFolder("C:\\locked");
+    fs.FailEnumerate("C:\\locked");
+    const std::string failed = "検索に失敗しました。\r\nC:\\locked\\*.*\r\nError 5?", s = kSubfolderQuestion;
+    const struct {
+        Paths before, tokens;
+        int escapeAt;
+        std::vector<int> answers;
+        Paths after, messages;
+    } cases[] = {
+        {{},
+         {"C:\\f\\f.txt", "C:\\missing.jpg", "C:\\locked", "C:\\f", "C:\\f\\e.jpg"},
+         -1,
+         {fw::kIdOk},
+         {"C:\\f\\e.jpg"},
+         {failed}},
+        {{"C:\\gone.jpg", "C:\\d2\\c.jpg"}, {"C:\\f"}, -1, {}, {"C:\\d2\\c.jpg", "C:\\f\\e.jpg"}, {}},
+        {{"C:\\gone.jpg"},
+         {"C:\\locked", "C:\\f", "C:\\d1", "C:\\d2"},
+         -1,
+         {fw::kIdOk, fw::kIdYes},
+         {"C:\\d1\\a.jpg", "C:\\d1\\s\\b.jpg", "C:\\d2\\c.jpg", "C:\\d2\\t\\d.jpg", "C:\\f\\e.jpg"},
+         {failed, s}},
+        {{}, {"C:\\f", "C:\\d2\\c.jpg"}, 2, {}, {"C:\\d2\\c.jpg"}, {}},  // Escape at f's first entry
+    };
+    for (const auto& c : cases) {
+        for (const bool ahead : {false, true}) {
+            const std::string row = c.tokens.front() + (ahead ? " ahead" : "");
+            list().ClearList();
+            for (const std::string& path : c.before)
+                list().InsertAndSelect(path);
+            env = lists_test::Environment();
+            env.escapeAt = c.escapeAt;
+            testing_support::ScriptedPrompts scripted;
+            for (int answer : c.answers)
+                scripted.Answer(answer);
+            if (ahead) {
+                lists::CommandLinePrescan prescan(c.tokens, fs, fw::SystemCodePage(),
+                                                  [this] { return env.EscapePressed(); });
+                lists::LoadCommandLine(list(), c.tokens, fs, env, &prescan);
+            } else {
+                lists::LoadCommandLine(list(), c.tokens, fs, env);
+            }
+            EXPECT_EQ(c.after, Listed()) << row;
+            Paths messages;
+            for (const auto& shown : scripted.All())
+                messages.push_back(Utf8(shown.text) +
+                                   (shown.flags == (fw::kMbOk | fw::kMbIconHand) ? "?" : ""));
+            EXPECT_EQ(c.messages, messages) << row;
+        }
+    }
+    // A scan ahead that nobody takes over ends with its owner.
+    lists::CommandLinePrescan({"C:\\d2", "C:\\f"}, fs, fw::SystemCodePage(), [] { return false; });
 }
 
 TEST_F(LoaderTest, DropAsksTheFolderAndSubfolderQuestionsAtMostOnce)

@@ -115,6 +115,9 @@ TEST(FilterMatch, MatchesWholePathsAgainstEachPattern)
         {"*a*a*a*a*a*a*b", "C:\\aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", true},
         {"*.*", "C:\\noext", false},
         {"*.*", "C:\\x.y\\noext", true},
+        {"*\\", "C:\\\x95\x5C", false},  // a path's end is matched by whole characters
+        {"*.JPG", "JPG", false},
+        {"*.jpg", ".JPG", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, lists::FilterMatch(c.patterns, c.path)) << c.patterns << " / " << c.path;

@@ -136,6 +136,8 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
     auto dir = nodes_.find(folder);
     if (dir == nodes_.end() || !(dir->second.attributes & fw::kAttrDirectory))
         return 3;
+    if (unreadable_.count(folder))
+        return 5;
     std::vector<const Node*> children;
     for (const auto& [key, node] : nodes_)
         if (key != folder && Key(Parent(node.path)) == folder)

@@ -37,6 +37,8 @@ public:
     // The change with this index, counting every change from 0, fails with `code`
     // and changes nothing.
     void FailChange(uint64_t index, uint32_t code) { failAt_[index] = code; }
+    // Enumerating this folder fails with access denied (5).
+    void FailEnumerate(const std::string& folder) { unreadable_.insert(Key(folder)); }
 
     uint32_t Attributes(const std::string& path) override;
     bool Find(const std::string& path, fw::FileInfo& info) override;
@@ -84,6 +86,7 @@ private:
     size_t flushes_ = 0;
     bool failCreate_ = false;
     std::set<std::string> locked_;
+    std::set<std::string> unreadable_;
     std::map<uint64_t, uint32_t> failAt_;
     uint64_t changes_ = 0;
 };
