@@ -2,14 +2,15 @@
 # of one source package, fetched by package name through apt (scripts/fetch-sources)
 # once into SUITE_DOWNLOADS for every tree to share, checked against their SHA-256,
 # unpacked into the build tree and patched with the package's own series (its security
-# fixes among them) when the tree is configured.
+# fixes among them), then with this tree's own PATCHES, when the tree is configured.
 #
-# suite_debian_source(VAR PACKAGE name VERSION debian-version ORIG_SHA256 hash DEBIAN_SHA256 hash)
+# suite_debian_source(VAR PACKAGE name VERSION debian-version ORIG_SHA256 hash DEBIAN_SHA256 hash
+#                     [PATCHES file...])
 # sets VAR to the patched source folder.
 set(SUITE_DOWNLOADS "${SUITE_ROOT}/build/downloads" CACHE PATH "Where third-party sources are kept")
 
 function(suite_debian_source var)
-  cmake_parse_arguments(S "" "PACKAGE;VERSION;ORIG_SHA256;DEBIAN_SHA256" "" ${ARGN})
+  cmake_parse_arguments(S "" "PACKAGE;VERSION;ORIG_SHA256;DEBIAN_SHA256" "PATCHES" ${ARGN})
   string(REGEX REPLACE "^[0-9]+:" "" version "${S_VERSION}")
   string(REGEX REPLACE "-[^-]+$" "" upstream "${version}")
   set(debian ${SUITE_DOWNLOADS}/${S_PACKAGE}_${version}.debian.tar.xz)
@@ -25,8 +26,17 @@ function(suite_debian_source var)
   set(source ${CMAKE_BINARY_DIR}/third_party/src/${S_PACKAGE}-${version})
   set(stamp ${source}/.suite-patched)
   set(${var} ${source} PARENT_SCOPE)
+  # The stamp holds the hashes of our own patches: a changed patch unpacks afresh.
+  set(ours "")
+  foreach(patch IN LISTS S_PATCHES)
+    file(SHA256 ${patch} hash)
+    string(APPEND ours "${hash}\n")
+  endforeach()
   if(EXISTS ${stamp})
-    return()
+    file(READ ${stamp} applied)
+    if(applied STREQUAL ours)
+      return()
+    endif()
   endif()
   foreach(pair "${orig};${S_ORIG_SHA256}" "${debian};${S_DEBIAN_SHA256}")
     list(GET pair 0 file)
@@ -67,7 +77,13 @@ function(suite_debian_source var)
       endif()
     endforeach()
   endif()
-  file(TOUCH ${stamp})
+  foreach(patch IN LISTS S_PATCHES)
+    execute_process(COMMAND patch -p1 --batch --quiet -i ${patch} WORKING_DIRECTORY ${source} RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "${S_PACKAGE}: ${patch} does not apply")
+    endif()
+  endforeach()
+  file(WRITE ${stamp} "${ours}")
 endfunction()
 
 # What every third-party CMake build is given: this tree's compilers, through its

@@ -80,7 +80,8 @@ ExternalProject_Add(de265_build
 
 suite_debian_source(heif_source PACKAGE libheif VERSION 1.15.1-1+deb12u1
   ORIG_SHA256 28d5a376fe7954d2d03453f983aaa0b7486f475c27c7806bda31df9102325556
-  DEBIAN_SHA256 f3a042fce4231e8feddd032bf93b808a6db96614c20888b78d1042a15e378817)
+  DEBIAN_SHA256 f3a042fce4231e8feddd032bf93b808a6db96614c20888b78d1042a15e378817
+  PATCHES ${CMAKE_CURRENT_LIST_DIR}/patches/libheif-decode-on-caller.patch)
 set(heif_prefix ${third_party}/heif)
 set(HEIF_DLL ${heif_prefix}/bin/libheif.dll)
 set(HEIF_EXAMPLES ${heif_source}/examples)
@@ -119,6 +120,8 @@ ExternalProject_Add(heif_build
   LOG_INSTALL ON
   LOG_OUTPUT_ON_FAILURE ON)
 
+# A tree built before the patch changed builds libheif again.
+ExternalProject_Add_StepDependencies(heif_build configure ${CMAKE_CURRENT_LIST_DIR}/patches/libheif-decode-on-caller.patch)
 file(MAKE_DIRECTORY ${heif_prefix}/include)
 # Its headers only: the plug-in finds its functions at run time.
 add_library(heif_headers INTERFACE)
