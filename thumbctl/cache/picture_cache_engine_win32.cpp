@@ -30,6 +30,20 @@ int16_t AsShort(long value)
     return static_cast<int16_t>(value);  // as a short parameter receives it
 }
 
+// Ends a thread that overran its limit. Under Wine a thread ended inside a system call can
+// leave a lock of the process held for good, and the next CloseHandle of any thread then
+// waits forever; a thread is never stopped inside one, so it is stopped first (the context
+// is there once it has) and ended where it stands.
+void EndThread(HANDLE thread, DWORD exitCode)
+{
+    if (SuspendThread(thread) != static_cast<DWORD>(-1)) {
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        GetThreadContext(thread, &context);
+    }
+    TerminateThread(thread, exitCode);
+}
+
 }  // namespace
 
 Win32TableLock::Win32TableLock() : mutex_(CreateMutexA(nullptr, FALSE, nullptr))
@@ -78,7 +92,7 @@ PictureCacheEngine::~PictureCacheEngine()
         SetEvent(stopEvent_.get());
         if (WaitForSingleObject(dispatcher_.get(), kStopLimitMs) == WAIT_TIMEOUT) {
             Beep();
-            TerminateThread(dispatcher_.get(), 0);
+            EndThread(dispatcher_.get(), 0);
         }
     }
     StopLoader();
@@ -94,7 +108,7 @@ void PictureCacheEngine::StopLoader()
     SetEvent(jobEvent_.get());
     if (WaitForSingleObject(loader_.get(), kStopLimitMs) == WAIT_TIMEOUT) {
         Beep();
-        TerminateThread(loader_.get(), 0);
+        EndThread(loader_.get(), 0);
         WaitForSingleObject(loader_.get(), kStopLimitMs);
         plugins_.AbandonBusy();
     }
@@ -167,7 +181,7 @@ void PictureCacheEngine::RunLoader(const std::shared_ptr<PictureEntry>& entry)
         return;
     if (r == WAIT_TIMEOUT) {
         Beep();
-        TerminateThread(loader_.get(), 0xFFFFFFFF);
+        EndThread(loader_.get(), 0xFFFFFFFF);
         WaitForSingleObject(loader_.get(), kStopLimitMs);
         plugins_.AbandonBusy();
         table_->Publish(*entry, EntryState::kFailed, nullptr);

@@ -1,7 +1,8 @@
 // A Susie plug-in for tests decoding "VTP1", width and height (32-bit little-endian), then
 // 24-bit pixels top-down; without GetPluginInfo. Variants: see the PLUGIN_ macros below
 // (MALFORMED: success with handles that hold no picture, picked by the file's fifth byte;
-// CRASH and HANG: on "VTPC" and "VTPH" files, and CRASH decodes nothing more until reloaded).
+// CRASH and HANG: on "VTPC" and "VTPH" or "VTPS" files, and CRASH decodes nothing more until
+// reloaded).
 #include <windows.h>
 
 #include <cstdint>
@@ -100,6 +101,8 @@ PLUGIN_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag,
 #elif defined(PLUGIN_HANG)
     while (b[3] == 'H')
         Sleep(1000);
+    while (b[3] == 'S')  // busy in system calls: closing a handle value that names nothing
+        CloseHandle(reinterpret_cast<HANDLE>(uintptr_t{0x7FF0}));
     return Decode(b, info, bits);
 #elif defined(PLUGIN_MALFORMED)
     return Malformed(b, info, bits);
