@@ -27,12 +27,9 @@ std::string EncodeWithWic(const GUID& container, UINT w, UINT h,
     ComPtr<IWICBitmapEncoder> encoder;
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
-    ComPtr<IWICPalette> palette;
-    WICColor colours[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
     GUID got = format;
     HGLOBAL memory = nullptr;
     STATSTG stat = {};
-    const bool indexed = format == GUID_WICPixelFormat8bppIndexed;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 __uuidof(IWICImagingFactory), f.PutVoid())) ||
         FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put())) ||
@@ -41,9 +38,6 @@ std::string EncodeWithWic(const GUID& container, UINT w, UINT h,
         FAILED(encoder->CreateNewFrame(frame.Put(), options.Put())) ||
         FAILED(frame->Initialize(options.Get())) || FAILED(frame->SetSize(w, h)) ||
         FAILED(frame->SetPixelFormat(&got)) || got != format ||
-        (indexed &&
-         (FAILED(f->CreatePalette(palette.Put())) || FAILED(palette->InitializeCustom(colours, 4)) ||
-          FAILED(frame->SetPalette(palette.Get())))) ||
         FAILED(frame->WritePixels(h, static_cast<UINT>(bytes.size() / h), static_cast<UINT>(bytes.size()),
                                   bytes.data())) ||
         FAILED(frame->Commit()) || FAILED(encoder->Commit()) ||

@@ -12,7 +12,7 @@
 namespace testing_support {
 
 // WIC's encoder for `container`: 24bppBGR from `rgb` (0xRRGGBB per pixel), or
-// `bytes` in `format` (8bppIndexed: red, green, blue, white). Empty on failure.
+// `bytes` in `format`. Empty on failure.
 std::string EncodeWithWic(const GUID& container, UINT w, UINT h,
                           const std::function<uint32_t(UINT, UINT)>& rgb,
                           const GUID& format = GUID_WICPixelFormat24bppBGR, std::vector<uint8_t> bytes = {});
