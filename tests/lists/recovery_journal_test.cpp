@@ -1,5 +1,6 @@
 // The recovery journal: what a journal cut or damaged anywhere gives back, when it
 // reaches the disk, and that a failing disk never stops the sorting.
+#include <functional>
 #include <random>
 
 #include "lists/recovery_journal.h"
@@ -75,36 +76,23 @@ TEST_F(JournalTest, GivesBackTheListsOfTheLastWholeRecordWhereverTheRunStopped)
         std::string before = File();
         State beforeState = Now(&recorded);
         ASSERT_EQ(Read(before), beforeState);
+        // Random changes; the last one is a quiet moment, which records the positions.
+        const std::function<void(lists::ListModel&)> changes[] = {
+            [&](auto& list) { list.InsertAndSelect(path()); },
+            [&](auto& list) { list.RemovePath(path()); },
+            [&](auto& list) { list.RemoveCurrent(); },
+            [&](auto& list) { list.ClearList(); },
+            [&](auto& list) {
+                list.InsertAndSelectMany({path(), path(), path()});
+            },
+            [&](auto& list) { list.MoveBy(pick(5) - 2, false); },
+            [&](auto& list) { list.RemoveMissing(false); },
+            [&](auto&) { clock.now += 500, journal.Idle(), recorded = Now().second; },
+        };
         for (int step = 0; step < 200; ++step) {
             lists::ListModel& list = lists.List(pick(3) ? pick(3) : pick(lists::kListCount));
             const int op = pick(8);
-            switch (op) {
-                case 0:
-                    list.InsertAndSelect(path());
-                    break;
-                case 1:
-                    list.RemovePath(path());
-                    break;
-                case 2:
-                    list.RemoveCurrent();
-                    break;
-                case 3:
-                    list.ClearList();
-                    break;
-                case 4:
-                    list.InsertAndSelectMany({path(), path(), path()});
-                    break;
-                case 5:
-                    list.MoveBy(pick(5) - 2, false);
-                    break;
-                case 6:
-                    list.RemoveMissing(false);
-                    break;
-                default:
-                    clock.now += 500;
-                    journal.Idle();
-                    recorded = Now().second;
-            }
+            changes[op](list);
             const std::string after = File();
             const State afterState = Now(&recorded);
             ASSERT_EQ(Read(after), afterState) << "step " << step;
