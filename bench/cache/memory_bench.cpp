@@ -6,18 +6,71 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "framework/core/codepage.h"
+#include "tests/support/driver.h"
+#include "tests/support/wic_encode.h"
 #include "tests/thumbctl/cache/cache_test_support.h"
-#include "tests/thumbctl/cache/photo_walk.h"
+#include "thumbctl/cache/picture_cache_engine.h"
 #include "thumbctl/server/library_settings.h"
 
 using namespace thumbctl;
 using namespace thumbctl::cache;
+
+namespace {
+
+// A JPEG file of the given size (a smooth gradient), encoded by the system's imaging
+// component. Empty when it cannot be made.
+std::string GradientJpeg(int width, int height)
+{
+    const auto w = static_cast<UINT>(width), h = static_cast<UINT>(height);
+    return testing_support::EncodeWithWic(GUID_ContainerFormatJpeg, w, h, [w, h](UINT x, UINT y) {
+        return (x * 255 / w) << 16 | (y * 255 / h) << 8 | ((x + y) & 0xFF);
+    });
+}
+
+struct WalkResult {
+    int arrived = 0;          // pictures delivered at their full size
+    uint64_t maxHeld = 0;     // most picture bytes the table held after a step
+    uint64_t peakMemory = 0;  // the process's peak working set at the end
+    double seconds = 0;
+};
+
+// Walks `paths` in order as a list window makes it: each step queues the next file and
+// then asks for the current one until it arrives. A picture counts as arrived when the
+// request for it succeeds within `waitMs` with a bitmap of width x height.
+WalkResult WalkPhotos(PictureCacheEngine& engine, HWND window, const std::vector<std::string>& paths,
+                      LONG width, LONG height, DWORD waitMs)
+{
+    WalkResult result;
+    const DWORD start = GetTickCount();
+    for (size_t i = 0; i < paths.size(); ++i) {
+        HBITMAP bitmap = nullptr;
+        BITMAP info{};
+        if (i + 1 < paths.size())
+            engine.RequestBitmap(window, paths[i + 1], &bitmap, &info);
+        const auto delivered = [&] { return engine.RequestBitmap(window, paths[i], &bitmap, &info) == S_OK; };
+        if (testing_support::WaitUntil(delivered, waitMs) && info.bmWidth == width && info.bmHeight == height)
+            ++result.arrived;
+        result.maxHeld = std::max(result.maxHeld, engine.Table().HeldBytes());
+    }
+    result.seconds = (GetTickCount() - start) / 1000.0;
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        result.peakMemory = counters.PeakWorkingSetSize;
+    return result;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -36,7 +89,7 @@ int main(int argc, char** argv)
 
     const std::string first = folder + "\\walk000.jpg";
     if (GetFileAttributesA(first.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        const std::string photo = cache_test::GradientJpeg(6000, 4000);
+        const std::string photo = GradientJpeg(6000, 4000);
         HANDLE file = CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         if (photo.empty() || file == INVALID_HANDLE_VALUE ||
@@ -57,11 +110,11 @@ int main(int argc, char** argv)
         paths.push_back(folder + name);
         CopyFileA(paths[0].c_str(), paths.back().c_str(), TRUE);
     }
-    cache_test::WalkResult walk;
+    WalkResult walk;
     {
         PictureCacheEngine engine(94, 64);
         cache_test::ReadyWindow window;
-        walk = cache_test::WalkPhotos(engine, window.Handle(), paths, 6000, 4000, 30000);
+        walk = WalkPhotos(engine, window.Handle(), paths, 6000, 4000, 30000);
     }
     std::printf(
         "walk %s budget_mib %s pictures %d arrived %d most_held_mib %llu peak_working_set_mib %llu "

@@ -21,7 +21,8 @@
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/server_library.h"
 #include "tests/support/test_files.h"
-#include "tests/thumbctl/cache/photo_walk.h"
+#include "tests/support/wic_encode.h"
+#include "tests/thumbctl/cache/cache_test_support.h"
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/decoders.h"
 #include "thumbctl/cache/picture_cache_engine.h"
@@ -333,7 +334,9 @@ TEST_F(PictureCacheComTest, DispatchNamesAndCallsBothMethodsLikeTheVtable)
 
     testing_support::TestFiles files;
     ReadyWindow w;
-    const std::string path = files.AddFile("\x95\x5C.jpg", cache_test::GradientJpeg(16, 12));
+    const std::string path =
+        files.AddFile("\x95\x5C.jpg", testing_support::EncodeWithWic(GUID_ContainerFormatJpeg, 16, 12,
+                                                                     [](UINT x, UINT) { return x * 16; }));
     fw::com::Bstr bstr((std::wstring(path.begin(), path.end() - 6) + L"表.jpg").c_str());  // an ASCII folder
     VARIANT text = Arg(VT_BSTR, 0);
     text.bstrVal = bstr.Get();
