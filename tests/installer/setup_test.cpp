@@ -28,9 +28,7 @@ protected:
     // A file or folder beside this test program.
     static std::wstring Beside(const std::wstring& name)
     {
-        wchar_t self[MAX_PATH] = L"";
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        return ts::FolderOf(self) + L"\\" + name;
+        return ts::FolderOf(ts::LibraryPath()) + L"\\" + name;
     }
     static bool Exists(const std::wstring& p)
     {
