@@ -101,13 +101,6 @@ INPUT KeyInput(WORD vk, bool up)
     return input;
 }
 
-HWND FocusOf(DWORD thread)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
-}
-
 bool IsMessageBox(HWND window)
 {
     return ClassOf(window) == L"#32770" && GetDlgItem(window, kMessageBoxTextId) != nullptr;
@@ -177,13 +170,9 @@ Process& Process::operator=(Process&& other) noexcept
     return *this;
 }
 
-bool Process::WaitExit(DWORD ms, DWORD* code)
+bool Process::WaitExit(DWORD ms)
 {
-    if (!process_ || !WaitPumping(process_.get(), ms))
-        return false;
-    if (code)
-        GetExitCodeProcess(process_.get(), code);
-    return true;
+    return process_ && WaitPumping(process_.get(), ms);
 }
 
 void Process::Terminate()
@@ -262,34 +251,18 @@ bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs)
 
 // Keys
 
-bool Activate(HWND target, DWORD timeoutMs)
+bool Activate(HWND window, DWORD timeoutMs)
 {
-    const HWND top = GetAncestor(target, GA_ROOT);
-    if (!top)
-        return false;
-    if (GetForegroundWindow() != top)
-        SetForegroundWindow(top);
-    // The target's thread takes the activation (and sets its focus) in its own time.
-    if (!WaitUntil([&] { return GetForegroundWindow() == top; }, timeoutMs) ||
-        !WaitForInputProcessed(top, timeoutMs))
-        return false;
-    if (top == target)
-        return true;
-    const DWORD theirs = GetWindowThreadProcessId(target, nullptr);
-    if (FocusOf(theirs) != target) {
-        // The focus belongs to the target's thread: borrow its input state to set it.
-        const DWORD mine = GetCurrentThreadId();
-        if (!AttachThreadInput(mine, theirs, TRUE))
-            return false;
-        SetFocus(target);
-        AttachThreadInput(mine, theirs, FALSE);
-    }
-    return WaitUntil([&] { return FocusOf(theirs) == target; }, timeoutMs);
+    if (GetForegroundWindow() != window)
+        SetForegroundWindow(window);
+    // The window's thread takes the activation in its own time.
+    return WaitUntil([&] { return GetForegroundWindow() == window; }, timeoutMs) &&
+           WaitForInputProcessed(window, timeoutMs);
 }
 
-bool PressKey(HWND target, WORD vk, bool shift, bool ctrl)
+bool PressKey(HWND window, WORD vk, bool shift, bool ctrl)
 {
-    if (!Activate(target))
+    if (!Activate(window))
         return false;
     std::vector<INPUT> inputs;
     if (shift)
@@ -303,7 +276,7 @@ bool PressKey(HWND target, WORD vk, bool shift, bool ctrl)
     if (shift)
         inputs.push_back(KeyInput(VK_SHIFT, true));
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    return sent == inputs.size() && WaitForInputProcessed(target);
+    return sent == inputs.size() && WaitForInputProcessed(window);
 }
 
 bool WaitForInputProcessed(HWND target, DWORD timeoutMs)

@@ -35,9 +35,8 @@ public:
 
     explicit operator bool() const { return static_cast<bool>(process_); }
     DWORD Id() const { return id_; }
-    HANDLE Handle() const { return process_.get(); }
-    // Waits up to `ms` for the program to end; `code` receives its exit code.
-    bool WaitExit(DWORD ms, DWORD* code = nullptr);
+    // Waits up to `ms` for the program to end.
+    bool WaitExit(DWORD ms);
     // Ends the program if it still runs and waits (bounded) until it has gone.
     void Terminate();
 
@@ -63,12 +62,11 @@ bool WaitForText(HWND window, const std::function<bool(const std::wstring&)>& ok
                  DWORD timeoutMs = kDriverTimeoutMs);
 bool WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs = kDriverTimeoutMs);
 
-// Makes `target`'s top-level window the foreground window and, when `target` is a
-// child, gives it the keyboard focus. False when that did not happen in time.
-bool Activate(HWND target, DWORD timeoutMs = kDriverTimeoutMs);
-// Activates `target`, then presses and releases `vk` with Shift and/or Ctrl held,
-// and waits until the target has handled the keys. False when a step timed out.
-bool PressKey(HWND target, WORD vk, bool shift = false, bool ctrl = false);
+// Makes the top-level `window` the foreground window. False when that did not happen in time.
+bool Activate(HWND window, DWORD timeoutMs = kDriverTimeoutMs);
+// Activates the top-level `window`, then presses and releases `vk` with Shift and/or Ctrl
+// held, and waits until the window has handled the keys. False when a step timed out.
+bool PressKey(HWND window, WORD vk, bool shift = false, bool ctrl = false);
 // Waits until the thread of `target` has handled the input already queued to it
 // (round trips of WM_NULL, each answered only between two handled messages).
 bool WaitForInputProcessed(HWND target, DWORD timeoutMs = kDriverTimeoutMs);
