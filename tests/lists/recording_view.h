@@ -23,10 +23,7 @@ public:
         shown.push_back(path);
     }
     void SetCaption(const std::string& text) override { caption = text; }
-    void StartRecheckTimer(unsigned milliseconds) override {
-        timerPeriod = milliseconds;
-        timerRunning = milliseconds != 0;
-    }
+    void StartRecheckTimer(unsigned milliseconds) override { timerRunning = milliseconds != 0; }
     void StopRecheckTimer() override { timerRunning = false; }
     void Reset() { ranges.clear(), shown.clear(), displayed.clear(), caption.clear(); }
 
@@ -35,8 +32,7 @@ public:
     // ("path", "preload path"); displayed files only.
     std::vector<std::string> ranges, shown, displayed;
     std::string caption;
-    unsigned timerPeriod = 0;  // of the recheck timer
-    bool timerRunning = false;
+    bool timerRunning = false;  // the recheck timer
 };
 
 }  // namespace testing_support
