@@ -28,15 +28,10 @@ protected:
     CVelmoraThumbCtl ctl_;
 };
 
-TEST_F(WrapperTest, CreatesTheLibrarysControlClassWithItsInitialData)
+TEST_F(WrapperTest, CreatesTheLibrarysControlAndMakesEachOperationOneInvokeThatReturnsItsResult)
 {
-    EXPECT_EQ(CVelmoraThumbCtl::ClassId(), CLSID_VelmoraThumbCtl);
-    EXPECT_EQ(Stub().loaded, kInitial);
-    EXPECT_EQ(GetDlgCtrlID(ctl_.Handle()), 130);
-}
-
-TEST_F(WrapperTest, EachOperationIsOneInvokeWithItsIdFlagsAndArgumentsAndReturnsItsResult)
-{
+    EXPECT_EQ(std::tuple(CVelmoraThumbCtl::ClassId(), Stub().loaded, GetDlgCtrlID(ctl_.Handle())),
+              std::tuple(CLSID_VelmoraThumbCtl, kInitial, 130));
     IUnknown* const cache = Stub().site.Get();  // any object will do as the picture cache
     using Call = std::function<HRESULT(CVelmoraThumbCtl&)>;
     const WORD method = DISPATCH_METHOD, put = DISPATCH_PROPERTYPUT, get = DISPATCH_PROPERTYGET;
