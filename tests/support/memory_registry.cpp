@@ -2,30 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace testing_support {
 namespace {
 
 constexpr long kErrorFileNotFound = 2;
 constexpr long kErrorAccessDenied = 5;
-
-std::vector<std::string> Split(const std::string& path)
-{
-    std::vector<std::string> parts(1);
-    for (char c : path) {
-        if (c == '\\')
-            parts.emplace_back();
-        else
-            parts.back() += c;
-    }
-    return parts;
-}
-
-const char* RootName(Root root)
-{
-    static const char* const kNames[] = {"HKCR", "HKCU", "HKLM", "HKU"};  // in the order of Root
-    return kNames[static_cast<size_t>(root)];
-}
 
 }  // namespace
 
@@ -36,95 +19,68 @@ bool MemoryRegistry::Less::operator()(const std::string& a, const std::string& b
     });
 }
 
-struct MemoryRegistry::Node {
-    std::map<std::string, Value, Less> values;
-    std::map<std::string, std::unique_ptr<Node>, Less> keys;
-};
-
-MemoryRegistry::MemoryRegistry()
+std::string MemoryRegistry::Full(Root root, const std::string& path)
 {
-    for (Root root : {Root::ClassesRoot, Root::CurrentUser, Root::LocalMachine, Root::Users})
-        roots_[root] = std::make_unique<Node>();
-}
-
-MemoryRegistry::~MemoryRegistry() = default;
-
-void MemoryRegistry::FailWritesTo(const std::string& path, long error)
-{
-    failPath_ = path;
-    failError_ = error;
+    static const char* const kNames[] = {"HKCR", "HKCU", "HKLM", "HKU"};  // in the order of Root
+    return kNames[static_cast<size_t>(root)] + ("\\" + path);
 }
 
 long MemoryRegistry::CheckFailure(const std::string& path)
 {
-    if (failError_ == 0 || !(!Less()(path, failPath_) && !Less()(failPath_, path)))
+    if (failError_ == 0 || Less()(path, failPath_) || Less()(failPath_, path))
         return 0;
-    const long error = failError_;
-    failError_ = 0;
-    return error;
-}
-
-MemoryRegistry::Node* MemoryRegistry::Find(Root root, const std::string& path)
-{
-    Node* node = roots_[root].get();
-    for (const std::string& part : Split(path)) {
-        auto found = node->keys.find(part);
-        if (found == node->keys.end())
-            return nullptr;
-        node = found->second.get();
-    }
-    return node;
+    return std::exchange(failError_, 0);
 }
 
 long MemoryRegistry::CreateKey(Root root, const std::string& path)
 {
     if (long error = CheckFailure(path))
         return error;
-    Node* node = roots_[root].get();
-    for (const std::string& part : Split(path)) {
-        if (part.empty())
+    std::string full = Full(root, ""), spelling = full;
+    full.pop_back();
+    spelling.pop_back();
+    for (size_t start = 0, end; start <= path.size(); start = end + 1) {
+        end = std::min(path.find('\\', start), path.size());
+        if (end == start)
             return kErrorAccessDenied;
-        std::unique_ptr<Node>& child = node->keys[part];
-        if (!child)
-            child = std::make_unique<Node>();
-        node = child.get();
+        full += "\\" + path.substr(start, end - start);
+        Key& key = keys_[full];
+        if (key.spelling.empty())
+            key.spelling = spelling + "\\" + path.substr(start, end - start);
+        spelling = key.spelling;
     }
     return 0;
-}
-
-bool MemoryRegistry::KeyExists(Root root, const std::string& path)
-{
-    return Find(root, path) != nullptr;
 }
 
 long MemoryRegistry::DeleteTree(Root root, const std::string& path)
 {
     if (long error = CheckFailure(path))
         return error;
-    const size_t slash = path.rfind('\\');
-    Node* parent = slash == std::string::npos ? roots_[root].get() : Find(root, path.substr(0, slash));
-    if (!parent)
-        return 0;
-    parent->keys.erase(slash == std::string::npos ? path : path.substr(slash + 1));
+    const std::string full = Full(root, path), below = full + "\\";
+    keys_.erase(full);
+    auto it = keys_.lower_bound(below);
+    while (it != keys_.end() && !Less()(below, it->first.substr(0, below.size())))
+        it = keys_.erase(it);
     return 0;
 }
 
 long MemoryRegistry::DeleteKeyIfEmpty(Root root, const std::string& path)
 {
-    Node* node = Find(root, path);
-    if (!node || !node->keys.empty() || !node->values.empty())
-        return 0;
-    return DeleteTree(root, path);
+    const auto key = keys_.find(Full(root, path));
+    const std::string below = Full(root, path) + "\\";
+    const auto sub = keys_.lower_bound(below);
+    const bool subkeys = sub != keys_.end() && !Less()(below, sub->first.substr(0, below.size()));
+    return key == keys_.end() || !key->second.values.empty() || subkeys ? 0 : DeleteTree(root, path);
 }
 
 long MemoryRegistry::SetValue(Root root, const std::string& path, const Value& value)
 {
     if (long error = CheckFailure(path))
         return error;
-    Node* node = Find(root, path);
-    if (!node)
+    const auto key = keys_.find(Full(root, path));
+    if (key == keys_.end())
         return kErrorFileNotFound;
-    node->values[value.name] = value;
+    key->second.values[value.name] = value;
     return 0;
 }
 
@@ -132,33 +88,20 @@ long MemoryRegistry::DeleteValue(Root root, const std::string& path, const std::
 {
     if (long error = CheckFailure(path))
         return error;
-    if (Node* node = Find(root, path))
-        node->values.erase(name);
+    if (const auto key = keys_.find(Full(root, path)); key != keys_.end())
+        key->second.values.erase(name);
     return 0;
 }
 
 std::vector<std::string> MemoryRegistry::Dump() const
 {
     std::vector<std::string> lines;
-    struct Walker {
-        std::vector<std::string>& out;
-        void Walk(const std::string& path, const Node& node)
-        {
-            for (const auto& [name, value] : node.values) {
-                std::string line = path + (name.empty() ? std::string(" @") : " [" + name + "]") + "=";
-                line += value.isNumber ? "d:" + std::to_string(value.number) : "s:" + value.text;
-                out.push_back(line);
-            }
-            for (const auto& [name, child] : node.keys) {
-                const std::string childPath = path + "\\" + name;
-                out.push_back(childPath);
-                Walk(childPath, *child);
-            }
-        }
-    };
-    Walker walker{lines};
-    for (const auto& [root, node] : roots_)
-        walker.Walk(RootName(root), *node);
+    for (const auto& [full, key] : keys_) {
+        lines.push_back(key.spelling);
+        for (const auto& [name, value] : key.values)
+            lines.push_back(key.spelling + (name.empty() ? std::string(" @") : " [" + name + "]") + "=" +
+                            (value.isNumber ? "d:" + std::to_string(value.number) : "s:" + value.text));
+    }
     std::sort(lines.begin(), lines.end());
     return lines;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,11 +16,8 @@ using fw::reg::Value;
 
 class MemoryRegistry : public RegistryTarget {
 public:
-    MemoryRegistry();
-    ~MemoryRegistry() override;
-
     long CreateKey(Root root, const std::string& path) override;
-    bool KeyExists(Root root, const std::string& path) override;
+    bool KeyExists(Root root, const std::string& path) override { return keys_.count(Full(root, path)) != 0; }
     long DeleteTree(Root root, const std::string& path) override;
     long DeleteKeyIfEmpty(Root root, const std::string& path) override;
     long SetValue(Root root, const std::string& path, const Value& value) override;
@@ -32,17 +28,21 @@ public:
     std::vector<std::string> Dump() const;
 
     // The next write whose key path equals `path` (any root) fails with `error`.
-    void FailWritesTo(const std::string& path, long error);
+    void FailWritesTo(const std::string& path, long error) { failPath_ = path, failError_ = error; }
 
 private:
-    struct Node;
     struct Less {
         bool operator()(const std::string& a, const std::string& b) const;
     };
-    Node* Find(Root root, const std::string& path);
+    // A key as first spelled, and its values.
+    struct Key {
+        std::string spelling;
+        std::map<std::string, Value, Less> values;
+    };
+    static std::string Full(Root root, const std::string& path);
     long CheckFailure(const std::string& path);
-
-    std::map<Root, std::unique_ptr<Node>> roots_;
+    // Every key by its full path ("HKCR\A\B").
+    std::map<std::string, Key, Less> keys_;
     std::string failPath_;
     long failError_ = 0;
 };
