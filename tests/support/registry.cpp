@@ -1,24 +1,11 @@
 #include "tests/support/registry.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "framework/win/handles.h"
-#include "tests/support/server_library.h"
 
 namespace testing_support {
-namespace {
 
-std::vector<std::wstring> SortedWithoutCase(std::vector<std::wstring> names)
-{
-    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
-        return _wcsicmp(a.c_str(), b.c_str()) < 0;
-    });
-    return names;
-}
-
-// The subkey or value names of the key at `path`.
 std::vector<std::wstring> Names(HKEY root, const std::wstring& path, bool values)
 {
     std::vector<std::wstring> names;
@@ -36,10 +23,11 @@ std::vector<std::wstring> Names(HKEY root, const std::wstring& path, bool values
             break;
         names.emplace_back(name.data(), length);
     }
-    return SortedWithoutCase(std::move(names));
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return _wcsicmp(a.c_str(), b.c_str()) < 0;
+    });
+    return names;
 }
-
-}  // namespace
 
 bool KeyExists(HKEY root, const std::wstring& path)
 {
@@ -63,20 +51,6 @@ void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, 
 {
     RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_SZ, value.c_str(),
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-void ExpectRegistryEntries(HKEY root, const std::vector<ExpectedValue>& values,
-                           const std::vector<ExpectedShape>& shapes)
-{
-    for (const ExpectedValue& v : values) {
-        SCOPED_TRACE(Narrow(v.key + L" [" + v.name + L"]"));
-        EXPECT_EQ(ReadString(root, v.key, v.name).value_or(L"<missing>"), v.data);
-    }
-    for (const ExpectedShape& s : shapes) {
-        SCOPED_TRACE(Narrow(s.key));
-        EXPECT_EQ(Names(root, s.key, false), SortedWithoutCase(s.subkeys));
-        EXPECT_EQ(Names(root, s.key, true), SortedWithoutCase(s.values));
-    }
 }
 
 }  // namespace testing_support

@@ -24,19 +24,22 @@ TEST(ServerRegistrationTest, RegisterWritesTheCacheClassAndTypeLibraryAndUnregis
     TheLibrary().unregisterServer();
     for (int round = 0; round < 2; ++round) {  // registering again changes nothing
         ASSERT_EQ(S_OK, TheLibrary().registerServer());
-        ExpectRegistryEntries(
-            HKEY_CLASSES_ROOT,
-            {{kProgId + L"\\CurVer", L"", kProgId + L".1"},
-             {kClsidKey + L"\\InprocServer32", L"", LibraryPath()},
-             {kClsidKey + L"\\InprocServer32", L"ThreadingModel", L"Free"},
-             {kTypeLibKey, L"", L"VelmoraThumbCtl 1.0 ﾀｲﾌﾟ ﾗｲﾌﾞﾗﾘ"},
-             {kTypeLibKey + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32"), L"", LibraryPath()},
-             {kTypeLibKey + L"\\HELPDIR", L"", FolderOf(LibraryPath())},
-             {kInterfaceKey, L"", L"IVelmoraPictureCache"},
-             {kInterfaceKey + L"\\TypeLib", L"", kLibid}},
-            {{kClsidKey,
-              {L"InprocServer32", L"ProgID", L"Programmable", L"TypeLib", L"VersionIndependentProgID"},
-              {L""}}});
+        const std::wstring expected[][3] = {
+            {kProgId + L"\\CurVer", L"", kProgId + L".1"},
+            {kClsidKey + L"\\InprocServer32", L"", LibraryPath()},
+            {kClsidKey + L"\\InprocServer32", L"ThreadingModel", L"Free"},
+            {kTypeLibKey, L"", L"VelmoraThumbCtl 1.0 ﾀｲﾌﾟ ﾗｲﾌﾞﾗﾘ"},
+            {kTypeLibKey + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32"), L"", LibraryPath()},
+            {kTypeLibKey + L"\\HELPDIR", L"", FolderOf(LibraryPath())},
+            {kInterfaceKey, L"", L"IVelmoraPictureCache"},
+            {kInterfaceKey + L"\\TypeLib", L"", kLibid}};
+        for (const auto& [key, name, data] : expected)
+            EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key, name).value_or(L"<missing>"), data) << Narrow(key);
+        // The class key holds exactly these subkeys and its default value.
+        EXPECT_EQ(Names(HKEY_CLASSES_ROOT, kClsidKey, false),
+                  (std::vector<std::wstring>{L"InprocServer32", L"ProgID", L"Programmable", L"TypeLib",
+                                             L"VersionIndependentProgID"}));
+        EXPECT_EQ(Names(HKEY_CLASSES_ROOT, kClsidKey, true), std::vector<std::wstring>{L""});
     }
     for (int round = 0; round < 2; ++round) {  // unregistering what is not there is no error
         EXPECT_EQ(S_OK, TheLibrary().unregisterServer());
