@@ -58,26 +58,21 @@ TEST_F(CommandsTest, ClearAsksOnlyWhenConfirmationIsOn)
 TEST_F(CommandsTest, ClipboardCommandsCarryTheirPathsAndEffectAndACutClearsOnceTheClipboardHasThem)
 {
     using lists::ClipboardCommand;
-    const struct {
-        ClipboardCommand command;
-        bool refuse;
-        Paths sent;
-        std::string effect;
-        bool cleared;
-    } cases[] = {
+    // The command, the clipboard refusing, the paths and drop effect it gets, the list cleared.
+    const std::tuple<ClipboardCommand, bool, Paths, std::string, bool> cases[] = {
         {ClipboardCommand::CopyShown, false, {"C:\\p\\big.jpg"}, "\x05\0\0\0"s, false},
         {ClipboardCommand::Copy, false, all, "\x05\0\0\0"s, false},
         {ClipboardCommand::Cut, false, all, "\x02\0\0\0"s, true},
         {ClipboardCommand::Cut, true, {}, "", false},  // the clipboard refused: the list stays
     };
-    for (const auto& c : cases) {
+    for (const auto& [command, refuse, sent, effect, cleared] : cases) {
         Fill();
-        clipboard.refuse = c.refuse;
-        EXPECT_EQ(!c.refuse, lists::RunClipboardCommand(list(), c.command, fs, options, clipboard, false));
-        EXPECT_EQ(c.sent, clipboard.held.paths);
-        EXPECT_EQ(c.effect, clipboard.held.preferredDropEffect);
-        EXPECT_EQ(c.cleared ? 0 : 3, list().GetCount());
-        EXPECT_EQ(c.command == ClipboardCommand::CopyShown && !c.refuse, !clipboard.held.fileName.empty());
+        clipboard.refuse = refuse;
+        EXPECT_EQ(!refuse, lists::RunClipboardCommand(list(), command, fs, options, clipboard, false));
+        EXPECT_EQ(sent, clipboard.held.paths);
+        EXPECT_EQ(effect, clipboard.held.preferredDropEffect);
+        EXPECT_EQ(cleared ? 0 : 3, list().GetCount());
+        EXPECT_EQ(command == ClipboardCommand::CopyShown && !refuse, !clipboard.held.fileName.empty());
     }
     list().ClearList();  // nothing to send: no clipboard and no clear question
     clipboard = FakeClipboard();
@@ -190,17 +185,13 @@ Paths Parse(const std::string& block)
 
 TEST(TransferData, BlocksLayPathsOutAsTheShellFormatsDo)
 {
-    const struct {
-        Paths paths;
-        std::string fileList, text;
-    } cases[] = {
+    const std::tuple<Paths, std::string, std::string> cases[] = {
+        // paths, file list, text
         {{"C:\\a.jpg", "C:\\b c.jpg"}, "C:\\a.jpg\0C:\\b c.jpg\0\0"s, "C:\\a.jpg\r\nC:\\b c.jpg\r\n\0"s},
         {{}, "\0"s, "\0"s},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.fileList, lists::FileList(c.paths));
-        EXPECT_EQ(c.text, lists::TextBlock(c.paths));
-    }
+    for (const auto& [paths, fileList, text] : cases)
+        EXPECT_EQ(std::pair(fileList, text), std::pair(lists::FileList(paths), lists::TextBlock(paths)));
     EXPECT_EQ("C:\\a.jpg\0\0"s, lists::FileNameBlock("C:\\a.jpg"));
     const Paths paths = {"C:\\a.jpg", "C:\\bb.jpg"};  // a 20-byte file list, in a block sized for 30
     const std::string wide = lists::HDropBlock(paths, true, lists::SystemAnsiToUtf16, 30);
@@ -214,11 +205,8 @@ TEST(TransferData, ParseHDropTakesOnlyWhatTheBlockReallyHolds)
 {
     const std::string long259 = "C:\\" + std::string(256, 'x');
     const std::string long260 = long259 + "y";
-    const struct {
-        const char* what;
-        std::string block;
-        Paths names;
-    } cases[] = {
+    const std::tuple<const char*, std::string, Paths> cases[] = {
+        // what, block, names
         {"ansi", Header(20, false) + "C:\\a\0C:\\b\0\0"s, {"C:\\a", "C:\\b"}},
         {"wide", Header(20, true) + Utf16("C:\\a\0C:\\b\0\0"s), {"C:\\a", "C:\\b"}},
         {"list after padding", Header(24, false) + "pad!C:\\a\0\0"s, {"C:\\a"}},
@@ -239,8 +227,8 @@ TEST(TransferData, ParseHDropTakesOnlyWhatTheBlockReallyHolds)
          {"C:\\c"}},
         {"wide lone surrogate", Header(20, true) + Unit(0xD800) + Utf16("\0C:\\c\0\0"s), {"C:\\c"}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.names, Parse(c.block)) << c.what;
+    for (const auto& [what, block, names] : cases)
+        EXPECT_EQ(names, Parse(block)) << what;
     EXPECT_TRUE(lists::ParseHDrop(nullptr, 100, lists::SystemUtf16ToAnsi).empty());
 }
 

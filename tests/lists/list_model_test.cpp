@@ -50,17 +50,16 @@ TEST_F(ListModelTest, InsertAndSelectMakeTheNewEntryCurrentWithoutShowingIt)
 
 TEST_F(ListModelTest, RemovingKeepsThePositionIndexWithinTheList)
 {
-    const struct {
-        int count, position, expectedPosition;
-    } cases[] = {{5, 4, 3}, {5, 2, 2}, {5, 0, 0}, {1, 0, 0}};  // the last leaves it empty
-    for (const auto& c : cases) {
-        Fill(c.count, c.position);
+    // Count, position, the position after; the last leaves the list empty.
+    const std::tuple<int, int, int> cases[] = {{5, 4, 3}, {5, 2, 2}, {5, 0, 0}, {1, 0, 0}};
+    for (const auto& [count, position, after] : cases) {
+        Fill(count, position);
         EXPECT_TRUE(list().RemoveCurrent());
-        EXPECT_EQ(c.expectedPosition, list().Position());
+        EXPECT_EQ(after, list().Position());
         EXPECT_TRUE(view.shown.empty());  // the caller redisplays
-        EXPECT_EQ(lists::FormatCaption('0', c.count > 1 ? c.expectedPosition + 1 : 0, c.count - 1,
-                                       c.count > 1 ? Listed()[c.expectedPosition] : ""),
-                  view.caption);
+        EXPECT_EQ(
+            lists::FormatCaption('0', count > 1 ? after + 1 : 0, count - 1, count > 1 ? Listed()[after] : ""),
+            view.caption);
     }
     std::string path = "unchanged";
     EXPECT_FALSE(list().GetCurrentPath(path) || list().RemoveCurrent());

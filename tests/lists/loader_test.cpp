@@ -111,30 +111,25 @@ TEST_F(LoaderTest, DropAsksTheFolderAndSubfolderQuestionsAtMostOnce)
     const std::string f = kFolderQuestion, s = kSubfolderQuestion,
                       tooLong = "C:\\" + std::string(253, 'x') + ".jpg";
     fs.AddFile(tooLong);  // 260 bytes
-    const struct {
-        Paths dropped;
-        bool confirm;
-        std::vector<int> answers;
-        Paths questions;
-        int loaded;
-    } cases[] = {
+    // Dropped, confirmation on, answers; questions asked ("?": not a yes/no question), files loaded.
+    const std::tuple<Paths, bool, std::vector<int>, Paths, int> cases[] = {
         {{"C:\\d1"}, true, {fw::kIdNo}, {s}, 1},  // one folder: no folder question
         {{"C:\\d1", "C:\\f\\e.jpg", "C:\\d2"}, true, {fw::kIdNo}, {f}, 1},
         {{"C:\\d1", "C:\\d2", "C:\\f\\e.jpg"}, true, {fw::kIdYes, fw::kIdNo}, {f, s}, 3},
         {{"C:\\d1", "C:\\d2", "C:\\f\\f.txt", "C:\\missing.jpg", "", tooLong}, false, {}, {}, 4},
     };
-    for (const auto& c : cases) {
+    for (const auto& [dropped, confirm, answers, asked, loaded] : cases) {
         list().ClearList();
         testing_support::ScriptedPrompts scripted;
-        for (int answer : c.answers)
+        for (int answer : answers)
             scripted.Answer(answer);
-        Drop(c.dropped, c.confirm);
+        Drop(dropped, confirm);
         Paths questions;
         for (const auto& shown : scripted.All())
             questions.push_back(Utf8(shown.text) +
                                 (shown.flags == (fw::kMbYesNo | fw::kMbIconQuestion) ? "" : "?"));
-        EXPECT_EQ(c.questions, questions) << c.dropped.size();
-        EXPECT_EQ(c.loaded, list().GetCount()) << c.dropped.size();
+        EXPECT_EQ(asked, questions) << dropped.size();
+        EXPECT_EQ(loaded, list().GetCount()) << dropped.size();
     }
 }
 

@@ -98,10 +98,8 @@ TEST(SortedPathSet, InsertManyAndRemoveAllOfEqualOneByOne)
 
 TEST(FilterMatch, MatchesWholePathsAgainstEachPattern)
 {
-    const struct {
-        const char *patterns, *path;
-        bool expected;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        // patterns, path, match
         {"*.JPG;*.JPEG", "c:\\pics\\a.jpeg", true},
         {"*.JPG;*.JPEG", "c:\\pics\\a.jpe", false},
         {"A*", "C:\\A.JPG", false},                       // the whole path, drive included
@@ -119,8 +117,8 @@ TEST(FilterMatch, MatchesWholePathsAgainstEachPattern)
         {"*.JPG", "JPG", false},
         {"*.jpg", ".JPG", true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.expected, lists::FilterMatch(c.patterns, c.path)) << c.patterns << " / " << c.path;
+    for (const auto& [patterns, path, match] : cases)
+        EXPECT_EQ(match, lists::FilterMatch(patterns, path)) << patterns << " / " << path;
 
     std::string patterns;  // only the first 63 count
     for (int i = 0; i < 63; ++i)
@@ -150,12 +148,8 @@ TEST(ConditionMatch, TestsFolderIgnoringAsciiCaseThenNamePatternThenSizeOnDisk)
     testing_support::MemoryFileSystem fs;
     fs.AddFile("C:\\s.jpg", "", 1, 1000);
     fs.AddFile("C:\\b.jpg", "", 1, 20000);
-    const struct {
-        const char* folder;
-        bool subfolders;
-        const char *pattern, *path;
-        bool minimum, expected;
-    } cases[] = {
+    // Folder, subfolders, name pattern, path, minimum of 1 KB on, match.
+    const std::tuple<const char*, bool, const char*, const char*, bool, bool> cases[] = {
         {"C:\\A", false, "", "C:\\a\\x.jpg", false, true},
         {"C:\\A", false, "", "C:\\A\\B\\x.jpg", false, false},
         {"C:\\A", true, "", "C:\\A\\B\\x.jpg", false, true},
@@ -171,14 +165,12 @@ TEST(ConditionMatch, TestsFolderIgnoringAsciiCaseThenNamePatternThenSizeOnDisk)
         {"", false, "*.JPG", "C:\\missing.jpg", false, true},
         {"", false, "*.BMP", "C:\\b.jpg", false, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [folder, subfolders, pattern, path, minimum, match] : cases) {
         lists::LoadCondition condition;
-        condition.folder = c.folder;
-        condition.subfolders = c.subfolders;
-        condition.namePattern = c.pattern;
-        condition.minimumOn = c.minimum;
+        std::tie(condition.folder, condition.subfolders, condition.namePattern, condition.minimumOn) =
+            std::tie(folder, subfolders, pattern, minimum);
         condition.minimumKBytes = 1;
-        EXPECT_EQ(c.expected, lists::ConditionMatch(condition, c.path, fs)) << c.folder << " / " << c.path;
+        EXPECT_EQ(match, lists::ConditionMatch(condition, path, fs)) << folder << " / " << path;
     }
 }
 

@@ -135,20 +135,15 @@ TEST_F(JournalTest, StopsAtDamageAndCountsTheChangesItCouldNotRead)
         states.push_back(Now());
     }
     const std::string whole = File();
-    const struct {
-        size_t at;  // byte changed
-        size_t restored, unreadable;
-    } rows[] = {
-        {0, 0, 6}, {ends[0] - 1, 0, 6}, {ends[0], 0, 6}, {ends[2] + 2, 2, 4}, {ends[4] + 13, 4, 2},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.at);
+    // The byte changed, the changes restored and those that could not be read.
+    const std::tuple<size_t, size_t, size_t> rows[] = {
+        {0, 0, 6}, {ends[0] - 1, 0, 6}, {ends[0], 0, 6}, {ends[2] + 2, 2, 4}, {ends[4] + 13, 4, 2}};
+    for (const auto& [at, restored, lost] : rows) {
         std::string damaged = whole;
-        damaged[row.at] ^= 0x40;
+        damaged[at] ^= 0x40;
         size_t unreadable = 0;
         const State read = Read(damaged, &unreadable);
-        EXPECT_EQ(read.first, states[row.restored].first);
-        EXPECT_EQ(unreadable, row.unreadable);
+        EXPECT_EQ(std::pair(read.first, unreadable), std::pair(states[restored].first, lost)) << at;
     }
     // A whole record for a list there is none of.
     std::string beyond = whole;
