@@ -30,19 +30,15 @@ TEST(OfferRecovery, RestoresOnYesAndDiscardsOnlyAfterASecondYes)
     const std::wstring confirm =
         L"記録を破棄すると、前回のリストの内容は元に戻せません。\r\n破棄してよろしいですか？";
     const std::wstring damaged = L"記録の一部が壊れていたため、2件の変更を読み込めませんでした。";
-    const struct {
-        std::vector<int> answers;
-        bool damage;
-        app::Recovery result;
-        std::vector<std::wstring> texts;
-    } rows[] = {
+    // The answers, the journal damaged; the outcome and the texts shown.
+    const std::tuple<std::vector<int>, bool, app::Recovery, std::vector<std::wstring>> rows[] = {
         {{fw::kIdYes}, false, app::Recovery::Restored, {offer}},
         {{fw::kIdNo, fw::kIdYes}, false, app::Recovery::Discarded, {offer, confirm}},
         {{fw::kIdNo, fw::kIdNo}, false, app::Recovery::Restored, {offer, confirm}},
         {{fw::kIdYes, fw::kIdOk}, true, app::Recovery::Restored, {offer, damaged}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.answers.size() * 10 + row.damage);
+    for (const auto& [answers, damage, result, texts] : rows) {
+        SCOPED_TRACE(answers.size() * 10 + damage);
         testing_support::MemoryFileSystem fs;
         fs.AddFolder("C:\\p");
         struct : fw::Clock {
@@ -58,22 +54,22 @@ TEST(OfferRecovery, RestoresOnYesAndDiscardsOnlyAfterASecondYes)
             before.List(7).InsertAndSelect("C:\\c.jpg");
             before.List(7).ClearList();
         }
-        if (row.damage) {
+        if (damage) {
             std::string bytes;
             fs.ReadAll("C:\\p\\j", bytes);
             bytes[bytes.size() - 20] ^= 1;  // the last change but one
             fs.AddFile("C:\\p\\j", bytes);
         }
         testing_support::ScriptedPrompts prompts;
-        for (int answer : row.answers)
+        for (int answer : answers)
             prompts.Answer(answer);
         lists::ListSet after(fs);
-        EXPECT_EQ(app::OfferRecovery(fs, after, "C:\\p\\j", 0), row.result);
+        EXPECT_EQ(app::OfferRecovery(fs, after, "C:\\p\\j", 0), result);
         std::vector<std::wstring> shown;
         for (const auto& box : prompts.All())
             shown.push_back(box.text);
-        EXPECT_EQ(shown, row.texts);
-        const bool restored = row.result == app::Recovery::Restored;
+        EXPECT_EQ(shown, texts);
+        const bool restored = result == app::Recovery::Restored;
         const std::vector<std::string> kept{"C:\\a.jpg", "C:\\b.jpg"};
         EXPECT_EQ(after.List(3).Paths().Paths(), restored ? kept : std::vector<std::string>());
         EXPECT_EQ(after.List(3).Position(), restored ? 1 : 0);

@@ -21,11 +21,8 @@ const std::string kWide1 = "\x82\x50";  // １
 
 TEST(RenameTemplate, ExpandsEveryCode)
 {
-    const struct {
-        std::string pattern;
-        int32_t counter;
-        std::string name, expected;
-    } cases[] = {
+    const std::tuple<std::string, int32_t, std::string, std::string> cases[] = {
+        // pattern, counter, name, result
         {"%w%3:1c.%ie", 4, "IMG_0012.JPG", "IMG_005.jpg"},
         {"%Y%M%D_%h%m%s.%e", 0, "a.bmp", "20011203_154502.bmp"},
         {"%w%4n.%e", 0, "photo12b.jpg", "photo0012.jpg"},
@@ -53,20 +50,17 @@ TEST(RenameTemplate, ExpandsEveryCode)
         {"%" + kHyo, 0, "a", kHyo},
         {"[%f][%e]", 0, kHyo + ".b\x95", "[" + kHyo + "][b\x95]"},  // a lone lead byte at the end
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.expected, ExpandTemplate(c.name, c.pattern, kTime, c.counter, fw::CodePage932()))
-            << c.pattern << " on " << c.name;
+    for (const auto& [pattern, counter, name, result] : cases)
+        EXPECT_EQ(result, ExpandTemplate(name, pattern, kTime, counter, fw::CodePage932()))
+            << pattern << " on " << name;
     EXPECT_EQ("0000-00-00 00.00.00",
               ExpandTemplate("a", "%Y-%M-%D %h.%m.%s", LocalTime(), 0));  // time unknown
 }
 
 TEST(RenameTemplate, StopsBeforeTheFirstCharacterThatDoesNotFit)
 {
-    const struct {
-        std::string pattern, name;
-        size_t limit;
-        std::string expected;
-    } cases[] = {
+    const std::tuple<std::string, std::string, size_t, std::string> cases[] = {
+        // pattern, name, limit, result
         {"%f", std::string(300, 'a'), fileops::kMaxPathBytes, std::string(259, 'a')},
         {"%f.%e", "abc.def", 5, "abc.d"},
         {"ab" + kHyo + "c", "x", 3, "ab"},  // no half character, and nothing after it
@@ -74,9 +68,9 @@ TEST(RenameTemplate, StopsBeforeTheFirstCharacterThatDoesNotFit)
         {"%10c", "x", 4, "0000"},
         {"x%3c", "x", 3, "x00"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.expected, ExpandTemplate(c.name, c.pattern, kTime, 0, fw::CodePage932(), c.limit))
-            << c.pattern << " limit " << c.limit;
+    for (const auto& [pattern, name, limit, result] : cases)
+        EXPECT_EQ(result, ExpandTemplate(name, pattern, kTime, 0, fw::CodePage932(), limit))
+            << pattern << " " << limit;
 }
 
 using fileops::MovePlan;

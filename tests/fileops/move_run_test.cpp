@@ -190,13 +190,8 @@ TEST(MoveSettings, OkChecksTheFolderCreatesItOnRequestAndChecksTheTemplate)
     testing_support::MemoryFileSystem empty;
     EXPECT_FALSE(fileops::CreateFolderPath("", empty));
     const std::string create = "フォルダがありません。作成しますか？", cannot = "フォルダが作成できません";
-    const struct {
-        const char *folder, *pattern;
-        std::vector<int> answers;
-        bool accepted;
-        std::string lastMessage;
-        const char* created;
-    } cases[] = {
+    // The folder and template typed, the answers; accepted, the last message, the folder made.
+    const std::tuple<const char*, const char*, std::vector<int>, bool, std::string, const char*> cases[] = {
         {"  ", "", {fw::kIdOk}, false, "フォルダを指定してください", ""},
         {"C:\\f", "", {fw::kIdOk}, false, "ディレクトリではありません", ""},
         {" C:\\new\\\x95\x5C ", "", {fw::kIdYes}, true, create, "C:\\new\\\x95\x5C"},
@@ -207,21 +202,19 @@ TEST(MoveSettings, OkChecksTheFolderCreatesItOnRequestAndChecksTheTemplate)
         {"C:\\d", " \t", {fw::kIdOk}, false, "変名用テンプレートが空欄です", ""},
         {"C:\\d", " %f ", {}, true, "", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [folder, pattern, answers, accepted, message, created] : cases) {
         testing_support::MemoryFileSystem fs;
         fs.AddFile("C:\\f");
         fs.AddFolder("C:\\d");
         fs.AddFolder("\\\\srv\\share");
         testing_support::ScriptedPrompts prompts;
-        for (int answer : c.answers)
+        for (int answer : answers)
             prompts.Answer(answer);
         fileops::MoveSettings settings;
-        settings.folder = c.folder;
-        settings.rename = *c.pattern;
-        settings.pattern = c.pattern;
-        EXPECT_EQ(c.accepted, fileops::AcceptFolderSettings(settings, fs)) << c.folder;
-        EXPECT_EQ(c.lastMessage, prompts.Count() ? Utf8(prompts.Last().text) : "") << c.folder;
-        EXPECT_TRUE(!*c.created || fs.Attributes(c.created) & fw::kAttrDirectory) << c.folder;
+        std::tie(settings.folder, settings.rename, settings.pattern) = std::tuple(folder, *pattern, pattern);
+        EXPECT_EQ(accepted, fileops::AcceptFolderSettings(settings, fs)) << folder;
+        EXPECT_EQ(message, prompts.Count() ? Utf8(prompts.Last().text) : "") << folder;
+        EXPECT_TRUE(!*created || fs.Attributes(created) & fw::kAttrDirectory) << folder;
     }
 }
 
