@@ -89,14 +89,9 @@ public:
     }
     bool CopyFile(Path from, Path to) override
     {
-        const bool ok = Has(from) && folders.count(Parent(to)) && !InUse(to);
-        return Did(ok,
-                   !Has(from)  ? 2
-                   : InUse(to) ? 5
-                               : 3,
-                   "copy " + from + " > " + to, [&] {
-                       files[to] = {files[from].version, false};
-                   });
+        const uint32_t error = !Has(from) ? 2 : InUse(to) ? 5 : 3;
+        return Did(Has(from) && folders.count(Parent(to)) && !InUse(to), error, "copy " + from + " > " + to,
+                   [&] { (files[to] = files[from]).inUse = false; });
     }
     bool MoveReplacing(Path from, Path to) override
     {

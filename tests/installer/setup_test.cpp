@@ -205,40 +205,36 @@ TEST_F(SetupTest, AFailedRegistrationGoesOnAndAMissingFileStopsTheRunHalfWay)
 TEST_F(SetupTest, TheProgramsAskTheirLevelAndLoadNothingPlantedBesideThem)
 {
     const std::wstring package = Beside(L"package-planted");
-    const auto manifest = [](const std::wstring& program) {
+    // A program's embedded manifest, and the DLLs it imports (lower case, each followed by a blank).
+    const auto read = [](const std::wstring& program) {
         const HMODULE image = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         const HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
         const char* text = found ? static_cast<const char*>(LockResource(LoadResource(image, found))) : "";
-        const std::string manifest(text, found ? SizeofResource(image, found) : 0);
-        FreeLibrary(image);
-        return manifest;
-    };
-    const auto imports = [](const std::wstring& program) {
-        const HMODULE image = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        std::pair<std::string, std::string> read(std::string(text, found ? SizeofResource(image, found) : 0),
+                                                 "");
         const auto base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
         const auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
         const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        std::string names;
         for (auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table.VirtualAddress);
              table.VirtualAddress && d->Name; ++d)
-            names += CharLowerA(std::string(reinterpret_cast<const char*>(base + d->Name)).data()) +
-                     std::string(" ");
+            read.second += CharLowerA(std::string(reinterpret_cast<const char*>(base + d->Name)).data()) +
+                           std::string(" ");
         FreeLibrary(image);
-        return names;
+        return read;
     };
     const std::pair<const wchar_t*, const char*> programs[] = {{L"setup.exe", "highestAvailable"},
                                                                {L"Lumsor20.exe", "asInvoker"}};
     for (const auto& [name, level] : programs) {
         SCOPED_TRACE(fw::Utf8FromWide(name));
-        const std::string text = manifest(package + L"\\" + name);
+        const auto [text, imports] = read(package + L"\\" + name);
         EXPECT_NE(text.find(std::string("requestedExecutionLevel level=\"") + level + "\""),
                   std::string::npos);
         EXPECT_NE(text.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
         for (const char* system :
              {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
             EXPECT_NE(text.find(system), std::string::npos) << system;  // Windows 7, Windows 10 and 11
-        EXPECT_EQ(imports(package + L"\\" + name), "kernel32.dll msvcrt.dll ");
+        EXPECT_EQ(imports, "kernel32.dll msvcrt.dll ");
     }
 
     const wchar_t* const programsKey = L"Software\\Wine\\AppDefaults\\";
