@@ -55,51 +55,41 @@ TEST_F(LoaderTest, CommandLineLoadsFoldersAndTheFilesTheFilterAcceptsScannedAhea
     fs.AddFolder("C:\\locked");
     fs.FailEnumerate("C:\\locked");
     const std::string failed = "検索に失敗しました。\r\nC:\\locked\\*.*\r\nError 5?", s = kSubfolderQuestion;
-    const struct {
-        Paths before, tokens;
-        int escapeAt;
-        std::vector<int> answers;
-        Paths after, messages;
-    } cases[] = {
-        {{},
-         {"C:\\f\\f.txt", "C:\\missing.jpg", "C:\\locked", "C:\\f", "C:\\f\\e.jpg"},
-         -1,
-         {fw::kIdOk},
-         {"C:\\f\\e.jpg"},
-         {failed}},
+    // Listed before, the command line, the Escape test that finds a press, the answers;
+    // listed after, the messages ("?": an error box).
+    const std::tuple<Paths, Paths, int, std::vector<int>, Paths, Paths> cases[] = {
+        // clang-format off
+        {{}, {"C:\\f\\f.txt", "C:\\missing.jpg", "C:\\locked", "C:\\f", "C:\\f\\e.jpg"}, -1, {fw::kIdOk},
+         {"C:\\f\\e.jpg"}, {failed}},
         {{"C:\\gone.jpg", "C:\\d2\\c.jpg"}, {"C:\\f"}, -1, {}, {"C:\\d2\\c.jpg", "C:\\f\\e.jpg"}, {}},
-        {{"C:\\gone.jpg"},
-         {"C:\\locked", "C:\\f", "C:\\d1", "C:\\d2"},
-         -1,
-         {fw::kIdOk, fw::kIdYes},
-         {"C:\\d1\\a.jpg", "C:\\d1\\s\\b.jpg", "C:\\d2\\c.jpg", "C:\\d2\\t\\d.jpg", "C:\\f\\e.jpg"},
-         {failed, s}},
+        {{"C:\\gone.jpg"}, {"C:\\locked", "C:\\f", "C:\\d1", "C:\\d2"}, -1, {fw::kIdOk, fw::kIdYes},
+         {"C:\\d1\\a.jpg", "C:\\d1\\s\\b.jpg", "C:\\d2\\c.jpg", "C:\\d2\\t\\d.jpg", "C:\\f\\e.jpg"}, {failed, s}},
         {{}, {"C:\\f", "C:\\d2\\c.jpg"}, 2, {}, {"C:\\d2\\c.jpg"}, {}},  // Escape at f's first entry
+        // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& [before, tokens, escapeAt, answers, after, messages] : cases) {
         for (const bool ahead : {false, true}) {
-            const std::string row = c.tokens.front() + (ahead ? " ahead" : "");
+            const std::string row = tokens.front() + (ahead ? " ahead" : "");
             list().ClearList();
-            for (const std::string& path : c.before)
+            for (const std::string& path : before)
                 list().InsertAndSelect(path);
             env = lists_test::Environment();
-            env.escapeAt = c.escapeAt;
+            env.escapeAt = escapeAt;
             testing_support::ScriptedPrompts scripted;
-            for (int answer : c.answers)
+            for (int answer : answers)
                 scripted.Answer(answer);
             if (ahead) {
-                lists::CommandLinePrescan prescan(c.tokens, fs, fw::SystemCodePage(),
+                lists::CommandLinePrescan prescan(tokens, fs, fw::SystemCodePage(),
                                                   [this] { return env.EscapePressed(); });
-                lists::LoadCommandLine(list(), c.tokens, fs, env, &prescan);
+                lists::LoadCommandLine(list(), tokens, fs, env, &prescan);
             } else {
-                lists::LoadCommandLine(list(), c.tokens, fs, env);
+                lists::LoadCommandLine(list(), tokens, fs, env);
             }
-            EXPECT_EQ(c.after, Listed()) << row;
-            Paths messages;
-            for (const auto& shown : scripted.All())
-                messages.push_back(Utf8(shown.text) +
-                                   (shown.flags == (fw::kMbOk | fw::kMbIconHand) ? "?" : ""));
-            EXPECT_EQ(c.messages, messages) << row;
+            EXPECT_EQ(after, Listed()) << row;
+            Paths shown;
+            for (const auto& box : scripted.All())
+                shown.push_back(Utf8(box.text) + (box.flags == (fw::kMbOk | fw::kMbIconHand) ? "?" : ""));
+            EXPECT_EQ(messages, shown) << row;
         }
     }
     // A scan ahead that nobody takes over ends with its owner.
