@@ -101,15 +101,10 @@ INPUT KeyInput(WORD vk, bool up)
     return input;
 }
 
-bool IsMessageBox(HWND window)
-{
-    return ClassOf(window) == L"#32770" && GetDlgItem(window, kMessageBoxTextId) != nullptr;
-}
-
 HWND FindMessageBox(DWORD processId)
 {
     for (HWND w : TopWindows(processId, L"#32770")) {
-        if (IsMessageBox(w))
+        if (GetDlgItem(w, kMessageBoxTextId))
             return w;
     }
     return nullptr;

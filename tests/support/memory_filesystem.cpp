@@ -26,11 +26,7 @@ public:
     }
 
     bool Close() override { return true; }
-    bool Flush() override
-    {
-        ++fs_.flushes_;
-        return true;
-    }
+    bool Flush() override { return ++fs_.flushes_, true; }
 
 private:
     MemoryFileSystem& fs_;
@@ -71,30 +67,21 @@ std::string MemoryFileSystem::Parent(const std::string& path)
     return path.substr(0, cut == 2 ? 3 : cut);
 }
 
-void MemoryFileSystem::AddFolder(const std::string& path, uint32_t extraAttributes)
+MemoryFileSystem::Node& MemoryFileSystem::Put(const std::string& path, uint32_t attributes)
 {
-    std::string parent = Parent(path);
+    const std::string parent = Parent(path);
     if (!parent.empty() && parent != path && !Exists(parent))
         AddFolder(parent);
     Node& node = nodes_[Key(path)];
-    node.path = path;
-    node.attributes = fw::kAttrDirectory | extraAttributes;
-    node.order = nextOrder_++;
+    std::tie(node.path, node.attributes, node.order) = std::tuple(path, attributes, nextOrder_++);
+    return node;
 }
 
 void MemoryFileSystem::AddFile(const std::string& path, const std::string& content, uint64_t lastWrite,
                                int64_t size)
 {
-    std::string parent = Parent(path);
-    if (!parent.empty() && !Exists(parent))
-        AddFolder(parent);
-    Node& node = nodes_[Key(path)];
-    node.path = path;
-    node.attributes = fw::kAttrArchive;
-    node.content = content;
-    node.size = size;
-    node.lastWrite = lastWrite;
-    node.order = nextOrder_++;
+    Node& node = Put(path, fw::kAttrArchive);
+    std::tie(node.content, node.size, node.lastWrite) = std::tie(content, size, lastWrite);
 }
 
 std::vector<std::string> MemoryFileSystem::Files() const
@@ -106,22 +93,26 @@ std::vector<std::string> MemoryFileSystem::Files() const
     return files;
 }
 
+MemoryFileSystem::Node* MemoryFileSystem::At(const std::string& path)
+{
+    const auto it = nodes_.find(Key(path));
+    return it == nodes_.end() ? nullptr : &it->second;
+}
+
 uint32_t MemoryFileSystem::Attributes(const std::string& path)
 {
-    auto it = nodes_.find(Key(path));
-    return it == nodes_.end() ? fw::kAttrInvalid : it->second.attributes;
+    const Node* node = At(path);
+    return node ? node->attributes : fw::kAttrInvalid;
 }
 
 bool MemoryFileSystem::Find(const std::string& path, fw::FileInfo& info)
 {
-    auto it = nodes_.find(Key(path));
-    if (it == nodes_.end())
+    const Node* node = At(path);
+    if (!node)
         return false;
-    const Node& node = it->second;
-    info.attributes = node.attributes;
-    uint64_t size = node.size >= 0 ? static_cast<uint64_t>(node.size) : node.content.size();
-    info.sizeLow = static_cast<uint32_t>(size);
-    info.lastWrite = node.lastWrite;
+    const uint64_t size = node->size >= 0 ? static_cast<uint64_t>(node->size) : node->content.size();
+    std::tie(info.attributes, info.sizeLow, info.lastWrite) =
+        std::tuple(node->attributes, static_cast<uint32_t>(size), node->lastWrite);
     return true;
 }
 
@@ -163,22 +154,18 @@ uint32_t MemoryFileSystem::Enumerate(const std::string& pattern,
 
 bool MemoryFileSystem::ReadAll(const std::string& path, std::string& bytes)
 {
-    auto it = nodes_.find(Key(path));
-    if (it == nodes_.end() || (it->second.attributes & fw::kAttrDirectory))
+    const Node* node = At(path);
+    if (!node || (node->attributes & fw::kAttrDirectory))
         return false;
-    bytes = it->second.content;
+    bytes = node->content;
     return true;
 }
 
 std::unique_ptr<fw::OutputFile> MemoryFileSystem::Create(const std::string& path)
 {
-    if (failCreate_)
-        return nullptr;
-    std::string parent = Parent(path);
-    if (!parent.empty() && !(Attributes(parent) != fw::kAttrInvalid))
-        return nullptr;
-    auto it = nodes_.find(Key(path));
-    if (it != nodes_.end() && (it->second.attributes & fw::kAttrDirectory))
+    const Node* node = At(path);
+    const std::string parent = Parent(path);
+    if (failCreate_ || (!parent.empty() && !At(parent)) || (node && (node->attributes & fw::kAttrDirectory)))
         return nullptr;
     AddFile(path);
     return std::make_unique<Output>(*this, Key(path));
@@ -186,8 +173,8 @@ std::unique_ptr<fw::OutputFile> MemoryFileSystem::Create(const std::string& path
 
 std::unique_ptr<fw::OutputFile> MemoryFileSystem::Append(const std::string& path)
 {
-    auto it = nodes_.find(Key(path));
-    if (failCreate_ || it == nodes_.end() || (it->second.attributes & fw::kAttrDirectory))
+    const Node* node = At(path);
+    if (failCreate_ || !node || (node->attributes & fw::kAttrDirectory))
         return nullptr;
     return std::make_unique<Output>(*this, Key(path));
 }
@@ -196,11 +183,11 @@ bool MemoryFileSystem::Replace(const std::string& source, const std::string& tar
 {
     if (failReplace_)
         return false;
-    auto it = nodes_.find(Key(source));
-    if (it == nodes_.end())
+    const Node* from = At(source);
+    if (!from)
         return false;
-    Node node = it->second;
-    nodes_.erase(it);
+    Node node = *from;
+    nodes_.erase(Key(source));
     node.path = target;
     nodes_[Key(target)] = node;
     return true;
@@ -242,20 +229,25 @@ uint32_t MemoryFileSystem::RefuseTarget(const std::string& path) const
     return 0;
 }
 
-uint32_t MemoryFileSystem::CopyNew(const std::string& source, const std::string& target)
+uint32_t MemoryFileSystem::CheckTransfer(const std::string& source, const std::string& target)
 {
     if (uint32_t fault = Fault({&source, &target}))
         return fault;
-    auto from = nodes_.find(Key(source));
-    if (from == nodes_.end())
+    const Node* from = At(source);
+    if (!from)
         return fw::kErrorFileNotFound;
-    if (from->second.attributes & fw::kAttrDirectory)
-        return fw::kErrorAccessDenied;
-    if (uint32_t refused = RefuseTarget(target))
+    if (from->attributes & fw::kAttrDirectory)
+        return fw::kErrorAccessDenied;  // folders are not copied nor moved here
+    return RefuseTarget(target);
+}
+
+uint32_t MemoryFileSystem::CopyNew(const std::string& source, const std::string& target)
+{
+    if (uint32_t refused = CheckTransfer(source, target))
         return refused;
-    if (nodes_.count(Key(target)))
+    if (At(target))
         return fw::kErrorFileExists;
-    Node copy = from->second;
+    Node copy = *At(source);
     copy.path = target;
     copy.attributes |= fw::kAttrArchive;
     copy.order = nextOrder_++;
@@ -265,28 +257,18 @@ uint32_t MemoryFileSystem::CopyNew(const std::string& source, const std::string&
 
 uint32_t MemoryFileSystem::MoveTo(const std::string& source, const std::string& target, bool replace)
 {
-    if (uint32_t fault = Fault({&source, &target}))
-        return fault;
-    auto from = nodes_.find(Key(source));
-    if (from == nodes_.end())
-        return fw::kErrorFileNotFound;
-    if (from->second.attributes & fw::kAttrDirectory)
-        return fw::kErrorAccessDenied;  // folders are not moved here
-    if (uint32_t refused = RefuseTarget(target))
+    if (uint32_t refused = CheckTransfer(source, target))
         return refused;
     if (replace && Key(source).substr(0, 2) != Key(target).substr(0, 2))
         return fw::kErrorNotSameDevice;
-    if (Key(source) != Key(target)) {
-        auto to = nodes_.find(Key(target));
-        if (to != nodes_.end()) {
-            if (!replace)
-                return fw::kErrorAlreadyExists;
-            if (to->second.attributes & (fw::kAttrDirectory | fw::kAttrReadOnly))
-                return fw::kErrorAccessDenied;
-        }
+    if (const Node* to = At(target); to && Key(source) != Key(target)) {
+        if (!replace)
+            return fw::kErrorAlreadyExists;
+        if (to->attributes & (fw::kAttrDirectory | fw::kAttrReadOnly))
+            return fw::kErrorAccessDenied;
     }
-    Node node = std::move(from->second);
-    nodes_.erase(from);
+    Node node = std::move(*At(source));
+    nodes_.erase(Key(source));
     node.path = target;
     nodes_[Key(target)] = std::move(node);
     return 0;
@@ -296,12 +278,12 @@ uint32_t MemoryFileSystem::Delete(const std::string& path)
 {
     if (uint32_t fault = Fault({&path}))
         return fault;
-    auto it = nodes_.find(Key(path));
-    if (it == nodes_.end())
+    const Node* node = At(path);
+    if (!node)
         return fw::kErrorFileNotFound;
-    if (it->second.attributes & (fw::kAttrDirectory | fw::kAttrReadOnly))
+    if (node->attributes & (fw::kAttrDirectory | fw::kAttrReadOnly))
         return fw::kErrorAccessDenied;
-    nodes_.erase(it);
+    nodes_.erase(Key(path));
     return 0;
 }
 
@@ -312,7 +294,7 @@ uint32_t MemoryFileSystem::MakeFolder(const std::string& folder)
         path.pop_back();
     if (uint32_t fault = Fault({&path}))
         return fault;
-    if (nodes_.count(Key(path)))
+    if (At(path))
         return fw::kErrorAlreadyExists;
     if (uint32_t refused = RefuseTarget(path))
         return refused;
@@ -322,12 +304,12 @@ uint32_t MemoryFileSystem::MakeFolder(const std::string& folder)
 
 uint32_t MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes)
 {
-    auto it = nodes_.find(Key(path));
-    if (it == nodes_.end())
+    Node* node = At(path);
+    if (!node)
         return fw::kErrorFileNotFound;
-    uint32_t kept = it->second.attributes & fw::kAttrDirectory;
-    attributes &= ~(fw::kAttrDirectory | fw::kAttrNormal);
-    it->second.attributes = (kept | attributes) != 0 ? kept | attributes : fw::kAttrNormal;
+    const uint32_t kept =
+        (node->attributes & fw::kAttrDirectory) | (attributes & ~(fw::kAttrDirectory | fw::kAttrNormal));
+    node->attributes = kept != 0 ? kept : fw::kAttrNormal;
     return 0;
 }
 

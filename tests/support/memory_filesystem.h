@@ -18,7 +18,10 @@ public:
     // reported is `size` when given, else the content length.
     void AddFile(const std::string& path, const std::string& content = std::string(), uint64_t lastWrite = 1,
                  int64_t size = -1);
-    void AddFolder(const std::string& path, uint32_t extraAttributes = 0);
+    void AddFolder(const std::string& path, uint32_t extraAttributes = 0)
+    {
+        Put(path, fw::kAttrDirectory | extraAttributes);
+    }
     bool Exists(const std::string& path) const { return nodes_.count(Key(path)) != 0; }
     // Every file path, in sorted key order.
     std::vector<std::string> Files() const;
@@ -72,12 +75,17 @@ private:
     class Output;
 
     static std::string Key(const std::string& path);
+    // The node at `path` (null: none); a new or replaced one with these attributes, its folders made.
+    Node* At(const std::string& path);
+    Node& Put(const std::string& path, uint32_t attributes);
     static size_t LastSeparator(const std::string& path);
     static std::string Parent(const std::string& path);
     // Counts one change and gives the fault it meets (0: none).
     uint32_t Fault(std::initializer_list<const std::string*> paths);
     // Why a new file or folder cannot take this path (0: it can).
     uint32_t RefuseTarget(const std::string& path) const;
+    // The fault of a copy or move, a source that is missing or a folder, or a target refused (0: none).
+    uint32_t CheckTransfer(const std::string& source, const std::string& target);
 
     std::map<std::string, Node> nodes_;
     uint64_t nextOrder_ = 0;
