@@ -311,42 +311,37 @@ TEST(InstallRun, CopiesRegistersLinksAndLogsWhatTheUninstallRemoves)
 
 // Whatever the script's options, the uninstall leaves only the user's file and the folders
 // holding it ($: the install folder). The uninstaller knows the install folder from the entry only.
-struct OptionsCase {
-    const char* keys;  // the component's
-    bool entry;
-    const char *typedFolder, *userFile, *left;
-};
-const OptionsCase kOptions[] = {
-    {"", true, "C:\\P\\App", "", ""},
-    {"directory=doc\\x", false, "C:\\P\\App", "", ""},
-    {"directory=doc/x", true, "C:/P//App/", "$\\a.txt", "C:\\P $ $\\a.txt"},
-    {"special=3", false, "C:/P/App", "$\\d\\a.txt", "C:\\P $ $\\d $\\d\\a.txt"},
-};
-
 TEST(UninstallRun, RemovesEverythingTheInstallMadeWhateverTheOptions)
 {
-    for (const OptionsCase& c : kOptions) {
-        SCOPED_TRACE(std::string(c.keys) + "|" + c.typedFolder);
+    // The component's keys, an uninstall entry, the folder typed, the user's file; what is left.
+    const std::tuple<const char*, bool, const char*, const char*, const char*> cases[] = {
+        {"", true, "C:\\P\\App", "", ""},
+        {"directory=doc\\x", false, "C:\\P\\App", "", ""},
+        {"directory=doc/x", true, "C:/P//App/", "$\\a.txt", "C:\\P $ $\\a.txt"},
+        {"special=3", false, "C:/P/App", "$\\d\\a.txt", "C:\\P $ $\\d $\\d\\a.txt"},
+    };
+    for (const auto& [keys, entry, typedFolder, userFile, left] : cases) {
+        SCOPED_TRACE(std::string(keys) + "|" + typedFolder);
         RunFixture f;
         for (const char* path : {"a.exe", "setup.exe", "C:\\WINDOWS\\win.ini", "C:\\T\\_ip1.ini"})
             f.machine.AddFile(path);
         const std::set<std::string> before = f.machine.Paths();
-        const std::string script = std::string("[COMPONENT01]\ndefault=1\ncount=1\nfile01=a.exe\n") + c.keys +
+        const std::string script = std::string("[COMPONENT01]\ndefault=1\ncount=1\nfile01=a.exe\n") + keys +
                                    "\n[TARGET]\nSTARTMENU=1\n[STARTMENU]\nFILE01=a.exe\nDIRECTORY01=S\\T\n"
                                    "[UNINSTALL]\nLOG=1\nUNINSTALLER=1\nREGIST=" +
-                                   (c.entry ? "1" : "0");
-        ASSERT_TRUE(f.Install(script, c.typedFolder).success);
-        if (*c.userFile)
-            f.machine.AddFile(std::string(c.userFile).replace(0, 1, kInstallFolder));
+                                   (entry ? "1" : "0");
+        ASSERT_TRUE(f.Install(script, typedFolder).success);
+        if (*userFile)
+            f.machine.AddFile(std::string(userFile).replace(0, 1, kInstallFolder));
         std::vector<std::string> extra{f.folders.desktopAll};
         for (const std::string& line : f.registry.Dump())  // the entry's command names the folder
             if (const size_t at = line.find("[UninstallString]=s:"); at != std::string::npos)
                 extra.push_back(installer::InstallFolderOfCommand(line.substr(at + 20), "/UNINSTALL"));
         Uninstall(f, f.Log().Text(), true, extra);
-        std::string left;
+        std::string remaining;
         for (const std::string& path : f.machine.Paths())
-            left += before.count(path) ? "" : (left.empty() ? "" : " ") + Short(path);
-        EXPECT_EQ(left, c.left);
+            remaining += before.count(path) ? "" : (remaining.empty() ? "" : " ") + Short(path);
+        EXPECT_EQ(remaining, left);
     }
 }
 
