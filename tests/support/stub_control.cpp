@@ -4,6 +4,7 @@
 
 #include <olectl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "framework/com/class_factory.h"
@@ -18,11 +19,12 @@ using fw::com::Implements;
 
 StubState g_state;
 
-#define UNEXPECTED_CALL(name)                     \
-    do {                                          \
-        ADD_FAILURE() << "unexpected call " name; \
-        return E_NOTIMPL;                         \
-    } while (0)
+// A method a container of this kind never calls.
+#define UNEXPECTED(name, ...)                                        \
+    STDMETHODIMP name(__VA_ARGS__) override                          \
+    {                                                                \
+        return ADD_FAILURE() << "unexpected call " #name, E_NOTIMPL; \
+    }
 
 std::string RectText(const RECT& r)
 {
@@ -35,11 +37,8 @@ StubControl* g_living = nullptr;
 
 class StubPoint final : public Implements<IConnectionPoint> {
 public:
-    STDMETHODIMP GetConnectionInterface(IID*) override { UNEXPECTED_CALL("GetConnectionInterface"); }
-    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer**) override
-    {
-        UNEXPECTED_CALL("GetConnectionPointContainer");
-    }
+    UNEXPECTED(GetConnectionInterface, IID*)
+    UNEXPECTED(GetConnectionPointContainer, IConnectionPointContainer**)
     STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override
     {
         g_state.calls.push_back("Advise");
@@ -59,16 +58,14 @@ public:
     STDMETHODIMP Unadvise(DWORD cookie) override
     {
         g_state.calls.push_back("Unadvise");
-        for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
-            if (it->first == cookie) {
-                sinks_.erase(it);
-                return S_OK;
-            }
-        }
-        ADD_FAILURE() << "Unadvise of unknown cookie " << cookie;
-        return CONNECT_E_NOCONNECTION;
+        const auto it =
+            std::find_if(sinks_.begin(), sinks_.end(), [&](auto& s) { return s.first == cookie; });
+        if (it == sinks_.end())
+            return ADD_FAILURE() << "Unadvise of unknown cookie " << cookie, CONNECT_E_NOCONNECTION;
+        sinks_.erase(it);
+        return S_OK;
     }
-    STDMETHODIMP EnumConnections(IEnumConnections**) override { UNEXPECTED_CALL("EnumConnections"); }
+    UNEXPECTED(EnumConnections, IEnumConnections**)
 
     int Fire(DISPID id, std::vector<VARIANT>& args)
     {
@@ -117,17 +114,16 @@ public:
         g_state.site = ComPtr<IOleClientSite>(site);
         return S_OK;
     }
-    STDMETHODIMP GetClientSite(IOleClientSite**) override { UNEXPECTED_CALL("GetClientSite"); }
-    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { UNEXPECTED_CALL("SetHostNames"); }
-    STDMETHODIMP Close(DWORD option) override
+    UNEXPECTED(GetClientSite, IOleClientSite**)
+    UNEXPECTED(SetHostNames, LPCOLESTR, LPCOLESTR)
+    STDMETHODIMP Close(DWORD how) override
     {
-        g_state.calls.push_back("Close " + std::to_string(option));
-        return S_OK;
+        return g_state.calls.push_back("Close " + std::to_string(how)), S_OK;
     }
-    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { UNEXPECTED_CALL("SetMoniker"); }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { UNEXPECTED_CALL("GetMoniker"); }
-    STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { UNEXPECTED_CALL("InitFromData"); }
-    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { UNEXPECTED_CALL("GetClipboardData"); }
+    UNEXPECTED(SetMoniker, DWORD, IMoniker*)
+    UNEXPECTED(GetMoniker, DWORD, DWORD, IMoniker**)
+    UNEXPECTED(InitFromData, IDataObject*, BOOL, DWORD)
+    UNEXPECTED(GetClipboardData, DWORD, IDataObject**)
     STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT rect) override
     {
         g_state.calls.push_back("DoVerb " + std::to_string(verb));
@@ -139,16 +135,16 @@ public:
             return g_state.doVerbResult;
         return Activate(site, parent);
     }
-    STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { UNEXPECTED_CALL("EnumVerbs"); }
-    STDMETHODIMP Update() override { UNEXPECTED_CALL("Update"); }
-    STDMETHODIMP IsUpToDate() override { UNEXPECTED_CALL("IsUpToDate"); }
-    STDMETHODIMP GetUserClassID(CLSID*) override { UNEXPECTED_CALL("GetUserClassID"); }
-    STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { UNEXPECTED_CALL("GetUserType"); }
-    STDMETHODIMP SetExtent(DWORD, SIZEL*) override { UNEXPECTED_CALL("SetExtent"); }
-    STDMETHODIMP GetExtent(DWORD, SIZEL*) override { UNEXPECTED_CALL("GetExtent"); }
-    STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { UNEXPECTED_CALL("IOleObject::Advise"); }
-    STDMETHODIMP Unadvise(DWORD) override { UNEXPECTED_CALL("IOleObject::Unadvise"); }
-    STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { UNEXPECTED_CALL("EnumAdvise"); }
+    UNEXPECTED(EnumVerbs, IEnumOLEVERB**)
+    UNEXPECTED(Update)
+    UNEXPECTED(IsUpToDate)
+    UNEXPECTED(GetUserClassID, CLSID*)
+    UNEXPECTED(GetUserType, DWORD, LPOLESTR*)
+    UNEXPECTED(SetExtent, DWORD, SIZEL*)
+    UNEXPECTED(GetExtent, DWORD, SIZEL*)
+    UNEXPECTED(Advise, IAdviseSink*, DWORD*)
+    UNEXPECTED(Unadvise, DWORD)
+    UNEXPECTED(EnumAdvise, IEnumSTATDATA**)
     STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override
     {
         g_state.calls.push_back("GetMiscStatus");
@@ -156,7 +152,7 @@ public:
         *status = g_state.miscStatus;
         return S_OK;
     }
-    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { UNEXPECTED_CALL("SetColorScheme"); }
+    UNEXPECTED(SetColorScheme, LOGPALETTE*)
 
     // IOleWindow, IOleInPlaceObject
     STDMETHODIMP GetWindow(HWND* window) override
@@ -164,7 +160,7 @@ public:
         *window = g_state.window;
         return g_state.window ? S_OK : E_FAIL;
     }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { UNEXPECTED_CALL("ContextSensitiveHelp"); }
+    UNEXPECTED(ContextSensitiveHelp, BOOL)
     STDMETHODIMP InPlaceDeactivate() override
     {
         g_state.calls.push_back("InPlaceDeactivate");
@@ -177,7 +173,7 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP UIDeactivate() override { UNEXPECTED_CALL("UIDeactivate"); }
+    UNEXPECTED(UIDeactivate)
     STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override
     {
         g_state.calls.push_back("SetObjectRects " + RectText(*position) + " " + RectText(*clip));
@@ -186,11 +182,11 @@ public:
                        position->bottom - position->top, TRUE);
         return S_OK;
     }
-    STDMETHODIMP ReactivateAndUndo() override { UNEXPECTED_CALL("ReactivateAndUndo"); }
+    UNEXPECTED(ReactivateAndUndo)
 
     // IPersistStreamInit
-    STDMETHODIMP GetClassID(CLSID*) override { UNEXPECTED_CALL("GetClassID"); }
-    STDMETHODIMP IsDirty() override { UNEXPECTED_CALL("IsDirty"); }
+    UNEXPECTED(GetClassID, CLSID*)
+    UNEXPECTED(IsDirty)
     STDMETHODIMP Load(IStream* stream) override
     {
         BYTE buffer[256];
@@ -201,19 +197,12 @@ public:
         g_state.calls.push_back("Load " + std::to_string(g_state.loaded.size()));
         return g_state.loadResult;
     }
-    STDMETHODIMP Save(IStream*, BOOL) override { UNEXPECTED_CALL("Save"); }
-    STDMETHODIMP GetSizeMax(ULARGE_INTEGER*) override { UNEXPECTED_CALL("GetSizeMax"); }
-    STDMETHODIMP InitNew() override
-    {
-        g_state.calls.push_back("InitNew");
-        return S_OK;
-    }
+    UNEXPECTED(Save, IStream*, BOOL)
+    UNEXPECTED(GetSizeMax, ULARGE_INTEGER*)
+    STDMETHODIMP InitNew() override { return g_state.calls.push_back("InitNew"), S_OK; }
 
     // IConnectionPointContainer
-    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override
-    {
-        UNEXPECTED_CALL("EnumConnectionPoints");
-    }
+    UNEXPECTED(EnumConnectionPoints, IEnumConnectionPoints**)
     STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override
     {
         *point = nullptr;
@@ -237,12 +226,9 @@ public:
     }
 
     // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { UNEXPECTED_CALL("GetTypeInfoCount"); }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { UNEXPECTED_CALL("GetTypeInfo"); }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        UNEXPECTED_CALL("GetIDsOfNames");
-    }
+    UNEXPECTED(GetTypeInfoCount, UINT*)
+    UNEXPECTED(GetTypeInfo, UINT, LCID, ITypeInfo**)
+    UNEXPECTED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT*) override
     {
