@@ -31,9 +31,10 @@ int16_t AsShort(long value)
 }
 
 // Ends a thread that overran its limit. Under Wine a thread ended inside a system call can
-// leave a lock of the process held for good, and the next CloseHandle of any thread then
-// waits forever; a thread is never stopped inside one, so it is stopped first (the context
-// is there once it has) and ended where it stands.
+// leave a lock of ntdll held for good, and the next CloseHandle of any thread then waits
+// forever. A thread is never stopped while it holds one of those, so it is stopped first
+// (the context is there once it has) and ended where it stands. Locks taken with signals
+// open (the heap's, GDI's) are not covered.
 void EndThread(HANDLE thread, DWORD exitCode)
 {
     if (SuspendThread(thread) != static_cast<DWORD>(-1)) {
