@@ -11,6 +11,7 @@
 #include "framework/win/handles.h"
 #include "thumbctl/cache/decoders.h"
 #include "thumbctl/cache/slot_table.h"
+#include "thumbctl/cache/thread_end.h"
 
 namespace thumbctl::cache {
 
@@ -18,6 +19,8 @@ constexpr DWORD kDispatcherWaitMs = 100;
 constexpr DWORD kIdlePauseMs = 30;
 constexpr DWORD kLoaderLimitMs = 5000;
 constexpr DWORD kStopLimitMs = 15000;
+// How long a thread over its limit may run on to leave the system's code before it is ended.
+constexpr DWORD kSafePointLimitMs = 250;
 
 // The table lock as an unnamed Win32 mutex: a loader terminated while it held
 // the mutex leaves it abandoned, and the next wait still acquires it.
@@ -73,6 +76,7 @@ private:
     fw::UniqueHandle doneEvent_;
     PictureEntry* job_ = nullptr;
     PluginModules plugins_;  // used by the loader
+    const SystemModules system_;
     bool started_ = false;
 };
 

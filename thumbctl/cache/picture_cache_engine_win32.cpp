@@ -30,21 +30,6 @@ int16_t AsShort(long value)
     return static_cast<int16_t>(value);  // as a short parameter receives it
 }
 
-// Ends a thread that overran its limit. Under Wine a thread ended inside a system call can
-// leave a lock of ntdll held for good, and the next CloseHandle of any thread then waits
-// forever. A thread is never stopped while it holds one of those, so it is stopped first
-// (the context is there once it has) and ended where it stands. Locks taken with signals
-// open (the heap's, GDI's) are not covered.
-void EndThread(HANDLE thread, DWORD exitCode)
-{
-    if (SuspendThread(thread) != static_cast<DWORD>(-1)) {
-        CONTEXT context{};
-        context.ContextFlags = CONTEXT_CONTROL;
-        GetThreadContext(thread, &context);
-    }
-    TerminateThread(thread, exitCode);
-}
-
 }  // namespace
 
 Win32TableLock::Win32TableLock() : mutex_(CreateMutexA(nullptr, FALSE, nullptr))
@@ -93,7 +78,7 @@ PictureCacheEngine::~PictureCacheEngine()
         SetEvent(stopEvent_.get());
         if (WaitForSingleObject(dispatcher_.get(), kStopLimitMs) == WAIT_TIMEOUT) {
             Beep();
-            EndThread(dispatcher_.get(), 0);
+            EndThread(dispatcher_.get(), 0, system_, kSafePointLimitMs);
         }
     }
     StopLoader();
@@ -109,7 +94,7 @@ void PictureCacheEngine::StopLoader()
     SetEvent(jobEvent_.get());
     if (WaitForSingleObject(loader_.get(), kStopLimitMs) == WAIT_TIMEOUT) {
         Beep();
-        EndThread(loader_.get(), 0);
+        EndThread(loader_.get(), 0, system_, kSafePointLimitMs);
         WaitForSingleObject(loader_.get(), kStopLimitMs);
         plugins_.AbandonBusy();
     }
@@ -182,7 +167,7 @@ void PictureCacheEngine::RunLoader(const std::shared_ptr<PictureEntry>& entry)
         return;
     if (r == WAIT_TIMEOUT) {
         Beep();
-        EndThread(loader_.get(), 0xFFFFFFFF);
+        EndThread(loader_.get(), 0xFFFFFFFF, system_, kSafePointLimitMs);
         WaitForSingleObject(loader_.get(), kStopLimitMs);
         plugins_.AbandonBusy();
         table_->Publish(*entry, EntryState::kFailed, nullptr);

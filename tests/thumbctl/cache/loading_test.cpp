@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <iterator>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -26,6 +27,7 @@
 #include "thumbctl/cache/beep.h"
 #include "thumbctl/cache/decoders.h"
 #include "thumbctl/cache/picture_cache_engine.h"
+#include "thumbctl/cache/thread_end.h"
 #include "thumbctl/server/library_settings_win32.h"
 
 namespace thumbctl::cache {
@@ -219,6 +221,58 @@ TEST_F(LoadingTest, AHangingOrCrashingPluginFailsItsFileAndTheSameCacheDecodesTh
         const std::string next = files.AddFile("n" + name, cache_test::Vtp(3, 2));
         EXPECT_EQ(E_FAIL, Load(w, next));
         EXPECT_TRUE(WaitUntil([&] { return w.Messages() == 1; }, kDecodeWait)) << "ready, so decoded";
+    }
+}
+
+// What a decoder does between its own work: a bitmap, heap blocks, a module reference.
+void CallTheSystem()
+{
+    DeleteObject(CreateBitmap(256, 256, 1, 32, nullptr));
+    void* blocks[16];
+    for (size_t i = 0; i < std::size(blocks); ++i)
+        blocks[i] = HeapAlloc(GetProcessHeap(), 0, 16 + i * 24);
+    for (void* block : blocks)
+        HeapFree(GetProcessHeap(), 0, block);
+    FreeLibrary(LoadLibraryA("version.dll"));
+}
+
+DWORD WINAPI BusyWithTheSystem(void*)
+{
+    for (volatile unsigned work = 0;;) {
+        CallTheSystem();
+        for (unsigned i = 0; i < 200; ++i)
+            work = work * 7 + i;
+    }
+}
+
+DWORD WINAPI CallTheSystemOnce(void*)
+{
+    CallTheSystem();
+    return 0;
+}
+
+TEST(ThreadEndTest, AThreadEndedWhileBusyWithTheSystemLeavesNoLockOfTheProcessHeld)
+{
+    const SystemModules system;
+    const auto exported = [](const char* module, const char* name) {
+        return reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleA(module), name));
+    };
+    EXPECT_EQ(
+        std::tuple(true, true, false, false),
+        std::tuple(system.Contains(exported("gdi32.dll", "CreateBitmap")),
+                   system.Contains(exported("ntdll.dll", "RtlAllocateHeap")),
+                   system.Contains(reinterpret_cast<const void*>(&CallTheSystem)), system.Contains(&system)));
+    // Ended at random points, mostly in its own work, sometimes inside GDI, the heap or the
+    // loader: the same calls still return on a fresh thread.
+    for (DWORD round = 0; round < 40; ++round) {
+        fw::UniqueHandle thread(CreateThread(nullptr, 0, &BusyWithTheSystem, nullptr, 0, nullptr));
+        Sleep(5 + round % 10);
+        EndThread(thread.get(), 7, system, kSafePointLimitMs);
+        DWORD code = 0;
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.get(), kDecodeWait));
+        EXPECT_TRUE(GetExitCodeThread(thread.get(), &code) && code == 7);
+        fw::UniqueHandle check(CreateThread(nullptr, 0, &CallTheSystemOnce, nullptr, 0, nullptr));
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(check.get(), 3000)) << "round " << round;
     }
 }
 
