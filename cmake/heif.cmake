@@ -57,7 +57,8 @@ ExternalProject_Add(dav1d_build
 
 suite_debian_source(de265_source PACKAGE libde265 VERSION 1.0.11-1+deb12u2
   ORIG_SHA256 2f8f12cabbdb15e53532b7c1eb964d4e15d444db1be802505e6ac97a25035bab
-  DEBIAN_SHA256 81de2919da09690f2fb80383fcc68cda397bfed878a010061627f7794e278f4b)
+  DEBIAN_SHA256 81de2919da09690f2fb80383fcc68cda397bfed878a010061627f7794e278f4b
+  PATCHES ${CMAKE_CURRENT_LIST_DIR}/patches/libde265-user-mode-locks.patch)
 set(de265_prefix ${third_party}/de265)
 set(DE265_DLL ${de265_prefix}/bin/libde265.dll)
 ExternalProject_Add(de265_build
@@ -120,7 +121,8 @@ ExternalProject_Add(heif_build
   LOG_INSTALL ON
   LOG_OUTPUT_ON_FAILURE ON)
 
-# A tree built before the patch changed builds libheif again.
+# A tree built before a patch changed builds the library again.
+ExternalProject_Add_StepDependencies(de265_build configure ${CMAKE_CURRENT_LIST_DIR}/patches/libde265-user-mode-locks.patch)
 ExternalProject_Add_StepDependencies(heif_build configure ${CMAKE_CURRENT_LIST_DIR}/patches/libheif-decode-on-caller.patch)
 file(MAKE_DIRECTORY ${heif_prefix}/include)
 # Its headers only: the plug-in finds its functions at run time.
