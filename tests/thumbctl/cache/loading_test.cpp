@@ -236,11 +236,13 @@ void CallTheSystem()
     FreeLibrary(LoadLibraryA("version.dll"));
 }
 
+// Mostly its own work, as a decoder's: with too little of it no safe point may come within the
+// limit, and the thread is then ended inside the system's code after all.
 DWORD WINAPI BusyWithTheSystem(void*)
 {
     for (volatile unsigned work = 0;;) {
         CallTheSystem();
-        for (unsigned i = 0; i < 200; ++i)
+        for (unsigned i = 0; i < 20000; ++i)
             work = work * 7 + i;
     }
 }
