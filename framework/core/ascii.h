@@ -42,6 +42,11 @@ constexpr char AsciiLower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+constexpr wchar_t AsciiLower(wchar_t c)
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
 // Byte-wise comparison with ASCII letters folded to lower case (the C library's
 // _stricmp): negative, zero or positive.
 constexpr int CompareIgnoringAsciiCase(std::string_view a, std::string_view b)

@@ -6,13 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/core/ascii.h"
+
 namespace thumbctl::cache {
 namespace {
-
-wchar_t FoldAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
 
 // The loader lock's owner, read from the process environment block as the loader keeps it.
 bool OwnsLoaderLock(DWORD threadId)
@@ -70,7 +67,7 @@ bool SystemModules::Contains(const void* address) const
     if (n < length_)
         return false;
     for (size_t i = 0; i < length_; ++i)
-        if (FoldAscii(name[i]) != FoldAscii(folder_[i]))
+        if (fw::AsciiLower(name[i]) != fw::AsciiLower(folder_[i]))
             return false;
     return true;
 }
