@@ -45,6 +45,8 @@ bool CClsApp::InitInstance(const char* commandLine)
     const app::ProgramFiles files = app::ProgramFilesFor(module);
     helpFile_ = files.help;
     profile_ = std::make_unique<fw::IniProfile>(ProfilePath(files.profile));
+    // Start-up reads several hundred keys (the layout alone 185); each section is read once.
+    fw::IniProfile::Snapshot profileSnapshot(*profile_);
 
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;  // 148 bytes

@@ -6,6 +6,15 @@
 #include "framework/core/text.h"
 #include "tests/support/scripted_prompts.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/win/ini_profile.h"
+#endif
+
 namespace {
 
 TEST(SystemCodePage, LeadBytesAreTheShiftJisRanges)
@@ -67,6 +76,56 @@ TEST(ProfileInt, ParsesLikeTheProfileFunctions)
     for (const auto& [text, value] : cases)
         EXPECT_EQ(value, fw::ParseProfileInt(text)) << text;
 }
+
+// A section read whole answers plain values and absent keys; anything the profile
+// functions might read differently is left to them.
+TEST(ProfileSection, AnswersOnlyWhatEveryProfileReaderReadsAlike)
+{
+    using namespace std::string_literals;
+    const fw::ProfileSection section(
+        "W00top=12\0w00LEFT=-7\0name=a b\0empty=\0big=1234567890\0hex=0x10\0"
+        " padded =3\0spaced= 4\0quoted=\"q\"\0bare\0twice=1\0twice=2\0;c=1\0"s);
+    const std::pair<const char*, std::optional<int>> ints[] = {
+        {"W00top", 12},           {"w00left", -7},        {"missing", 99},        {"twice", 1},
+        {"empty", std::nullopt},  {"big", std::nullopt},  {"hex", std::nullopt},  {"padded", std::nullopt},
+        {"spaced", std::nullopt}, {"bare", std::nullopt}, {"name", std::nullopt}, {";c", std::nullopt},
+        {";x", std::nullopt}};
+    for (const auto& [key, value] : ints)
+        EXPECT_EQ(value, section.GetInt(key, 99)) << key;
+    const std::pair<const char*, std::optional<std::string>> strings[] = {{"name", "a b"},
+                                                                          {"empty", ""},
+                                                                          {"missing", "dflt"},
+                                                                          {"quoted", std::nullopt},
+                                                                          {"spaced", std::nullopt}};
+    for (const auto& [key, value] : strings)
+        EXPECT_EQ(value, section.GetString(key, "dflt")) << key;
+    EXPECT_EQ(std::nullopt, section.GetString("missing", "dflt "));
+    EXPECT_EQ(7, fw::ProfileSection("").GetInt("any", 7));
+}
+
+#ifdef _WIN32
+// Every read through a snapshot gives what the profile functions give, and a write
+// made meanwhile is read back.
+TEST(IniProfile, ReadsThroughASnapshotAsThroughTheFile)
+{
+    const std::string path = (std::filesystem::temp_directory_path() / "snapshot_test.ini").string();
+    std::ofstream(path) << "[s]\nn=12\nneg=-7\n pad = 3 \nq=\"x y\"\nsq='z'\nhex=0x10\nbig=99999999999\n"
+                           "e=\nbare\nn=13\nword=abc\n;c=1\n[S]\nlater=5\n[t]\nt=1\n";
+    const char* const keys[] = {"n", "neg",  "pad",  "q",  "sq",    "hex", "big",
+                                "e", "bare", "word", ";c", "later", "none"};
+    fw::IniProfile file(path), copied(path);
+    fw::IniProfile::Snapshot snapshot(copied);
+    for (const char* section : {"s", "S", "t", "none"})
+        for (const char* key : keys) {
+            EXPECT_EQ(file.GetInt(section, key, 42), copied.GetInt(section, key, 42)) << section << key;
+            EXPECT_EQ(file.GetString(section, key, "d"), copied.GetString(section, key, "d"))
+                << section << key;
+        }
+    EXPECT_TRUE(copied.WriteInt("t", "t", 8));
+    EXPECT_EQ(8, copied.GetInt("t", "t", 0));
+    std::filesystem::remove(path);
+}
+#endif
 
 TEST(Prompts, AskCaptionsTheProgramsOwnBoxesWithItsName)
 {
