@@ -1,6 +1,7 @@
 // The frame's window arrangement: tile to window size, icon arrangement and the
 // working and named layouts, applied to the real windows.
 #include <algorithm>
+#include <array>
 
 #include "app/layout_dialog.h"
 #include "app/layout_store.h"
@@ -91,48 +92,81 @@ void CClsMainFrame::SaveWorkingLayout()
 void CClsMainFrame::RestoreWorkingLayout()
 {
     fw::WaitScope wait(static_cast<app::CatalogHost&>(*this));
+    ApplyWorkingLayout(ReadWorkingLayout());
+}
+
+CClsMainFrame::WorkingPlacement CClsMainFrame::ReadWorkingLayout() const
+{
     const app::WorkingLayout layout = app::ReadWorkingLayout(settings_);
     // Stored rectangles are kept reachable within the client area; while the frame is
     // being created that area has no size yet, and the work area stands in for it.
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT client{};
     GetClientRect(Client(), &client);
-    if (IsRectEmpty(&client)) {
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    if (IsRectEmpty(&client))
         client = RECT{0, 0, work.right - work.left, work.bottom - work.top};
-    }
     const int maxSize = std::min(GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK));
     const int titleHeight = GetSystemMetrics(SM_CYSIZEFRAME) + GetSystemMetrics(SM_CYCAPTION);
-    for (int n = 0; n < lists::kListCount; ++n) {
-        HWND window = windows_[static_cast<size_t>(n)]->Handle();
-        const RECT r = ToRect(app::SanitizeRect(layout.lists[static_cast<size_t>(n)], ToWindowRect(client),
-                                                maxSize, titleHeight));
-        const int show = app::SanitizeShow(layout.show[static_cast<size_t>(n)]);
+    WorkingPlacement placement{};
+    for (size_t n = 0; n < placement.lists.size(); ++n) {
+        placement.lists[n] =
+            ToRect(app::SanitizeRect(layout.lists[n], ToWindowRect(client), maxSize, titleHeight));
+        placement.minimized[n] = app::SanitizeShow(layout.show[n]) == app::kMinimize;
+    }
+    placement.main = ToRect(app::SanitizeRect(layout.main, ToWindowRect(work), maxSize));
+    return placement;
+}
+
+void CClsMainFrame::ApplyWorkingLayout(const WorkingPlacement& placement)
+{
+    std::array<bool, lists::kListCount> moved{};
+    for (size_t n = 0; n < windows_.size(); ++n) {
+        CClsLstWnd& list = *windows_[n];
+        const HWND window = list.Handle();
+        const RECT& r = placement.lists[n];
+        const POINT icon{r.left, r.top};
+        WINDOWPLACEMENT wp = fw::Placement(window);
+        if (!placement.minimized[n] && !IsIconic(window) && !IsZoomed(window)) {
+            // A window that stays as it is only moves (in the pass below; windows made
+            // where the layout puts them stay), and takes its icon position when it is
+            // first minimised: a placement costs several times a move, as it looks up
+            // the monitor of each point it sets.
+            moved[n] = !EqualRect(&wp.rcNormalPosition, &r);
+            list.SetIconPosition(icon);
+            continue;
+        }
         // One placement sets the normal rectangle and the show state of a window in
         // any state, without activating it.
-        WINDOWPLACEMENT wp = fw::Placement(window);
         wp.rcNormalPosition = r;
-        wp.ptMinPosition = POINT{r.left, r.top};
+        wp.ptMinPosition = icon;
         wp.flags = WPF_SETMINPOSITION;
-        wp.showCmd = show == app::kMinimize ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE;
+        wp.showCmd = placement.minimized[n] ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE;
         SetWindowPlacement(window, &wp);
+        list.SetIconPosition(std::nullopt);
     }
-    if (HDWP defer = BeginDeferWindowPos(lists::kListCount)) {
-        HWND previous = HWND_TOP;
-        for (const auto& window : windows_) {
-            if (defer)
-                defer = DeferWindowPos(defer, window->Handle(), previous, 0, 0, 0, 0,
-                                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW | SWP_NOACTIVATE);
-            previous = window->Handle();
+    // Stacked in list order, list 0 on top; moved as well where a placement did not.
+    HDWP defer = BeginDeferWindowPos(lists::kListCount);
+    HWND previous = HWND_TOP;
+    for (size_t n = 0; n < windows_.size() && defer; ++n) {
+        const HWND window = windows_[n]->Handle();
+        const RECT& r = placement.lists[n];
+        const UINT keep = moved[n] ? 0 : SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW;
+        defer = DeferWindowPos(defer, window, previous, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                               keep | SWP_NOACTIVATE);
+        previous = window;
+    }
+    if (!defer || !EndDeferWindowPos(defer)) {
+        for (size_t n = 0; n < windows_.size(); ++n) {
+            const RECT& r = placement.lists[n];
+            if (moved[n])
+                SetWindowPos(windows_[n]->Handle(), nullptr, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
         }
-        if (defer)
-            EndDeferWindowPos(defer);
     }
     ArrangeIcons();
     if (!IsZoomed(Handle())) {
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        const RECT r = ToRect(app::SanitizeRect(layout.main, ToWindowRect(work), maxSize));
+        const RECT& r = placement.main;
         UINT flags = SWP_FRAMECHANGED;
         if (settings_.GetFlag(app::settings::kLayoutNoMove))
             flags |= SWP_NOMOVE;

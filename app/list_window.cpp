@@ -26,14 +26,15 @@ CClsLstWnd::~CClsLstWnd()
     model_.SetView(nullptr);
 }
 
-bool CClsLstWnd::Create(HWND client, IUnknown* cache)
+bool CClsLstWnd::Create(HWND client, IUnknown* cache, const RECT& rect)
 {
-    if (!CreateChild(ListWindowClass(), client, L"", kWindowStyle, RECT{0, 0, 100, 100}))
-        return false;
-    ::SetScrollRange(Handle(), SB_VERT, 0, 0, TRUE);
     cache_ = cache;
     model_.SetView(this);
-    model_.UpdateView(-1);
+    model_.UpdateView(-1);  // the caption, which the window takes as its title
+    // An empty list shows no scroll bar (range 0 to 0): the window comes without one.
+    if (!CreateChild(ListWindowClass(), client, fw::WidenAnsi(std::exchange(title_, {})).c_str(),
+                     kWindowStyle & ~WS_VSCROLL, rect))
+        return false;
     return true;
 }
 
@@ -171,6 +172,13 @@ LRESULT CClsLstWnd::OnSysCommand(UINT message, WPARAM wp, LPARAM lp)
 {
     if ((wp & 0xFFF0) == SC_CLOSE)
         return 0;  // a list window cannot be closed
+    if ((wp & 0xFFF0) == SC_MINIMIZE && iconPosition_ && !IsIconic(Handle())) {
+        WINDOWPLACEMENT placement = fw::Placement(Handle());
+        placement.flags = WPF_SETMINPOSITION;
+        placement.ptMinPosition = *std::exchange(iconPosition_, std::nullopt);
+        placement.showCmd = IsZoomed(Handle()) ? SW_SHOWMAXIMIZED : SW_SHOWNOACTIVATE;
+        SetWindowPlacement(Handle(), &placement);
+    }
     return DefaultProcedure(message, wp, lp);
 }
 
@@ -259,6 +267,10 @@ void CClsLstWnd::DisplayFile(const std::string& path)
 
 void CClsLstWnd::SetCaption(const std::string& caption)
 {
+    if (!Handle()) {
+        title_ = caption;
+        return;
+    }
     if (deferring_) {
         pendingCaption_ = caption;
         return;

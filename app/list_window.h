@@ -50,7 +50,7 @@ public:
 
     // Creates the window in the frame's client area; its thumbnail control, which gets
     // the picture cache when there is one, comes with AttachControl.
-    bool Create(HWND client, IUnknown* cache);
+    bool Create(HWND client, IUnknown* cache, const RECT& rect);
     // Creates the thumbnail control and the drop target unless they are there: the
     // window does so when it is first painted (so a window that never comes into view
     // goes without) or first given a file to show or load ahead. The control then shows
@@ -72,6 +72,9 @@ public:
     // While keys come faster than a caption can be painted, the caption and the scroll
     // position are only remembered; turning this off shows the latest of each.
     void DeferViewUpdates(bool defer);
+    // Where the window's icon goes when it is next minimised; a layout sets it without
+    // a placement for a window it only moves.
+    void SetIconPosition(std::optional<POINT> position) { iconPosition_ = position; }
 
     // ListView
     void SetScrollRange(int maximum, bool redraw) override;
@@ -146,6 +149,8 @@ private:
     int dropLocation_ = 3;
     bool deferring_ = false;
     std::optional<std::string> pendingCaption_;
+    std::string title_;  // the caption before the window exists
+    std::optional<POINT> iconPosition_;
     std::optional<std::string> pendingPreload_;  // asked for after the file displayed next
     std::optional<int> pendingPosition_;
     fw::WaitCursor wait_;

@@ -148,20 +148,23 @@ bool CClsMainFrame::OnCreate(const CREATESTRUCTW&)
         return false;
     CreatePictureCache();
     // The windows are created and placed without painting; they draw once at the end.
+    // They are made where the working layout puts them, so that restoring it moves none.
     SendMessageW(Client(), WM_SETREDRAW, FALSE, 0);
-    if (!CreateListWindows()) {
+    const bool restoring = !settings_.GetFlag(app::settings::kLayoutNoSave);
+    const WorkingPlacement layout = restoring ? ReadWorkingLayout() : WorkingPlacement{};
+    if (!CreateListWindows(restoring ? &layout : nullptr)) {
         fw::Ask(kNotInstalled, fw::kMbOk, reinterpret_cast<intptr_t>(Handle()));
         return false;
     }
     Activate(0);
     lists_.SetCurrentList(0);
-    if (settings_.GetFlag(app::settings::kLayoutNoSave)) {
+    if (restoring) {
+        ApplyWorkingLayout(layout);
+    } else {
         const app::CellSize cell = app::ReadCellSize(settings_);
         SetWindowPos(windows_[0]->Handle(), nullptr, 0, 0, cell.width, cell.height,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
         TileToWindowSize();
-    } else {
-        RestoreWorkingLayout();
     }
     SendMessageW(Client(), WM_SETREDRAW, TRUE, 0);
     RedrawWindow(Client(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
@@ -189,11 +192,12 @@ void CClsMainFrame::CreatePictureCache()
 // The windows come without their controls but list 0's, which every list's filter
 // is read from (and which tells whether the control is installed at all); the others
 // attach theirs when they come into view.
-bool CClsMainFrame::CreateListWindows()
+bool CClsMainFrame::CreateListWindows(const WorkingPlacement* placement)
 {
     for (int n = 0; n < lists::kListCount; ++n) {
         auto window = std::make_unique<CClsLstWnd>(lists_.List(n), *this);
-        if (!window->Create(Client(), cache_.Get()) || (n == 0 && !window->AttachControl()))
+        const RECT rect = placement ? placement->lists[static_cast<size_t>(n)] : RECT{0, 0, 100, 100};
+        if (!window->Create(Client(), cache_.Get(), rect) || (n == 0 && !window->AttachControl()))
             return false;
         windows_[static_cast<size_t>(n)] = std::move(window);
     }

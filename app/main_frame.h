@@ -99,6 +99,13 @@ protected:
 private:
     static const fw::CommandMap<CClsMainFrame>& Commands();
 
+    // The working layout as read and brought within reach.
+    struct WorkingPlacement {
+        std::array<RECT, lists::kListCount> lists;
+        std::array<bool, lists::kListCount> minimized;
+        RECT main;
+    };
+
     bool OnCreate(const CREATESTRUCTW& cs);
     void OnClose();
     void OnDestroy();
@@ -114,7 +121,7 @@ private:
     static bool KeysWaiting();
     bool CreateStatusBar();
     void CreatePictureCache();
-    bool CreateListWindows();
+    bool CreateListWindows(const WorkingPlacement* placement);
     fw::CommandState StateOf(UINT id) const;
 
     // Commands.
@@ -145,6 +152,8 @@ private:
     void ArrangeIcons();
     void SaveWorkingLayout();
     void RestoreWorkingLayout();
+    WorkingPlacement ReadWorkingLayout() const;
+    void ApplyWorkingLayout(const WorkingPlacement& placement);
     void CopyLayout(const char* source, const char* target);
 
     fw::FileSystem& fs_;

@@ -185,6 +185,11 @@ TEST_F(SorterTest, KeepsTheWorkingLayoutAcrossARestart)
         Start();
         RECT grid{}, before{}, after{};
         GetWindowRect(List(0), &grid);
+        // Restoring the working layout (none saved yet: the grid) moves list 0 back.
+        ASSERT_TRUE(Press(VK_RIGHT, true));
+        ASSERT_TRUE(Command(32787));
+        ASSERT_TRUE(
+            ts::WaitUntil([&] { return GetWindowRect(List(0), &after) && EqualRect(&after, &grid); }));
         ASSERT_TRUE(Press(VK_RIGHT, true));
         PostMessageW(List(3), WM_SYSCOMMAND, SC_MINIMIZE, 0);
         ASSERT_TRUE(ts::WaitUntil([&] { return IsIconic(List(3)) != FALSE; }));
