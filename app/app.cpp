@@ -45,18 +45,20 @@ bool CClsApp::InitInstance(const char* commandLine)
     const app::ProgramFiles files = app::ProgramFilesFor(module);
     helpFile_ = files.help;
     profile_ = std::make_unique<fw::IniProfile>(ProfilePath(files.profile));
-    // Start-up reads several hundred keys (the layout alone 185); each section is read once.
-    fw::IniProfile::Snapshot profileSnapshot(*profile_);
+    {
+        // Making the frame reads several hundred keys (the layout alone 185): each section
+        // is read once, and the file is read afresh once the frame stands.
+        fw::IniProfile::Snapshot profileSnapshot(*profile_);
+        OSVERSIONINFOA version{};
+        version.dwOSVersionInfoSize = sizeof version;  // 148 bytes
+        const bool nt = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+        wideDropNames_ = app::WideDropNames(nt, *profile_);
 
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;  // 148 bytes
-    const bool nt = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    wideDropNames_ = app::WideDropNames(nt, *profile_);
-
-    frame_ = std::make_unique<CClsMainFrame>(*fw::SystemFileSystem(), *profile_, helpFile_);
-    frame_->SetWideDropNames(wideDropNames_);
-    if (!frame_->LoadFrame())
-        return false;
+        frame_ = std::make_unique<CClsMainFrame>(*fw::SystemFileSystem(), *profile_, helpFile_);
+        frame_->SetWideDropNames(wideDropNames_);
+        if (!frame_->LoadFrame())
+            return false;
+    }
     if (loading)
         frame_->MaximizeFirstList();
     ShowWindow(frame_->Handle(), SW_SHOW);
