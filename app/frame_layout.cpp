@@ -92,10 +92,10 @@ void CClsMainFrame::SaveWorkingLayout()
 void CClsMainFrame::RestoreWorkingLayout()
 {
     fw::WaitScope wait(static_cast<app::CatalogHost&>(*this));
-    ApplyWorkingLayout(ReadWorkingLayout());
+    ApplyWorkingPlacement(ReadWorkingPlacement());
 }
 
-CClsMainFrame::WorkingPlacement CClsMainFrame::ReadWorkingLayout() const
+CClsMainFrame::WorkingPlacement CClsMainFrame::ReadWorkingPlacement() const
 {
     const app::WorkingLayout layout = app::ReadWorkingLayout(settings_);
     // Stored rectangles are kept reachable within the client area; while the frame is
@@ -118,7 +118,7 @@ CClsMainFrame::WorkingPlacement CClsMainFrame::ReadWorkingLayout() const
     return placement;
 }
 
-void CClsMainFrame::ApplyWorkingLayout(const WorkingPlacement& placement)
+void CClsMainFrame::ApplyWorkingPlacement(const WorkingPlacement& placement)
 {
     std::array<bool, lists::kListCount> moved{};
     for (size_t n = 0; n < windows_.size(); ++n) {

@@ -28,13 +28,12 @@ CClsLstWnd::~CClsLstWnd()
 
 bool CClsLstWnd::Create(HWND client, IUnknown* cache, const RECT& rect)
 {
-    cache_ = cache;
-    model_.SetView(this);
-    model_.UpdateView(-1);  // the caption, which the window takes as its title
     // An empty list shows no scroll bar (range 0 to 0): the window comes without one.
-    if (!CreateChild(ListWindowClass(), client, fw::WidenAnsi(std::exchange(title_, {})).c_str(),
+    if (!CreateChild(ListWindowClass(), client, fw::WidenAnsi(model_.Caption(-1)).c_str(),
                      kWindowStyle & ~WS_VSCROLL, rect))
         return false;
+    cache_ = cache;
+    model_.SetView(this);
     return true;
 }
 
@@ -267,10 +266,6 @@ void CClsLstWnd::DisplayFile(const std::string& path)
 
 void CClsLstWnd::SetCaption(const std::string& caption)
 {
-    if (!Handle()) {
-        title_ = caption;
-        return;
-    }
     if (deferring_) {
         pendingCaption_ = caption;
         return;

@@ -149,7 +149,6 @@ private:
     int dropLocation_ = 3;
     bool deferring_ = false;
     std::optional<std::string> pendingCaption_;
-    std::string title_;  // the caption before the window exists
     std::optional<POINT> iconPosition_;
     std::optional<std::string> pendingPreload_;  // asked for after the file displayed next
     std::optional<int> pendingPosition_;

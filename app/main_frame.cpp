@@ -151,7 +151,7 @@ bool CClsMainFrame::OnCreate(const CREATESTRUCTW&)
     // They are made where the working layout puts them, so that restoring it moves none.
     SendMessageW(Client(), WM_SETREDRAW, FALSE, 0);
     const bool restoring = !settings_.GetFlag(app::settings::kLayoutNoSave);
-    const WorkingPlacement layout = restoring ? ReadWorkingLayout() : WorkingPlacement{};
+    const WorkingPlacement layout = restoring ? ReadWorkingPlacement() : WorkingPlacement{};
     if (!CreateListWindows(restoring ? &layout : nullptr)) {
         fw::Ask(kNotInstalled, fw::kMbOk, reinterpret_cast<intptr_t>(Handle()));
         return false;
@@ -159,7 +159,7 @@ bool CClsMainFrame::OnCreate(const CREATESTRUCTW&)
     Activate(0);
     lists_.SetCurrentList(0);
     if (restoring) {
-        ApplyWorkingLayout(layout);
+        ApplyWorkingPlacement(layout);
     } else {
         const app::CellSize cell = app::ReadCellSize(settings_);
         SetWindowPos(windows_[0]->Handle(), nullptr, 0, 0, cell.width, cell.height,

@@ -152,8 +152,8 @@ private:
     void ArrangeIcons();
     void SaveWorkingLayout();
     void RestoreWorkingLayout();
-    WorkingPlacement ReadWorkingLayout() const;
-    void ApplyWorkingLayout(const WorkingPlacement& placement);
+    WorkingPlacement ReadWorkingPlacement() const;
+    void ApplyWorkingPlacement(const WorkingPlacement& placement);
     void CopyLayout(const char* source, const char* target);
 
     fw::FileSystem& fs_;

@@ -247,18 +247,24 @@ void ListModel::RefreshView()
 
 void ListModel::UpdateView(int index)
 {
-    const int count = GetCount();
-    if (index < 0) {
-        index = position_;
-    } else {
+    if (index >= 0) {
         view_->SetScrollRange(MaxIndex(), false);
         position_ = std::min(position_, MaxIndex());
+        const int count = GetCount();
         if (count > 0 && index > count - 1)
             index = count - 1;
         ShowEntry(index);
     }
+    view_->SetCaption(Caption(index));
+}
+
+std::string ListModel::Caption(int index) const
+{
+    if (index < 0)
+        index = position_;
+    const int count = GetCount();
     std::string_view path = ValidIndex(index) ? std::string_view(paths_[static_cast<size_t>(index)]) : "";
-    view_->SetCaption(FormatCaption(Key(), count == 0 ? 0 : index + 1, count, path));
+    return FormatCaption(Key(), count == 0 ? 0 : index + 1, count, path);
 }
 
 void ListModel::ShowEntry(int index)

@@ -165,6 +165,8 @@ public:
     void RefreshView();
     // Caption (and, for index >= 0, the entry at index clamped to the list).
     void UpdateView(int index);
+    // The caption for the entry at index, the current one when index is negative.
+    std::string Caption(int index) const;
     // Shows the entry at index (nothing when invalid) and makes it current. An active
     // window first preloads the neighbour in the direction of the last step (the next
     // entry until a step went back).

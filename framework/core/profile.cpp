@@ -60,16 +60,12 @@ std::optional<int> ProfileSection::GetInt(std::string_view key, int defaultValue
     if (!entry->value || !Trimmed(entry->key))
         return std::nullopt;
     std::string_view digits = *entry->value;
-    const bool negative = !digits.empty() && digits.front() == '-';
-    if (negative)
+    if (!digits.empty() && digits.front() == '-')
         digits.remove_prefix(1);
     if (digits.empty() || digits.size() > 9 ||
         std::find_if_not(digits.begin(), digits.end(), IsAsciiDigit) != digits.end())
         return std::nullopt;
-    int value = 0;
-    for (char c : digits)
-        value = value * 10 + (c - '0');
-    return negative ? -value : value;
+    return ParseProfileInt(std::string(*entry->value));
 }
 
 std::optional<std::string> ProfileSection::GetString(std::string_view key,
